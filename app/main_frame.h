@@ -1,0 +1,137 @@
+#pragma once
+
+#include "main_frame_vrn.h"
+
+#include <wx/string.h>
+#include <wx/timer.h>
+
+#include <memory>
+#include <streambuf>
+
+class MyProcess;
+class OutputAreaStreamBuf;
+
+// Id of the run timer; the static event table routes its ticks to MainFrame::OnTimer.
+constexpr int kRunTimerId = 5000;
+
+// Title of the main window: the product word, a dash and the maker's name.
+extern const char* const kMainWindowTitle;
+
+// The VRN main window: the generated-style MainFrameVRN plus the run state and behaviour.
+// The handlers are grouped by area; each group is defined in its own source file:
+//   main_frame.cpp          construction, About, Clear output, options re-fit
+//   main_frame_options.cpp  section folding, status-bar help, formulation/problem-class modes
+//   main_frame_run.cpp      start/stop of the back-end, output capture, typed input, viewers
+class MainFrame : public MainFrameVRN
+{
+public:
+    MainFrame();
+    ~MainFrame() override;
+
+    // Returns the window to the idle state once the back-end has ended (called by MyProcess).
+    void OnProcessTerminated();
+
+protected:
+    // Status-bar help and section folding.
+    void OnEnterInstanceFile(wxMouseEvent& event) override;
+    void OnLeaveWindow(wxMouseEvent& event) override;
+    void OnEnterOutputFolder(wxMouseEvent& event) override;
+    void OnEnterFormulation(wxMouseEvent& event) override;
+    void OnOptionChanged(wxCommandEvent& event) override;
+    void OnEnterIntegerCells(wxMouseEvent& event) override;
+    void OnEnterSolver(wxMouseEvent& event) override;
+    void OnEnterModel(wxMouseEvent& event) override;
+    void OnEnterAdditive(wxMouseEvent& event) override;
+    void OnEnterFormat(wxMouseEvent& event) override;
+    void OnEnterScale(wxMouseEvent& event) override;
+    void OnEnterCheck(wxMouseEvent& event) override;
+    void OnEnterProgress(wxMouseEvent& event) override;
+    void OnEnterBig(wxMouseEvent& event) override;
+    void OnEnterLexminOrder(wxMouseEvent& event) override;
+    void OnEnterPctBounds(wxMouseEvent& event) override;
+    void OnToggleTimingSection(wxMouseEvent& event) override;
+    void OnEnterTime(wxMouseEvent& event) override;
+    void OnEnterFirst(wxMouseEvent& event) override;
+    void OnEnterGap(wxMouseEvent& event) override;
+    void OnEnterLpTolerance(wxMouseEvent& event) override;
+    void OnToggleTolerancesSection(wxMouseEvent& event) override;
+    void OnEnterFeasibility(wxMouseEvent& event) override;
+    void OnEnterIntegrality(wxMouseEvent& event) override;
+    void OnToggleRepairSection(wxMouseEvent& event) override;
+    void OnEnterRepair(wxMouseEvent& event) override;
+    void OnEnterRepairFile(wxMouseEvent& event) override;
+    void OnToggleBcdSection(wxMouseEvent& event) override;
+    void OnEnterBcdClusters(wxMouseEvent& event) override;
+    void OnEnterBcdTime(wxMouseEvent& event) override;
+    void OnEnterBcdObjF(wxMouseEvent& event) override;
+    void OnEnterBcdEndBc(wxMouseEvent& event) override;
+    void OnEnterBcdCycle(wxMouseEvent& event) override;
+    void OnEnterDynamic(wxMouseEvent& event) override;
+    void OnEnterDynSprop(wxMouseEvent& event) override;
+    void OnEnterDynPerturb(wxMouseEvent& event) override;
+    void OnEnterBcdNstop(wxMouseEvent& event) override;
+    void OnToggleAdvancedSection(wxMouseEvent& event) override;
+    void OnEnterPrepSens(wxMouseEvent& event) override;
+    void OnEnterWriteLp(wxMouseEvent& event) override;
+    void OnEnterSeed(wxMouseEvent& event) override;
+    void OnEnterValidInequalities(wxMouseEvent& event) override;
+    void OnEnterStartingPoint(wxMouseEvent& event) override;
+    void OnEnterFixDir(wxMouseEvent& event) override;
+    void OnEnterEpsF(wxMouseEvent& event) override;
+    void OnEnterExpObj(wxMouseEvent& event) override;
+    void OnEnterEpsRhs(wxMouseEvent& event) override;
+    void OnEnterFixDirFile(wxMouseEvent& event) override;
+    void OnEnterMipEmphasis(wxMouseEvent& event) override;
+    void OnEnterEmphasis(wxMouseEvent& event) override;
+    void OnEnterVarSel(wxMouseEvent& event) override;
+    void OnEnterIntDevTol(wxMouseEvent& event) override;
+    void OnEnterMethod(wxMouseEvent& event) override;
+    void OnEnterCrossover(wxMouseEvent& event) override;
+
+    // The run and its output.
+    void OnInputEnter(wxCommandEvent& event) override;
+    void OnShowHideOptions(wxCommandEvent& event) override;
+    void OnAbout(wxCommandEvent& event) override;
+    void OnShowLog(wxCommandEvent& event) override;
+    void OnShowSolution(wxCommandEvent& event) override;
+    void OnClearOutput(wxCommandEvent& event) override;
+    void OnStartStop(wxCommandEvent& event) override;
+
+    // Static event table entries.
+    void OnTimer(wxTimerEvent& event);
+    void OnIdle(wxIdleEvent& event);
+
+private:
+    // Re-fits the options window after its content changed size.
+    void FitOptionsWindow();
+
+    // Releases m_argv and its strings (if any) and sets it to null.
+    void ReleaseArgumentVector();
+
+    // ---- Run state (declaration order matters: it is the order of construction) ----
+    int m_argc;
+    char** m_argv;
+    std::streambuf* m_savedCoutBuf;
+    std::streambuf* m_savedCerrBuf;
+    MyProcess* m_process;
+    wxTimer m_timer;
+    wxString m_pendingInput;
+    wxString m_resultBasePath;
+    bool m_mipProblem;
+    bool m_stdFormulation;
+    bool m_repairSectionWasShown;
+    bool m_bcdSectionWasShown;
+
+    // The stream buffer that carries std::cout and std::cerr into m_outputText.
+    std::unique_ptr<OutputAreaStreamBuf> m_outputBuf;
+
+    // ---- Option-panel helpers (main_frame_options.cpp) ----
+
+    // ---- Run helpers (main_frame_run.cpp) ----
+
+    // Called first by the destructor: no process notice may reach this window once it is gone,
+    // so every process object that has not reported its end yet is detached from it.
+    void DetachRunningProcesses();
+
+    wxDECLARE_EVENT_TABLE();
+};
