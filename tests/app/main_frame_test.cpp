@@ -1,0 +1,230 @@
+#include "about_text.h"
+#include "gui_test_main.h"
+#include "main_frame.h"
+#include "wx_widgets_app.h"
+
+#include <wx/app.h>
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <sstream>
+#include <string>
+
+wxIMPLEMENT_APP_NO_MAIN(wxWidgetsApp);
+
+int main(int argc, char** argv)
+{
+    return vrn::test::RunGuiTests(argc, argv);
+}
+
+namespace
+{
+
+// Reaches MainFrame's protected controls through pointers to members, which a derived class may
+// form; the frame itself stays the one the application built.
+struct Controls : MainFrame
+{
+    static constexpr auto outputText = &Controls::m_outputText;
+    static constexpr auto gauge = &Controls::m_progressGauge;
+    static constexpr auto clearButton = &Controls::m_clearOutputButton;
+    static constexpr auto logButton = &Controls::m_showLogButton;
+    static constexpr auto solutionButton = &Controls::m_showSolutionButton;
+    static constexpr auto startButton = &Controls::m_startButton;
+    static constexpr auto aboutButton = &Controls::m_aboutButton;
+    static constexpr auto statusBar = &Controls::m_statusBar;
+    static constexpr auto solverChoice = &Controls::m_solverChoice;
+    static constexpr auto optionsWindow = &Controls::m_optionsWindow;
+    static constexpr auto timingPanel = &Controls::m_timingPanel;
+    static constexpr auto tolerancesPanel = &Controls::m_tolerancesPanel;
+    static constexpr auto repairPanel = &Controls::m_repairPanel;
+    static constexpr auto bcdPanel = &Controls::m_bcdPanel;
+    static constexpr auto advancedPanel = &Controls::m_advancedPanel;
+    static constexpr auto bcdEndBcLabel = &Controls::m_bcdEndBcLabel;
+};
+
+MainFrame* AppFrame()
+{
+    return dynamic_cast<MainFrame*>(wxTheApp->GetTopWindow());
+}
+
+void Click(wxButton* button)
+{
+    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+    click.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(click);
+    vrn::test::PumpFor(std::chrono::milliseconds(20));
+}
+
+wxString OutputOf(MainFrame* frame)
+{
+    return (frame->*Controls::outputText)->GetValue();
+}
+
+class MainFrameTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        frame = AppFrame();
+        ASSERT_NE(frame, nullptr);
+        (frame->*Controls::outputText)->Clear();
+    }
+
+    MainFrame* frame = nullptr;
+};
+
+TEST_F(MainFrameTest, StartsAsUserSeesIt)
+{
+    EXPECT_TRUE(frame->IsShown());
+    EXPECT_EQ(frame->GetTitle(), "VRN - Tessera Statistical Software");
+    EXPECT_EQ(frame->GetSize(), wxSize(1100, 750));
+    EXPECT_FALSE((frame->*Controls::gauge)->IsShown());
+    EXPECT_FALSE((frame->*Controls::clearButton)->IsShown());
+    EXPECT_FALSE((frame->*Controls::logButton)->IsShown());
+    EXPECT_FALSE((frame->*Controls::solutionButton)->IsShown());
+    EXPECT_EQ((frame->*Controls::startButton)->GetLabel(), "Start optimization");
+    EXPECT_EQ((frame->*Controls::statusBar)->GetStatusText(0), "");
+    EXPECT_EQ((frame->*Controls::solverChoice)->GetStringSelection(), "Xpress");
+    EXPECT_EQ((frame->*Controls::bcdEndBcLabel)->GetLabelText(), "Final B&C time");
+    EXPECT_TRUE((frame->*Controls::timingPanel)->IsShown());
+    EXPECT_FALSE((frame->*Controls::tolerancesPanel)->IsShown());
+    EXPECT_FALSE((frame->*Controls::repairPanel)->IsShown());
+    EXPECT_FALSE((frame->*Controls::bcdPanel)->IsShown());
+    EXPECT_FALSE((frame->*Controls::advancedPanel)->IsShown());
+}
+
+TEST_F(MainFrameTest, OptionsWindowIsFittedToItsBestWidth)
+{
+    wxScrolledWindow* options = frame->*Controls::optionsWindow;
+    EXPECT_EQ(options->GetMinClientSize().GetWidth(), options->GetBestVirtualSize().GetWidth() + 30);
+    EXPECT_EQ(options->GetMinClientSize().GetHeight(), 0);
+}
+
+TEST_F(MainFrameTest, AboutTwiceWritesBothBlocksTwiceInOrder)
+{
+    Click(frame->*Controls::aboutButton);
+    Click(frame->*Controls::aboutButton);
+
+    const std::string banner = vrn::AboutBanner();
+    const std::string authors = vrn::AboutAuthors();
+    const std::string once = banner + "\n" + authors + "\n";
+    EXPECT_EQ(OutputOf(frame).utf8_string(), once + once);
+}
+
+TEST(AboutText, BannerHasFourLinesWithLogoInOneColumn)
+{
+    std::istringstream banner(vrn::AboutBanner());
+    std::string line;
+    std::vector<std::string> lines;
+    while (std::getline(banner, line))
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_NE(lines[0].find("statistical disclosure control of tabular data"), std::string::npos);
+    EXPECT_NE(lines[1].find("Copyright"), std::string::npos);
+    EXPECT_NE(lines[2].find("2026"), std::string::npos);
+
+    // The logo's rows start in the same column, right of every text, and the fourth line has
+    // nothing before it.
+    const std::size_t logoColumn = lines[3].find_first_not_of(' ');
+    ASSERT_NE(logoColumn, std::string::npos);
+    for (const auto& l : lines)
+    {
+        ASSERT_GT(l.size(), logoColumn);
+        EXPECT_EQ(l.substr(logoColumn - 2, 2), "  ") << l;
+        EXPECT_NE(l.substr(logoColumn, 4).find_first_not_of(' '), std::string::npos) << l;
+    }
+}
+
+TEST(AboutText, AuthorsBlockHasHeadingBlankLineAndAuthorLines)
+{
+    std::istringstream authors(vrn::AboutAuthors());
+    std::string heading, blank, author;
+    std::getline(authors, heading);
+    std::getline(authors, blank);
+    EXPECT_FALSE(heading.empty());
+    EXPECT_TRUE(blank.empty());
+    int count = 0;
+    while (std::getline(authors, author))
+    {
+        ++count;
+        EXPECT_NE(author.find('@'), std::string::npos) << author;
+        EXPECT_EQ(author.back(), ')') << author;
+    }
+    EXPECT_GE(count, 1);
+}
+
+TEST_F(MainFrameTest, ClearOutputEmptiesAreaAndHidesResultButtons)
+{
+    std::cout << "back-end line 1\nback-end line 2" << std::endl;
+    (frame->*Controls::clearButton)->Show();
+    (frame->*Controls::logButton)->Show();
+    (frame->*Controls::solutionButton)->Show();
+    ASSERT_FALSE(OutputOf(frame).empty());
+
+    Click(frame->*Controls::clearButton);
+
+    EXPECT_TRUE(OutputOf(frame).empty());
+    EXPECT_FALSE((frame->*Controls::clearButton)->IsShown());
+    EXPECT_FALSE((frame->*Controls::logButton)->IsShown());
+    EXPECT_FALSE((frame->*Controls::solutionButton)->IsShown());
+}
+
+TEST_F(MainFrameTest, StandardErrorLandsInOutputArea)
+{
+    std::cerr << "warning: cell 12 has no cost";
+    EXPECT_EQ(OutputOf(frame), "warning: cell 12 has no cost");
+}
+
+TEST_F(MainFrameTest, NonAsciiTextShowsCorrectly)
+{
+    std::cout << "Zürich € 12 \xF0\x9F\x93\x8A" << std::endl;
+    EXPECT_EQ(OutputOf(frame), wxString::FromUTF8("Zürich € 12 \xF0\x9F\x93\x8A\n"));
+}
+
+TEST_F(MainFrameTest, CharacterSplitBetweenFlushesShowsWhole)
+{
+    std::cout << "caf\xC3" << std::flush;
+    std::cout << "\xA9" << std::flush;
+    EXPECT_EQ(OutputOf(frame), wxString::FromUTF8("café"));
+}
+
+TEST_F(MainFrameTest, TextWrittenWithoutFlushShowsOnceEventsRun)
+{
+    std::cout << "partial line";
+    vrn::test::PumpUntil([&] { return !OutputOf(frame).empty(); }, std::chrono::milliseconds(2000));
+    EXPECT_EQ(OutputOf(frame), "partial line");
+}
+
+TEST_F(MainFrameTest, ManyLinesArriveWhole)
+{
+    // More than one stream-buffer block: nothing may be lost or doubled at block boundaries.
+    const std::string line(79, 'x');
+    for (int i = 0; i < 5000; ++i)
+        std::cout << line << '\n';
+    std::cout.flush();
+    EXPECT_EQ(OutputOf(frame).length(), 5000u * 80u);
+}
+
+TEST(MainFrameLifetime, StreamsReturnToPreviousBuffersAfterDestroy)
+{
+    std::ostringstream savedOut, savedErr;
+    std::streambuf* outBefore = std::cout.rdbuf(savedOut.rdbuf());
+    std::streambuf* errBefore = std::cerr.rdbuf(savedErr.rdbuf());
+    {
+        auto* second = new MainFrame();
+        EXPECT_NE(std::cout.rdbuf(), savedOut.rdbuf());
+        EXPECT_NE(std::cerr.rdbuf(), savedErr.rdbuf());
+        std::cout << "into the window" << std::endl;
+        EXPECT_EQ(OutputOf(second), "into the window\n");
+        delete second;
+    }
+    std::cout << "after" << std::flush;
+    std::cerr << "error after" << std::flush;
+    EXPECT_EQ(savedOut.str(), "after");
+    EXPECT_EQ(savedErr.str(), "error after");
+    std::cout.rdbuf(outBefore);
+    std::cerr.rdbuf(errBefore);
+}
+
+} // namespace
