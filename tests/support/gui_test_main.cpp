@@ -42,7 +42,8 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
             return done();
         }
         wxTheApp->Yield(true);
-        wxWakeUpIdle();
+        // Yield does not send idle events; windows that poll from their idle handler need them.
+        wxTheApp->ProcessIdle();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
