@@ -1,0 +1,98 @@
+#include "output_tee.h"
+
+#include <cerrno>
+#include <cstring>
+#include <iostream>
+#include <unistd.h>
+
+namespace vrn
+{
+
+OutputTee::~OutputTee()
+{
+    Finish();
+}
+
+bool OutputTee::Start(const std::string& logPath, std::string& error)
+{
+    m_log = std::fopen(logPath.c_str(), "w");
+    if (m_log == nullptr)
+    {
+        error = "cannot write the log file " + logPath + ": " + std::strerror(errno);
+        return false;
+    }
+    int fds[2];
+    std::fflush(stdout);
+    std::cout.flush();
+    if (pipe(fds) != 0)
+    {
+        error = std::string("cannot create a pipe: ") + std::strerror(errno);
+        return false;
+    }
+    m_savedStdout = dup(STDOUT_FILENO);
+    dup2(fds[1], STDOUT_FILENO);
+    close(fds[1]);
+    m_readEnd = fds[0];
+    m_thread = std::thread([this] { Copy(); });
+    return true;
+}
+
+void OutputTee::Copy()
+{
+    char buffer[65536];
+    bool outputOpen = true;
+    for (;;)
+    {
+        const ssize_t n = read(m_readEnd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        // A front-end that has gone away closes the pipe: the run goes on and the log still gets everything.
+        for (ssize_t done = 0; outputOpen && done < n;)
+        {
+            const ssize_t w = write(m_savedStdout, buffer + done, static_cast<size_t>(n - done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0)
+                outputOpen = false;
+            else
+                done += w;
+        }
+        std::lock_guard<std::mutex> lock(m_logMutex);
+        std::fwrite(buffer, 1, static_cast<size_t>(n), m_log);
+        std::fflush(m_log);
+    }
+}
+
+void OutputTee::WriteLogOnly(const std::string& text)
+{
+    std::lock_guard<std::mutex> lock(m_logMutex);
+    if (m_log)
+    {
+        std::fputs(text.c_str(), m_log);
+        std::fflush(m_log);
+    }
+}
+
+void OutputTee::Finish()
+{
+    if (m_readEnd >= 0)
+    {
+        std::cout.flush();
+        std::fflush(stdout);
+        dup2(m_savedStdout, STDOUT_FILENO); // the pipe's last write end closes: the copier sees its end
+        m_thread.join();
+        close(m_readEnd);
+        close(m_savedStdout);
+        m_readEnd = -1;
+        m_savedStdout = -1;
+    }
+    if (m_log)
+    {
+        std::fclose(m_log);
+        m_log = nullptr;
+    }
+}
+
+} // namespace vrn

@@ -1,0 +1,94 @@
+// What every part of a run shares while the solver works: the stop request (from the "stop"
+// command, SIGTERM or the time limit), the clock, and the current state for "status" and progress lines.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace vrn
+{
+
+enum class StopReason
+{
+    None,
+    Command, // "stop" on standard input
+    Signal,  // SIGTERM
+    TimeLimit,
+    FirstFeasible
+};
+
+std::string StopReasonText(StopReason reason);
+
+class RunControl
+{
+public:
+    // timeLimit: seconds of wall clock for the whole run, <= 0 for none.
+    explicit RunControl(double timeLimit);
+
+    // True once a stop was asked for or the time limit has passed. Cheap enough for solver callbacks.
+    bool StopRequested();
+    StopReason Reason() const { return static_cast<StopReason>(m_reason.load()); }
+    void RequestStop(StopReason reason);
+
+    double Elapsed() const;
+    // Seconds left before the time limit; a large number without one.
+    double Remaining() const;
+    bool HasTimeLimit() const { return m_timeLimit > 0; }
+
+    // Objective values from the solver are multiplied by this (the model's scale) before they are shown.
+    void SetObjectiveScale(double scale) { m_objectiveScale = scale; }
+    void SetPhase(const std::string& phase);
+    void SetIncumbent(double scaledObjective);
+    void SetBound(double scaledBound);
+    bool HasIncumbent() const { return m_hasIncumbent.load(); }
+    std::string StatusLine() const;
+
+private:
+    std::chrono::steady_clock::time_point m_start;
+    double m_timeLimit;
+    std::atomic<int> m_reason{0};
+    double m_objectiveScale = 1;
+    mutable std::mutex m_mutex;
+    std::string m_phase = "starting";
+    std::atomic<bool> m_hasIncumbent{false};
+    double m_incumbent = 0;
+    double m_bound = 0;
+    bool m_hasBound = false;
+};
+
+// SIGTERM only sets a flag; RunControl::StopRequested picks it up.
+void InstallStopSignalHandler();
+bool StopSignalReceived();
+
+// Reads standard input line by line on its own thread and obeys "stop", "status" and "help".
+// End of input is not a stop. The thread is detached: a blocked read must not hold up the exit.
+void StartCommandWatcher(std::shared_ptr<RunControl> control);
+
+// Answer to one typed line (what the watcher prints); "stop" also requests the stop.
+std::string ObeyCommand(const std::string& line, RunControl& control);
+
+// Prints the status line every `seconds` while the solver runs.
+class ProgressPrinter
+{
+public:
+    ProgressPrinter(std::shared_ptr<RunControl> control, double seconds);
+    ~ProgressPrinter();
+    ProgressPrinter(const ProgressPrinter&) = delete;
+    ProgressPrinter& operator=(const ProgressPrinter&) = delete;
+
+private:
+    std::shared_ptr<RunControl> m_control;
+    double m_seconds;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_done = false;
+    std::thread m_thread;
+    void Loop();
+};
+
+} // namespace vrn
