@@ -385,6 +385,7 @@ private:
 
     std::string OutcomeText(const SolveResult& result) const
     {
+        m_control->StopRequested(); // a solver that ended at its own time limit: the reason is the time limit
         const StopReason reason = m_control->Reason();
         switch (result.status)
         {

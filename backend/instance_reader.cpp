@@ -82,11 +82,11 @@ public:
             else
                 while (p < m_end && !IsBlank(*p) && !IsPunct(*p))
                     ++p;
-            m_peekToken = Token{std::string_view(start, static_cast<size_t>(p - start)), line};
+            // The end of the file is reported on the line of the last token, not on a trailing empty line.
+            m_peekToken = Token{std::string_view(start, static_cast<size_t>(p - start)),
+                                start == m_end ? m_line : line};
             m_peekEnd = p;
             m_peeked = true;
-            if (start == m_end)
-                m_lastLine = line;
         }
         return m_peekToken;
     }
@@ -113,7 +113,6 @@ private:
     bool m_peeked = false;
     Token m_peekToken;
     const char* m_peekEnd = nullptr;
-    int m_lastLine = 1;
 };
 
 bool ToDouble(std::string_view text, double& value)

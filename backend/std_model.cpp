@@ -123,10 +123,17 @@ private:
         const Cell& cell = m_in.cells[i];
         if (cell.status == 'z')
             return;
-        const double up = std::min(cell.ub - cell.value, m_model.big);
-        const double down = std::min(cell.value - cell.lb, m_model.big);
+        double up = std::min(cell.ub - cell.value, m_model.big);
+        double down = std::min(cell.value - cell.lb, m_model.big);
         const std::string id = std::to_string(i);
         const bool integerDeviation = m_set.integerCells && IsWhole(cell.value);
+        if (integerDeviation)
+        {
+            // Whole steps from a whole value: a bound of 154.5 allows 154 at most (GLPK refuses fractional
+            // bounds).
+            up = std::floor(up + 1e-9);
+            down = std::floor(down + 1e-9);
+        }
         m_model.colPlus[i] = m_model.mip.AddColumn(0, S(std::max(up, 0.0)), S(cell.cost) * m_model.scale,
                                                    integerDeviation, "p" + id);
         m_model.colMinus[i] = m_model.mip.AddColumn(0, S(std::max(down, 0.0)), S(cell.cost) * m_model.scale,

@@ -1,0 +1,440 @@
+// Runs the real mainVRN.exe as a child process, as the front-end does: arguments, pipes, stop
+// command, SIGTERM, exit status and result files.
+#include "checks.h"
+#include "instance.h"
+#include "table_generator.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+// A child with its three standard streams on pipes; output is collected by two threads.
+class Child
+{
+public:
+    explicit Child(const std::vector<std::string>& args)
+    {
+        int in[2], out[2], err[2];
+        if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0)
+            return;
+        m_pid = fork();
+        if (m_pid == 0)
+        {
+            dup2(in[0], 0);
+            dup2(out[1], 1);
+            dup2(err[1], 2);
+            for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
+                close(fd);
+            std::vector<char*> argv;
+            for (const auto& a : args)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            execv(VRN_BACKEND_EXE, argv.data());
+            _exit(127);
+        }
+        close(in[0]);
+        close(out[1]);
+        close(err[1]);
+        m_stdin = in[1];
+        m_outThread = std::thread([this, fd = out[0]] { Collect(fd, m_out); });
+        m_errThread = std::thread([this, fd = err[0]] { Collect(fd, m_err); });
+    }
+
+    ~Child()
+    {
+        if (m_pid > 0 && m_status == -1)
+        {
+            kill(m_pid, SIGKILL);
+            Wait();
+        }
+        CloseInput();
+    }
+
+    void Send(const std::string& text) { (void)!write(m_stdin, text.data(), text.size()); }
+    void CloseInput()
+    {
+        if (m_stdin >= 0)
+            close(m_stdin);
+        m_stdin = -1;
+    }
+    void Signal(int sig) { kill(m_pid, sig); }
+
+    // Waits until standard output holds `text`; false after `seconds`.
+    bool WaitForOutput(const std::string& text, double seconds)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        while (std::chrono::steady_clock::now() < end)
+        {
+            if (Out().find(text) != std::string::npos)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+
+    int Wait()
+    {
+        if (m_status == -1)
+        {
+            int raw = 0;
+            waitpid(m_pid, &raw, 0);
+            m_status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+            m_outThread.join();
+            m_errThread.join();
+        }
+        return m_status;
+    }
+
+    std::string Out()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_out;
+    }
+    std::string Err()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_err;
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_stdin = -1;
+    int m_status = -1;
+    std::mutex m_mutex;
+    std::string m_out, m_err;
+    std::thread m_outThread, m_errThread;
+
+    void Collect(int fd, std::string& into)
+    {
+        char buffer[4096];
+        ssize_t n;
+        while ((n = read(fd, buffer, sizeof buffer)) > 0)
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            into.append(buffer, static_cast<size_t>(n));
+        }
+        close(fd);
+    }
+};
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+struct Solution
+{
+    std::string header;
+    std::vector<double> adjusted;
+};
+
+Solution ReadSolution(const fs::path& path)
+{
+    Solution s;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line))
+    {
+        if (!line.empty() && line[0] == '#')
+        {
+            s.header += line + "\n";
+            continue;
+        }
+        std::istringstream fields(line);
+        size_t index;
+        double original, adjusted, change;
+        char status;
+        if (fields >> index >> original >> adjusted >> change >> status)
+        {
+            EXPECT_EQ(index, s.adjusted.size());
+            s.adjusted.push_back(adjusted);
+        }
+    }
+    return s;
+}
+
+class BackendProcess : public ::testing::Test
+{
+protected:
+    fs::path m_dir;
+
+    void SetUp() override
+    {
+        m_dir = fs::temp_directory_path() / ("vrn_backend_test_" + std::to_string(getpid()) + "_" +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    std::string Example() const { return ReadFile(fs::path(VRN_EXAMPLES_DIR) / "table3x3.csp"); }
+
+    fs::path Write(const std::string& name, const std::string& text) const
+    {
+        std::ofstream(m_dir / name) << text;
+        return m_dir / name;
+    }
+
+    fs::path WriteTable(const std::string& name, const vrn::Instance& table) const
+    {
+        std::ofstream out(m_dir / name);
+        vrn::WriteInstance(out, table);
+        return m_dir / name;
+    }
+
+    static vrn::Instance Parse(const std::string& text)
+    {
+        auto r = vrn::ReadInstanceText(text, false);
+        EXPECT_TRUE(r.errors.empty());
+        return r.instance;
+    }
+
+    // Runs to the end with standard input closed at once (end of input is not a stop).
+    int Run(std::vector<std::string> args, std::string* out = nullptr, std::string* err = nullptr)
+    {
+        args.insert(args.begin(), "mainVRN.exe");
+        Child child(args);
+        child.CloseInput();
+        const int status = child.Wait();
+        if (out)
+            *out = child.Out();
+        if (err)
+            *err = child.Err();
+        return status;
+    }
+
+    // The solution passes the same checks the back-end makes, and has the expected objective.
+    void ExpectProtected(const vrn::Instance& table, const fs::path& sol, double objective,
+                         bool additive = true, bool integer = false)
+    {
+        const Solution s = ReadSolution(sol);
+        ASSERT_EQ(s.adjusted.size(), table.cells.size()) << s.header;
+        const auto report = vrn::CheckSolution(table, s.adjusted, additive, integer, 1e-6);
+        EXPECT_TRUE(report.passed) << report.lines[0];
+        if (objective >= 0)
+        {
+            EXPECT_NEAR(vrn::WeightedChange(table, s.adjusted), objective, 1e-6);
+        }
+    }
+};
+
+TEST_F(BackendProcess, ThreeByThreeGivesTwentyWithEverySolver)
+{
+    const fs::path instance = Write("table3x3.csp", Example());
+    const vrn::Instance table = Parse(Example());
+    for (const char* solver : {"b", "s", "g"})
+    {
+        std::string out;
+        ASSERT_EQ(Run({instance, m_dir, "--solver", solver}, &out), 0) << out;
+        const std::string suffix = solver[0] == 'b' ? "_cbc" : solver[0] == 's' ? "_sym" : "_glpk";
+        ExpectProtected(table, m_dir / ("table3x3" + suffix + ".sol"), 20);
+        const std::string log = ReadFile(m_dir / ("table3x3" + suffix + ".log"));
+        EXPECT_NE(log.find("objective (total weighted change): 20"), std::string::npos);
+        EXPECT_NE(log.find("solution check: passed"), std::string::npos);
+        EXPECT_NE(log.find("16 cells"), std::string::npos);
+    }
+}
+
+TEST_F(BackendProcess, ClpSolvesTheModelOnceEveryDirectionIsFixed)
+{
+    // Upper bound 42 on the sensitive cell 11 (value 40, protection 5): it can only move down.
+    std::string text = Example();
+    text.replace(text.find("11 40 1 u 0 463.5"), 17, "11 40 1 u 0 42");
+    const fs::path instance = Write("down.csp", text);
+    std::string err;
+    EXPECT_EQ(Run({instance, m_dir, "--solver", "l"}, nullptr, &err), 7);
+    EXPECT_NE(err.find("linear programs only"), std::string::npos);
+    ASSERT_EQ(Run({instance, m_dir, "--solver", "l", "--prepsens", "y"}), 0);
+    ExpectProtected(Parse(text), m_dir / "down_clp.sol", 20);
+    ASSERT_EQ(Run({instance, m_dir, "--solver", "l", "--prepsens", "y", "--method", "s"}), 0);
+    ExpectProtected(Parse(text), m_dir / "down_clp.sol", 20);
+}
+
+TEST_F(BackendProcess, InfeasibleInstanceIsReportedAsSuch)
+{
+    std::string text = Example();
+    text.replace(text.find("11 40 1 u 0 463.5"), 17, "11 40 1 u 38 42");
+    const fs::path instance = Write("stuck.csp", text);
+    std::string out;
+    EXPECT_EQ(Run({instance, m_dir, "--solver", "b"}, &out), 4);
+    EXPECT_NE(out.find("can move neither down by 5 nor up by 5"), std::string::npos);
+    // Without the input check the solvers find it out themselves.
+    for (const char* solver : {"b", "g", "s"})
+    {
+        EXPECT_EQ(Run({instance, m_dir, "--solver", solver, "--check", "n"}, &out), 4) << solver << out;
+    }
+    const std::string sol = ReadFile(m_dir / "stuck_cbc.sol");
+    EXPECT_NE(sol.find("# outcome: infeasible"), std::string::npos);
+}
+
+TEST_F(BackendProcess, NonAdditiveTableKeepsItsResiduals)
+{
+    std::string text = Example();
+    text.replace(text.find("0 4 : 0 (-1) 1 (1)"), 18, "1 4 : 0 (-1) 1 (1)"); // the first row is off by 1
+    const fs::path instance = Write("off.csp", text);
+    ASSERT_EQ(Run({instance, m_dir, "--solver", "b", "--additive", "n"}), 0);
+    ExpectProtected(Parse(text), m_dir / "off_cbc.sol", 20, false);
+    // In a table with all margins the relations depend on each other: a residual in one of them
+    // cannot be repaired, so the additive problem is infeasible.
+    std::string out;
+    EXPECT_EQ(Run({instance, m_dir, "--solver", "g"}, &out), 4) << out;
+    EXPECT_EQ(Run({instance, m_dir, "--solver", "s", "--additive", "n"}), 0);
+    ExpectProtected(Parse(text), m_dir / "off_sym.sol", 20, false);
+}
+
+TEST_F(BackendProcess, ZCellsStayAndIntegerCellsAreWhole)
+{
+    std::string text = Example();
+    text.replace(text.find("10 38 1 s"), 9, "10 38 1 z");
+    text.replace(text.find("7 28 1 s"), 8, "7 28 1 z");
+    text.replace(text.find("11 40 1 u 0 463.5 5 5"), 21, "11 40 1 u 0 463.5 2.5 2.5");
+    const fs::path instance = Write("zint.csp", text);
+    const vrn::Instance table = Parse(text);
+    for (const char* solver : {"b", "g", "s"})
+    {
+        ASSERT_EQ(Run({instance, m_dir, "--solver", solver, "--intdev", "y"}), 0) << solver;
+        const std::string suffix = solver[0] == 'b' ? "_cbc" : solver[0] == 's' ? "_sym" : "_glpk";
+        ExpectProtected(table, m_dir / ("zint" + suffix + ".sol"), 12, true, true);
+        const Solution s = ReadSolution(m_dir / ("zint" + suffix + ".sol"));
+        ASSERT_EQ(s.adjusted.size(), 16u);
+        EXPECT_EQ(s.adjusted[10], 38);
+        EXPECT_EQ(s.adjusted[7], 28);
+    }
+}
+
+TEST_F(BackendProcess, FormatErrorsAreReportedWithTheirLineAndStatus3)
+{
+    std::string text = Example();
+    text.replace(text.find("12 121 1 s"), 10, "12 121 1 q");
+    text.replace(text.find("0 4 : 4 (-1)"), 12, "0 4 : 44 (-1)");
+    const fs::path instance = Write("bad.csp", text);
+    std::string err;
+    EXPECT_EQ(Run({instance, m_dir, "--solver", "b"}, nullptr, &err), 3);
+    EXPECT_NE(err.find(instance.string() + ":15: cell 12 has status 'q'; expected one of u s m x z w"),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(err.find(":21:"), std::string::npos);
+    EXPECT_EQ(Run({instance, m_dir, "--solver", "b", "--format", "a"}, nullptr, &err), 3);
+    EXPECT_NE(err.find(":15: cell 12"), std::string::npos);
+    EXPECT_NE(err.find(":21: relation 2 names cell 44"), std::string::npos) << err;
+    EXPECT_NE(ReadFile(m_dir / "bad_cbc.log").find(":21: relation 2 names cell 44"), std::string::npos);
+}
+
+TEST_F(BackendProcess, OptionErrorsExitWithStatus2)
+{
+    const fs::path instance = Write("t.csp", Example());
+    std::string err;
+    EXPECT_EQ(Run({instance, m_dir, "--solver", "b", "--nonsense", "1"}, nullptr, &err), 2);
+    EXPECT_NE(err.find("--nonsense"), std::string::npos);
+    EXPECT_EQ(Run({instance, m_dir, "--solver", "b", "--time"}, nullptr, &err), 2);
+    EXPECT_EQ(Run({instance, m_dir, "--solver", "b", "--mipgap", "five"}, nullptr, &err), 2);
+    EXPECT_NE(err.find("--mipgap"), std::string::npos);
+    std::string out;
+    EXPECT_EQ(Run({"--help"}, &out), 0);
+    EXPECT_NE(out.find("Usage: mainVRN.exe"), std::string::npos);
+}
+
+TEST_F(BackendProcess, CplexAndXpressAreRefusedPlainly)
+{
+    const fs::path instance = Write("t.csp", Example());
+    for (const auto& [code, name] : {std::pair<const char*, const char*>{"c", "cplex"}, {"x", "xpress"}})
+    {
+        std::string err;
+        EXPECT_EQ(Run({instance, m_dir, "--solver", code}, nullptr, &err), 6);
+        EXPECT_NE(err.find("not available in this build"), std::string::npos) << err;
+        EXPECT_NE(err.find("b CBC"), std::string::npos);
+        EXPECT_NE(ReadFile(m_dir / (std::string("t_") + name + ".log")).find("not available in this build"),
+                  std::string::npos);
+    }
+}
+
+TEST_F(BackendProcess, ResultFilesFollowTheFrontEndsNames)
+{
+    const fs::path instance = Write("my.table.2015.csp", Example());
+    ASSERT_EQ(Run({instance, m_dir.string() + "/", "--solver", "b", "--write", "y"}), 0);
+    EXPECT_TRUE(fs::exists(m_dir / "my.table.2015_cbc.log"));
+    EXPECT_TRUE(fs::exists(m_dir / "my.table.2015_cbc.sol"));
+    EXPECT_TRUE(fs::exists(m_dir / "my.table.2015_cbc.lp"));
+    ASSERT_EQ(Run({instance, m_dir, "--solver", "g"}), 0);
+    EXPECT_TRUE(fs::exists(m_dir / "my.table.2015_glpk.sol"));
+    EXPECT_NE(ReadFile(m_dir / "my.table.2015_cbc.lp").find("Subject To"), std::string::npos);
+}
+
+// A 60x60 table with a zero gap keeps every solver busy well past these stops.
+class BackendStop : public BackendProcess
+{
+protected:
+    fs::path BigTable(vrn::Instance& table)
+    {
+        vrn::GeneratorSettings settings;
+        settings.dimensions = {vrn::Dimension::Flat(60), vrn::Dimension::Flat(60)};
+        settings.seed = 3;
+        table = vrn::GenerateTable(settings);
+        return WriteTable("t60.csp", table);
+    }
+};
+
+TEST_F(BackendStop, TimeLimitWritesTheBestTableFound)
+{
+    vrn::Instance table;
+    const fs::path instance = BigTable(table);
+    std::string out;
+    ASSERT_EQ(Run({instance, m_dir, "--solver", "g", "--mipgap", "0", "--time", "3"}, &out), 0) << out;
+    EXPECT_NE(out.find("outcome: feasible (time limit reached)"), std::string::npos);
+    ExpectProtected(table, m_dir / "t60_glpk.sol", -1);
+}
+
+TEST_F(BackendStop, StopCommandKeepsTheIncumbent)
+{
+    vrn::Instance table;
+    const fs::path instance = BigTable(table);
+    Child child({"mainVRN.exe", instance, m_dir, "--solver", "g", "--mipgap", "0", "--progress", "0.3"});
+    ASSERT_TRUE(child.WaitForOutput("best table found", 60));
+    child.Send("status\nbogus\nhelp\nstop\n");
+    ASSERT_EQ(child.Wait(), 0) << child.Out() << child.Err();
+    const std::string out = child.Out();
+    EXPECT_NE(out.find("unknown command 'bogus'; the commands are stop, status and help"), std::string::npos);
+    EXPECT_NE(out.find("[vrn] commands: stop"), std::string::npos);
+    EXPECT_NE(out.find("outcome: feasible (stopped by the stop command)"), std::string::npos);
+    ExpectProtected(table, m_dir / "t60_glpk.sol", -1);
+}
+
+TEST_F(BackendStop, SigtermKeepsTheIncumbent)
+{
+    vrn::Instance table;
+    const fs::path instance = BigTable(table);
+    for (const auto& [solver, suffix] :
+         {std::pair<const char*, const char*>{"b", "_cbc"}, {"s", "_sym"}, {"g", "_glpk"}})
+    {
+        Child child(
+            {"mainVRN.exe", instance, m_dir, "--solver", solver, "--mipgap", "0", "--progress", "0.3"});
+        // SYMPHONY reports no incumbent while it runs: give it time to find one.
+        ASSERT_TRUE(child.WaitForOutput(
+            solver[0] == 's' ? "[vrn] solving with SYMPHONY, 4." : "best table found", 60));
+        child.Signal(SIGTERM);
+        ASSERT_EQ(child.Wait(), 0) << solver << child.Out() << child.Err();
+        EXPECT_NE(child.Out().find("outcome: feasible (stopped by SIGTERM)"), std::string::npos) << solver;
+        ExpectProtected(table, m_dir / ("t60" + std::string(suffix) + ".sol"), -1);
+    }
+}
+
+} // namespace

@@ -1,0 +1,227 @@
+#include "instance.h"
+#include "table_generator.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+const std::string kTable = "0\n"
+                           "3\n"
+                           "0 10 1 s 0 100 0 0 0\n"
+                           "1 4 1 u 0 100 1 2 0\n"
+                           "2 6 1 s 0 100 0 0 0\n"
+                           "1\n"
+                           "0 3 : 0 (-1) 1 (1) 2 (1)\n";
+
+std::string Replace(std::string text, const std::string& from, const std::string& to)
+{
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos)
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+void ExpectSame(const vrn::Instance& a, const vrn::Instance& b)
+{
+    ASSERT_EQ(a.cells.size(), b.cells.size());
+    for (size_t i = 0; i < a.cells.size(); ++i)
+    {
+        const auto &x = a.cells[i], &y = b.cells[i];
+        EXPECT_EQ(x.value, y.value);
+        EXPECT_EQ(x.cost, y.cost);
+        EXPECT_EQ(x.status, y.status);
+        EXPECT_EQ(x.lb, y.lb);
+        EXPECT_EQ(x.ub, y.ub);
+        EXPECT_EQ(x.lpl, y.lpl);
+        EXPECT_EQ(x.upl, y.upl);
+        EXPECT_EQ(x.spl, y.spl);
+    }
+    EXPECT_EQ(a.rhs, b.rhs);
+    EXPECT_EQ(a.termStart, b.termStart);
+    EXPECT_EQ(a.termCell, b.termCell);
+    EXPECT_EQ(a.termCoef, b.termCoef);
+}
+
+TEST(InstanceReader, ReadsTheCanonicalForm)
+{
+    const auto r = vrn::ReadInstanceText(kTable, false);
+    ASSERT_TRUE(r.errors.empty()) << r.errors[0].message;
+    ASSERT_EQ(r.instance.cells.size(), 3u);
+    EXPECT_EQ(r.instance.cells[1].status, 'u');
+    EXPECT_EQ(r.instance.cells[1].upl, 2);
+    ASSERT_EQ(r.instance.RelationCount(), 1u);
+    EXPECT_EQ(r.instance.termCell, (std::vector<int32_t>{0, 1, 2}));
+    EXPECT_EQ(r.instance.termCoef, (std::vector<double>{-1, 1, 1}));
+}
+
+TEST(InstanceReader, EveryVariantOfTheFormatReadsTheSame)
+{
+    const auto expected = vrn::ReadInstanceText(kTable, false).instance;
+    const std::vector<std::string> variants = {
+        Replace(kTable, "0 (-1) 1 (1) 2 (1)", "0(-1) 1(1) 2(1)"),
+        Replace(kTable, "0 (-1) 1 (1) 2 (1)", "0 ( -1 ) 1 ( 1 ) 2 ( 1 )"),
+        Replace(kTable, "0 3 :", "0.0 3:"),
+        Replace(Replace(kTable, "0 10 1 s 0 100", "0 1e+01 1 s 0 1.0E2"), "1 4 1 u", "1 +4 1 u"),
+        "0 3 0 10 1 s 0 100 0 0 0 1 4 1 u 0 100 1 2 0 2 6 1 s 0 100 0 0 0 1 0 3 : 0 (-1) 1 (1) 2 (1)",
+        "0\r\n3\r\n0\t10\t1\ts\t0\t100\t0\t0\t0\r\n1 4 1 u 0 100 1 2 0\r\n2 6 1 s 0 100 0 0 0\r\n1\r\n0 3 : "
+        "0 (-1)\r\n"
+        "  1 (1) 2 (1)\r\n",
+        "0\n3\n0 10 1 s\n0 100 0 0 0 1 4 1 u 0 100\n1 2 0 2 6 1 s 0 100 0 0 0\n1\n0 3 : 0 (-1) 1 (1) 2 (1)\n",
+    };
+    for (const auto& text : variants)
+    {
+        const auto r = vrn::ReadInstanceText(text, true);
+        ASSERT_TRUE(r.errors.empty()) << text << "\n" << r.errors[0].line << ": " << r.errors[0].message;
+        ExpectSame(r.instance, expected);
+    }
+}
+
+struct ErrorCase
+{
+    std::string text;
+    int line;
+    const char* message; // a part of the message
+};
+
+TEST(InstanceReader, ReportsEachErrorWithItsLine)
+{
+    const std::vector<ErrorCase> cases = {
+        {Replace(kTable, "0\n3\n", "1\n3\n"), 1, "expected the header 0, found '1'"},
+        {"", 1, "the file is empty"},
+        {Replace(kTable, "0\n3\n", "0\nthree\n"), 2,
+         "expected the number of cells (a whole number, 0 or more)"},
+        {Replace(kTable, "0\n3\n", "0\n-3\n"), 2, "number of cells"},
+        {"0\n3\n0 10 1 s 0 100 0 0 0\n1 4 1 u 0 100 1 2 0\n", 4, "the file ends after 2 of the 3 cells"},
+        {Replace(kTable, "2 6 1 s", "1 6 1 s"), 5, "cell 1 appears again or out of order; expected cell 2"},
+        {Replace(kTable, "2 6 1 s", "3 6 1 s"), 5, "cell 2 is missing"},
+        {Replace(kTable, "2 6 1 s", "2 6 1 q"), 5, "cell 2 has status 'q'; expected one of u s m x z w"},
+        {Replace(kTable, "2 6 1 s 0 100", "2 6 1 s 0 5"), 5,
+         "cell 2 has the value 6, outside its bounds [0, 5]"},
+        {Replace(kTable, "2 6 1 s 0 100", "2 6 1 s 7 5"), 5, "lower bound 7 above its upper bound 5"},
+        {Replace(kTable, "1 4 1 u 0 100 1 2", "1 4 1 u 0 100 -1 2"), 4, "negative lower protection level -1"},
+        {Replace(kTable, "1 4 1 u 0 100 1 2", "1 4 1 u 0 100 1 -2"), 4, "negative upper protection level -2"},
+        {Replace(kTable, "1 4 1 u", "1 4 -1 u"), 4, "negative cost -1"},
+        {Replace(kTable, "1 4 1 u", "1 four 1 u"), 4,
+         "cell 1: expected a number for its value, found 'four'"},
+        {Replace(kTable, "2 6 1 s 0 100 0 0 0", "2 6 1 s 0 100 0 0"), 5, "its line has 8 fields; expected 9"},
+        {Replace(kTable, "1\n0 3 :", "x\n0 3 :"), 6, "expected the number of relations"},
+        {Replace(kTable, "0 3 : 0 (-1) 1 (1) 2 (1)", "0 4 : 0 (-1) 1 (1) 2 (1)"), 7,
+         "relation 1 announces 4 terms but has 3"},
+        {Replace(kTable, "0 3 : 0 (-1) 1 (1) 2 (1)", "0 2 : 0 (-1) 1 (1) 2 (1)"), 7,
+         "relation 1 announces 2 terms but has 3"},
+        {Replace(kTable, "2 (1)", "7 (1)"), 7, "relation 1 names cell 7, but the table has cells 0 to 2"},
+        {Replace(kTable, "0 3 :", "0 3"), 7, "relation 1: expected ':' after its number of terms, found '0'"},
+        {Replace(kTable, "1 (1) 2", "1 1) 2"), 7, "relation 1: expected '(' after cell 1, found '1'"},
+        {Replace(kTable, "1 (1) 2", "1 (1 2"), 7, "expected ')' after the coefficient of cell 1, found '2'"},
+        {Replace(kTable, "1 (1) 2", "1 (x) 2"), 7,
+         "expected the coefficient of cell 1 (a number), found 'x'"},
+        {Replace(kTable, "1\n0 3 :", "2\n0 3 :"), 7, "the file ends after 1 of the 2 relations"},
+        {kTable + "\nleft over\n", 9, "text after the last relation: 'left'"},
+    };
+    for (const auto& c : cases)
+    {
+        const auto r = vrn::ReadInstanceText(c.text, false);
+        ASSERT_EQ(r.errors.size(), 1u) << c.message;
+        EXPECT_EQ(r.errors[0].line, c.line) << c.message << " / " << r.errors[0].message;
+        EXPECT_NE(r.errors[0].message.find(c.message), std::string::npos) << r.errors[0].message;
+    }
+}
+
+TEST(InstanceReader, FirstOnlyStopsAtTheFirstErrorAndAllReportsEvery)
+{
+    std::string text = Replace(kTable, "1 4 1 u", "1 4 1 q");
+    text = Replace(text, "2 6 1 s 0 100", "2 6 1 s 0 5");
+    text = Replace(text, "2 (1)", "9 (1)");
+    text += "junk\n";
+    const auto first = vrn::ReadInstanceText(text, false);
+    ASSERT_EQ(first.errors.size(), 1u);
+    EXPECT_EQ(first.errors[0].line, 4);
+
+    const auto all = vrn::ReadInstanceText(text, true);
+    ASSERT_EQ(all.errors.size(), 4u);
+    EXPECT_EQ(all.errors[0].line, 4);
+    EXPECT_EQ(all.errors[1].line, 5);
+    EXPECT_EQ(all.errors[2].line, 7);
+    EXPECT_EQ(all.errors[3].line, 8);
+    EXPECT_EQ(vrn::FormatErrorText("t.csp", all.errors[0]),
+              "t.csp:4: cell 1 has status 'q'; expected one of u s m x z w");
+}
+
+TEST(InstanceReader, AllModeGoesOnAfterADamagedRelationAndADamagedCellLine)
+{
+    const std::string text = "0\n3\n0 10 1 s 0 100 0 0 0\n1 4 1 u 0 100\n2 6 1 s 0 100 0 0 0\n2\n"
+                             "0 3 0 (-1) 1 (1) 2 (1)\n0 3 : 0 (-1) 1 (1) 5 (1)\n";
+    const auto all = vrn::ReadInstanceText(text, true);
+    ASSERT_EQ(all.errors.size(), 3u);
+    EXPECT_EQ(all.errors[0].line, 4);
+    EXPECT_EQ(all.errors[1].line, 7);
+    EXPECT_EQ(all.errors[2].line, 8);
+    EXPECT_NE(all.errors[2].message.find("names cell 5"), std::string::npos);
+}
+
+TEST(InstanceReader, ErrorsPastTheCapAreCounted)
+{
+    std::string text = "0\n2000\n";
+    for (int i = 0; i < 2000; ++i)
+        text += std::to_string(i) + " 1 1 q 0 2 0 0 0\n";
+    text += "0\n";
+    const auto all = vrn::ReadInstanceText(text, true);
+    EXPECT_EQ(all.errors.size() + all.suppressedErrors, 2000u);
+    EXPECT_GT(all.suppressedErrors, 0u);
+}
+
+TEST(InstanceReader, MissingFileIsOneError)
+{
+    const auto r = vrn::ReadInstanceFile("/nonexistent/dir/x.csp", true);
+    ASSERT_EQ(r.errors.size(), 1u);
+    EXPECT_EQ(r.errors[0].message, "cannot open the instance file");
+}
+
+TEST(InstanceWriter, WriteThenReadGivesTheSameTable)
+{
+    vrn::GeneratorSettings settings;
+    settings.dimensions = {vrn::Dimension::Grouped(2, 3), vrn::Dimension::Flat(4)};
+    settings.sensitivePercent = 30;
+    settings.protectionPercent = 7;
+    vrn::Instance table = vrn::GenerateTable(settings);
+    table.cells[3].value = 0.1;
+    table.cells[3].lb = -1e-300;
+    table.cells[4].spl = 1.0 / 3;
+    table.cells[5].status = 'z';
+    table.rhs[0] = -2.5e-7;
+    std::ostringstream out;
+    vrn::WriteInstance(out, table);
+    const auto back = vrn::ReadInstanceText(out.str(), false);
+    ASSERT_TRUE(back.errors.empty()) << back.errors[0].message;
+    ExpectSame(back.instance, table);
+
+    std::ostringstream again;
+    vrn::WriteInstance(again, back.instance);
+    EXPECT_EQ(again.str(), out.str());
+}
+
+TEST(TableGenerator, TablesAddUpAlongEveryRelation)
+{
+    vrn::GeneratorSettings settings;
+    settings.dimensions = {vrn::Dimension::Flat(3), vrn::Dimension::Grouped(2, 2), vrn::Dimension::Flat(2)};
+    const vrn::Instance table = vrn::GenerateTable(settings);
+    EXPECT_EQ(table.cells.size(), 4u * 7u * 3u);
+    // Relations: 4*3 for dimension 0's total... one per (non-leaf node, other coordinates).
+    EXPECT_EQ(table.RelationCount(), 1u * 7 * 3 + 3u * 4 * 3 + 1u * 4 * 7);
+    for (size_t r = 0; r < table.RelationCount(); ++r)
+    {
+        double sum = 0;
+        for (int64_t t = table.termStart[r]; t < table.termStart[r + 1]; ++t)
+            sum += table.termCoef[t] * table.cells[table.termCell[t]].value;
+        EXPECT_EQ(sum, 0) << "relation " << r;
+    }
+    EXPECT_GT(table.cells[0].value, 0);
+}
+
+} // namespace

@@ -1,0 +1,179 @@
+#include "options.h"
+#include "result_path.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+
+vrn::CommandLineResult Parse(std::vector<std::string> extra)
+{
+    std::vector<std::string> args = {"mainVRN.exe", "in.csp", "out"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    std::vector<const char*> argv;
+    for (const auto& a : args)
+        argv.push_back(a.c_str());
+    return vrn::ParseCommandLine(static_cast<int>(argv.size()), argv.data());
+}
+
+TEST(BackendOptions, EveryControlAtItsInitialValueGivesTheDefaults)
+{
+    const auto r = Parse({"--solver", "x"});
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.options.instancePath, "in.csp");
+    EXPECT_EQ(r.options.outputFolder, "out");
+    EXPECT_EQ(r.options.solver, 'x');
+    EXPECT_TRUE(r.options.additive);
+    EXPECT_TRUE(r.options.check);
+    EXPECT_EQ(r.options.mipGapPercent, 5);
+    EXPECT_EQ(r.options.feasibility, 1e-6);
+    EXPECT_EQ(r.options.formulation(), vrn::Formulation::Std);
+}
+
+// The argument vectors the front-end writes for its documented cases are all accepted.
+TEST(BackendOptions, AcceptsWhatTheFrontEndWrites)
+{
+    const std::vector<std::vector<std::string>> vectors = {
+        {"--solver", "x", "--order", "4-2-3-1", "--pct-bounds", "2", "--fixdir", "s", "--expobj", "0.5",
+         "--epsf", "1.0e-4", "--epsrhs", "0"},
+        {"--solver",       "b",    "--intdev",        "y",    "--additive", "n",  "--format",    "a",
+         "--check",        "n",    "--scale",         "10",   "--progress", "3",  "--big",       "-1",
+         "--model",        "c",    "--time",          "60",   "--first",    "y",  "--mipgap",    "1",
+         "--feasibility",  "1e-7", "--integrality",   "1e-5", "--repair",   "y",  "--repairfn",  "",
+         "--bcd-clusters", "4",    "--bcd-time",      "10",   "--bcd-objf", "1",  "--bcd-endbc", "5",
+         "--bcd-cycle",    "o",    "--bcd-nstop",     "3",    "--dynamic",  "y",  "--dyn-sprop", "40",
+         "--dyn-perturb",  "60",   "--prepsens",      "y",    "--write",    "y",  "--seed",      " 7",
+         "--mipemphasis",  "3",    "--emphasis",      "3",    "--varsel",   "-1", "--intdevtol", "0.01",
+         "--vineq",        "c",    "--startingpoint", "s"},
+        {"--solver", "l", "--order", "1", "--lptol", "1e-8", "--method", "s", "--crossover", "n", "--fixdir",
+         "f", "--fixdirfn", ""},
+    };
+    for (const auto& v : vectors)
+    {
+        const auto r = Parse(v);
+        EXPECT_EQ(r.error, "") << v[1];
+        EXPECT_FALSE(r.helpRequested);
+    }
+}
+
+TEST(BackendOptions, ValuesReachTheirFields)
+{
+    const auto r = Parse({"--solver", "s", "--additive", "n", "--time", "12.5", "--mipgap", "0", "--seed",
+                          "42", "--model", "n", "--intdev", "y", "--prepsens", "y", "--format", "a"});
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.options.solver, 's');
+    EXPECT_FALSE(r.options.additive);
+    EXPECT_EQ(r.options.timeLimit, 12.5);
+    EXPECT_EQ(r.options.mipGapPercent, 0);
+    EXPECT_EQ(r.options.seed, 42);
+    EXPECT_EQ(r.options.model, vrn::StdModelKind::New);
+    EXPECT_TRUE(r.options.integerCells);
+    EXPECT_TRUE(r.options.prepSens);
+    EXPECT_TRUE(r.options.reportAllFormatErrors);
+}
+
+TEST(BackendOptions, OrderOrFixdirMakesAFastRun)
+{
+    EXPECT_EQ(Parse({"--order", "2-1"}).options.formulation(), vrn::Formulation::Fast);
+    EXPECT_EQ(Parse({"--fixdir", "r"}).options.formulation(), vrn::Formulation::Fast);
+    EXPECT_EQ(Parse({"--order", "4-2-3-1"}).options.order, (std::vector<int>{4, 2, 3, 1}));
+}
+
+struct BadCase
+{
+    std::vector<std::string> args;
+    const char* expected; // part of the message
+};
+
+TEST(BackendOptions, RejectsUnknownAndMalformedOptionsNamingThem)
+{
+    const std::vector<BadCase> cases = {
+        {{"--solver", "q"}, "--solver"},
+        {{"--solver"}, "needs a value"},
+        {{"--bogus", "1"}, "unknown option '--bogus'"},
+        {{"--time", "ten"}, "--time"},
+        {{"--time", "-5"}, "--time"},
+        {{"--time", "5 "}, "--time"},
+        {{"--mipgap", "1e999"}, "--mipgap"},
+        {{"--order", ""}, "--order"},
+        {{"--order", "1-1"}, "--order"},
+        {{"--order", "5"}, "--order"},
+        {{"--order", "1-"}, "--order"},
+        {{"--seed", "1.5"}, "--seed"},
+        {{"--integrality", "1"}, "--integrality"},
+        {{"--big", "0"}, "--big"},
+        {{"--additive", "yes"}, "--additive"},
+        {{"--model", "x"}, "--model"},
+        {{"--varsel", "x"}, "--varsel"},
+        {{"extra"}, "unexpected argument 'extra'"},
+    };
+    for (const auto& c : cases)
+    {
+        const auto r = Parse(c.args);
+        EXPECT_NE(r.error.find(c.expected), std::string::npos) << c.args[0] << ": " << r.error;
+    }
+}
+
+TEST(BackendOptions, MissingPositionalArgumentsAreAnError)
+{
+    const char* argv[] = {"mainVRN.exe", "--solver", "b"};
+    EXPECT_NE(vrn::ParseCommandLine(3, argv).error, "");
+}
+
+TEST(BackendOptions, HelpWinsAndListsEveryOption)
+{
+    EXPECT_TRUE(Parse({"--bogus", "--help"}).helpRequested);
+    const std::string help = vrn::HelpText();
+    for (const char* name :
+         {"--solver", "--intdev",      "--additive",    "--format",     "--check", "--scale", "--progress",
+          "--big",    "--model",       "--order",       "--pct-bounds", "--time",  "--first", "--mipgap",
+          "--lptol",  "--feasibility", "--integrality", "--prepsens",   "--write", "--seed",  "--intdevtol",
+          "--method", "--crossover",   "--fixdir",      "Exit status"})
+        EXPECT_NE(help.find(name), std::string::npos) << name;
+}
+
+TEST(BackendOptions, OptionsThatDoNotApplyAreNamedForTheLog)
+{
+    const auto notes = vrn::NotApplyingOptions(Parse({"--mipemphasis", "2", "--pct-bounds", "3"}).options);
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_NE(notes[0].find("--mipemphasis"), std::string::npos);
+    EXPECT_NE(notes[1].find("Fast formulation only"), std::string::npos);
+}
+
+struct PathCase
+{
+    const char* folder;
+    const char* instance;
+    char solver;
+    const char* expected;
+};
+
+TEST(ResultBasePath, FollowsTheFrontEndsRule)
+{
+    const std::vector<PathCase> cases = {
+        {"/runs", "/data/tab1.csp", 'c', "/runs/tab1_cplex"},
+        {"/runs/", "/data/tab1.csp", 'x', "/runs/tab1_xpress"},
+        {"runs", "tab1.csp", 'g', "runs/tab1_glpk"},
+        {"runs", "tab1.csp", 'b', "runs/tab1_cbc"},
+        {"runs", "tab1.csp", 'l', "runs/tab1_clp"},
+        {"runs", "tab1.csp", 's', "runs/tab1_sym"},
+        {"", "/data/tab1.csp", 'b', "tab1_cbc"},
+        {"out", "/d/tab.2015.csp", 'b', "out/tab.2015_cbc"},
+        {"out", "/d.x/tab", 'b', "out/tab_cbc"},
+        {"out", "dir\\tab.csp", 'b', "out/dir\\tab_cbc"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(vrn::ResultBasePath(c.folder, c.instance, c.solver), c.expected)
+            << c.folder << " " << c.instance;
+}
+
+TEST(ResultBasePath, BackslashVariantAsOnWindows)
+{
+    EXPECT_EQ(vrn::ResultBasePath("D:\\runs", "E:\\data\\tab1.csp", 'c', '\\'), "D:\\runs\\tab1_cplex");
+    EXPECT_EQ(vrn::ResultBasePath("C:/runs/", "E:/data/tab1.csp", 'c', '\\'), "C:/runs/\\E:/data/tab1_cplex");
+}
+
+} // namespace
