@@ -1,6 +1,7 @@
 // Reader of the .csp format: free-format tokens, with the line of each token kept for messages.
 #include "instance.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <fstream>
@@ -157,7 +158,8 @@ class Reader
 {
 public:
     Reader(const std::string& text, bool allErrors, ReadResult& result)
-        : m_tokens(text), m_allErrors(allErrors), m_result(result)
+        : m_tokens(text), m_textSize(static_cast<int64_t>(text.size())), m_allErrors(allErrors),
+          m_result(result)
     {
     }
 
@@ -177,6 +179,7 @@ public:
 
 private:
     Tokenizer m_tokens;
+    int64_t m_textSize;
     bool m_allErrors;
     ReadResult& m_result;
     bool m_lineStructured = false;
@@ -225,7 +228,8 @@ private:
     void ReadCells()
     {
         const int64_t count = ReadCount("cells");
-        Inst().cells.reserve(static_cast<size_t>(count));
+        // A count is only a claim: reserve no more than the text can hold (a cell takes at least 18 bytes).
+        Inst().cells.reserve(static_cast<size_t>(std::min<int64_t>(count, m_textSize / 18 + 1)));
         for (int64_t k = 0; k < count; ++k)
             ReadCell(k, count);
     }
@@ -349,7 +353,7 @@ private:
     void ReadRelations()
     {
         const int64_t count = ReadCount("relations");
-        Inst().rhs.reserve(static_cast<size_t>(count));
+        Inst().rhs.reserve(static_cast<size_t>(std::min<int64_t>(count, m_textSize / 6 + 1)));
         for (int64_t r = 1; r <= count; ++r)
         {
             if (m_tokens.Peek().AtEnd())

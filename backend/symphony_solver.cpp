@@ -32,9 +32,9 @@ public:
             return failed;
         }
         Load(env, model);
-        // Verbosity -1 and above print the whole solution at the end: keep below that, with the progress
-        // lines.
-        sym_set_int_param(env, "verbosity", -2);
+        // Verbosity -1 prints the search's progress table and the final cost; 0 and above also print
+        // statistics and the whole solution.
+        sym_set_int_param(env, "verbosity", -1);
         sym_set_dbl_param(env, "time_limit", SolverTimeLimit(control));
         sym_set_dbl_param(env, "gap_limit", params.mipGapPercent);
         sym_set_int_param(env, "find_first_feasible", params.firstFeasible ? 1 : 0);
@@ -54,6 +54,8 @@ public:
             });
         c_count = 0;
         const int code = sym_solve(env);
+        if (code == TM_FOUND_FIRST_FEASIBLE)
+            control.RequestStop(StopReason::FirstFeasible);
         solving = false;
         poller.join();
         c_count = 0;

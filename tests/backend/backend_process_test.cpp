@@ -28,7 +28,8 @@ namespace
 class Child
 {
 public:
-    explicit Child(const std::vector<std::string>& args)
+    // With outputGone, the read end of standard output is closed at once, like a front-end that has quit.
+    explicit Child(const std::vector<std::string>& args, bool outputGone = false)
     {
         int in[2], out[2], err[2];
         if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0)
@@ -52,7 +53,10 @@ public:
         close(out[1]);
         close(err[1]);
         m_stdin = in[1];
-        m_outThread = std::thread([this, fd = out[0]] { Collect(fd, m_out); });
+        if (outputGone)
+            close(out[0]);
+        else
+            m_outThread = std::thread([this, fd = out[0]] { Collect(fd, m_out); });
         m_errThread = std::thread([this, fd = err[0]] { Collect(fd, m_err); });
     }
 
@@ -95,7 +99,8 @@ public:
             int raw = 0;
             waitpid(m_pid, &raw, 0);
             m_status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-            m_outThread.join();
+            if (m_outThread.joinable())
+                m_outThread.join();
             m_errThread.join();
         }
         return m_status;
@@ -379,6 +384,16 @@ TEST_F(BackendProcess, ResultFilesFollowTheFrontEndsNames)
     EXPECT_NE(ReadFile(m_dir / "my.table.2015_cbc.lp").find("Subject To"), std::string::npos);
 }
 
+TEST_F(BackendProcess, AFrontEndThatHasGoneStillGetsBothFiles)
+{
+    const fs::path instance = Write("gone.csp", Example());
+    Child child({"mainVRN.exe", instance, m_dir, "--solver", "b"}, true);
+    child.CloseInput();
+    EXPECT_EQ(child.Wait(), 0);
+    ExpectProtected(Parse(Example()), m_dir / "gone_cbc.sol", 20);
+    EXPECT_NE(ReadFile(m_dir / "gone_cbc.log").find("exit status 0"), std::string::npos);
+}
+
 // A 60x60 table with a zero gap keeps every solver busy well past these stops.
 class BackendStop : public BackendProcess
 {
@@ -401,6 +416,22 @@ TEST_F(BackendStop, TimeLimitWritesTheBestTableFound)
     ASSERT_EQ(Run({instance, m_dir, "--solver", "g", "--mipgap", "0", "--time", "3"}, &out), 0) << out;
     EXPECT_NE(out.find("outcome: feasible (time limit reached)"), std::string::npos);
     ExpectProtected(table, m_dir / "t60_glpk.sol", -1);
+}
+
+TEST_F(BackendStop, FirstFeasibleStopsAtTheFirstTable)
+{
+    vrn::Instance table;
+    const fs::path instance = BigTable(table);
+    for (const auto& [solver, suffix] :
+         {std::pair<const char*, const char*>{"b", "_cbc"}, {"s", "_sym"}, {"g", "_glpk"}})
+    {
+        std::string out;
+        ASSERT_EQ(Run({instance, m_dir, "--solver", solver, "--mipgap", "0", "--first", "y"}, &out), 0)
+            << out;
+        EXPECT_NE(out.find("outcome: feasible (stopped at the first protected table"), std::string::npos)
+            << out;
+        ExpectProtected(table, m_dir / ("t60" + std::string(suffix) + ".sol"), -1);
+    }
 }
 
 TEST_F(BackendStop, StopCommandKeepsTheIncumbent)

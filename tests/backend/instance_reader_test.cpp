@@ -176,6 +176,16 @@ TEST(InstanceReader, ErrorsPastTheCapAreCounted)
     EXPECT_GT(all.suppressedErrors, 0u);
 }
 
+TEST(InstanceReader, AHugeCountInATinyFileIsAnErrorNotAnAllocation)
+{
+    const auto cells = vrn::ReadInstanceText("0\n1900000000\n0 1 1 s 0 2 0 0 0\n", true);
+    ASSERT_EQ(cells.errors.size(), 1u);
+    EXPECT_NE(cells.errors[0].message.find("ends after 1 of the 1900000000 cells"), std::string::npos);
+    const auto relations = vrn::ReadInstanceText("0\n0\n1900000000\n", true);
+    ASSERT_EQ(relations.errors.size(), 1u);
+    EXPECT_NE(relations.errors[0].message.find("0 of the 1900000000 relations"), std::string::npos);
+}
+
 TEST(InstanceReader, MissingFileIsOneError)
 {
     const auto r = vrn::ReadInstanceFile("/nonexistent/dir/x.csp", true);
