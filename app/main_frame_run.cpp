@@ -1,6 +1,6 @@
 #include "main_frame.h"
 
-#include <wx/utils.h>
+#include <wx/app.h>
 
 // Placeholder bodies: the run lifecycle is being written.
 
