@@ -11,6 +11,12 @@
 class MyProcess;
 class OutputAreaStreamBuf;
 
+namespace vrn
+{
+enum class OptionGroup;
+struct ModeSwitch;
+} // namespace vrn
+
 // Id of the run timer; the static event table routes its ticks to MainFrame::OnTimer.
 constexpr int kRunTimerId = 5000;
 
@@ -126,6 +132,22 @@ private:
     std::unique_ptr<OutputAreaStreamBuf> m_outputBuf;
 
     // ---- Option-panel helpers (main_frame_options.cpp) ----
+
+    // Writes one help text into the status bar and lets the toolkit go on with the mouse event.
+    void DoShowHelp(wxMouseEvent& event, const char* text);
+
+    // Folds the section if it is unfolded and unfolds it otherwise; the header's first
+    // character follows the body ("-" unfolded, "+" folded).
+    void DoToggleSection(wxStaticText* header, wxPanel* panel);
+
+    // Carries out one switch of the formulation or the problem class on the controls.
+    void DoApplyModeSwitch(const vrn::ModeSwitch& change, wxChoice* list);
+
+    // The window that stands for a group of mode-dependent options.
+    wxWindow* DoGroupWindow(vrn::OptionGroup group) const;
+
+    // The flag that keeps the fold state of the repair or BCD section while Fast hides it.
+    bool& DoSavedFoldState(vrn::OptionGroup group);
 
     // ---- Run helpers (main_frame_run.cpp) ----
 
