@@ -4,7 +4,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <fstream>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <sstream>
 #include <string_view>
 
@@ -24,6 +28,9 @@ void Instance::AddRelation(double relationRhs, const std::vector<std::pair<int32
 
 std::string FormatErrorText(const std::string& file, const FormatError& error)
 {
+    // Line 0: a fault of the file as a whole (missing, unreadable).
+    if (error.line == 0)
+        return (file.empty() ? std::string("mainVRN.exe") : file) + ": " + error.message;
     return file + ":" + std::to_string(error.line) + ": " + error.message;
 }
 
@@ -516,27 +523,41 @@ ReadResult ReadInstanceText(const std::string& text, bool allErrors)
 
 ReadResult ReadInstanceFile(const std::string& path, bool allErrors)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    ReadResult failed;
+    if (path.empty())
     {
-        ReadResult result;
-        result.errors.push_back({0, "cannot open the instance file"});
-        return result;
+        failed.errors.push_back({0, "no instance file was given"});
+        return failed;
     }
-    std::string text;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    in.seekg(0, std::ios::beg);
-    if (size > 0)
+    const int fd = open(path.c_str(), O_RDONLY);
+    struct stat info = {};
+    if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
     {
-        text.resize(static_cast<size_t>(size));
-        in.read(text.data(), size);
+        const int why = fd < 0 ? errno : EISDIR;
+        if (fd >= 0)
+            close(fd);
+        failed.errors.push_back(
+            {0, fd >= 0 ? "cannot read the instance file: it is not a regular file"
+                        : std::string("cannot open the instance file: ") + std::strerror(why)});
+        return failed;
     }
-    if (in.bad() || (size < 0))
+    std::string text(static_cast<size_t>(info.st_size), '\0');
+    size_t done = 0;
+    while (done < text.size())
     {
-        ReadResult result;
-        result.errors.push_back({0, "cannot read the instance file"});
-        return result;
+        const ssize_t n = read(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    const int readError = errno;
+    close(fd);
+    if (done != text.size())
+    {
+        failed.errors.push_back({0, std::string("cannot read the instance file: ") + std::strerror(readError)});
+        return failed;
     }
     return ReadInstanceText(text, allErrors);
 }

@@ -190,7 +190,14 @@ TEST(InstanceReader, MissingFileIsOneError)
 {
     const auto r = vrn::ReadInstanceFile("/nonexistent/dir/x.csp", true);
     ASSERT_EQ(r.errors.size(), 1u);
-    EXPECT_EQ(r.errors[0].message, "cannot open the instance file");
+    EXPECT_EQ(vrn::FormatErrorText("/nonexistent/dir/x.csp", r.errors[0]),
+              "/nonexistent/dir/x.csp: cannot open the instance file: No such file or directory");
+    const auto folder = vrn::ReadInstanceFile("/tmp", true);
+    ASSERT_EQ(folder.errors.size(), 1u);
+    EXPECT_NE(folder.errors[0].message.find("not a regular file"), std::string::npos);
+    const auto empty = vrn::ReadInstanceFile("", true);
+    ASSERT_EQ(empty.errors.size(), 1u);
+    EXPECT_EQ(vrn::FormatErrorText("", empty.errors[0]), "mainVRN.exe: no instance file was given");
 }
 
 TEST(InstanceWriter, WriteThenReadGivesTheSameTable)

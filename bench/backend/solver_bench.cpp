@@ -1,0 +1,186 @@
+// Our run beside the solver's own command-line program on the LP file we wrote, same limits.
+//   bench_backend_solvers overhead   generated tables, every solver (GLPK, CBC, SYMPHONY; CLP on an LP)
+//   bench_backend_solvers quality    100x100, 5 % sensitive, 10 % protection, 60 s each
+// Prints wall times and objectives; needs glpsol, cbc and clp (Debian: glpk-utils, coinor-cbc, coinor-clp).
+#include "instance.h"
+#include "table_generator.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <spawn.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+extern char** environ;
+
+namespace
+{
+
+// Runs argv with standard output and error into `log`; returns the wall time in seconds.
+double Run(const std::vector<std::string>& args, const fs::path& log)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    std::vector<char*> argv;
+    for (const auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+    {
+        posix_spawn_file_actions_destroy(&actions);
+        return -1;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    posix_spawn_file_actions_destroy(&actions);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string ReadText(const fs::path& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The last number captured by `pattern` in the file, or NaN.
+double LastMatch(const fs::path& path, const std::string& pattern)
+{
+    const std::string text = ReadText(path);
+    const std::regex re(pattern);
+    double value = NAN;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), re); it != std::sregex_iterator(); ++it)
+        value = std::atof((*it)[1].str().c_str());
+    return value;
+}
+
+struct Case
+{
+    std::string name;
+    vrn::Instance table;
+};
+
+vrn::Instance Table(int side, uint64_t seed, bool downOnly)
+{
+    vrn::GeneratorSettings settings;
+    settings.dimensions = {vrn::Dimension::Flat(side), vrn::Dimension::Flat(side)};
+    settings.seed = seed;
+    vrn::Instance table = vrn::GenerateTable(settings);
+    if (downOnly) // sensitive cells that can only move down: with --prepsens y the model is a linear program
+        for (auto& cell : table.cells)
+            if (cell.status == 'u')
+                cell.ub = cell.value + cell.upl / 2;
+    return table;
+}
+
+void Compare(const fs::path& dir, const std::string& name, const vrn::Instance& table, char solver,
+             double seconds, double gapPercent)
+{
+    const fs::path csp = dir / (name + ".csp");
+    {
+        std::ofstream out(csp);
+        vrn::WriteInstance(out, table);
+    }
+    const std::string suffix = solver == 'g'   ? "_glpk"
+                               : solver == 'b' ? "_cbc"
+                               : solver == 'l' ? "_clp"
+                                               : "_sym";
+    const fs::path base = dir / (name + suffix);
+    std::vector<std::string> ours = {VRN_BACKEND_EXE,
+                                     csp.string(),
+                                     dir.string(),
+                                     "--solver",
+                                     std::string(1, solver),
+                                     "--time",
+                                     std::to_string(seconds),
+                                     "--mipgap",
+                                     std::to_string(gapPercent),
+                                     "--write",
+                                     "y"};
+    if (solver == 'l')
+        ours.insert(ours.end(), {"--prepsens", "y"});
+    const double ourTime = Run(ours, dir / "ours.txt");
+    const double ourObjective =
+        LastMatch(base.string() + ".log", R"(objective \(total weighted change\): ([-0-9.e+]+))");
+    const double scale = LastMatch(base.string() + ".log", R"(scale ([0-9.e+]+))");
+    const std::string lp = base.string() + ".lp";
+    const std::string limit = std::to_string(static_cast<int>(std::ceil(seconds)));
+    double theirTime = -1, theirObjective = NAN;
+    std::string program;
+    if (solver == 'g')
+    {
+        program = "glpsol";
+        // The settings our GLPK run uses: presolve and all cuts.
+        theirTime = Run({"glpsol", "--lp", lp, "--tmlim", limit, "--mipgap", std::to_string(gapPercent / 100),
+                         "--presol", "--cuts", "-o", (dir / "glpsol.out").string()},
+                        dir / "theirs.txt");
+        theirObjective = LastMatch(dir / "glpsol.out", R"(Objective:\s+obj = ([-0-9.e+]+))");
+    }
+    else if (solver == 'b')
+    {
+        program = "cbc";
+        // The same seeds as our run: CBC's search time varies several-fold with them.
+        theirTime = Run({"cbc", lp, "-timeMode", "elapsed", "-sec", limit, "-ratioGap",
+                         std::to_string(gapPercent / 100), "-primalTolerance", "1e-06", "-randomSeed", "1",
+                         "-randomCbcSeed", "1", "-solve", "-quit"},
+                        dir / "theirs.txt");
+        theirObjective = LastMatch(dir / "theirs.txt", R"(Objective value:\s+([-0-9.e+]+))");
+    }
+    else if (solver == 'l')
+    {
+        program = "clp";
+        theirTime = Run({"clp", lp, "-sec", limit, "-barrier"}, dir / "theirs.txt");
+        theirObjective = LastMatch(dir / "theirs.txt", R"(Optimal objective\s+([-0-9.e+]+))");
+    }
+    std::printf("%-12s %-9s ours %7.2f s objective %-12.6g", name.c_str(), suffix.c_str() + 1, ourTime,
+                ourObjective);
+    if (!program.empty())
+        std::printf(" | %-6s %7.2f s objective %-12.6g | time ratio %.2f", program.c_str(), theirTime,
+                    theirObjective * scale, ourTime / theirTime);
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string mode = argc > 1 ? argv[1] : "overhead";
+    const fs::path dir = fs::temp_directory_path() / "vrn_solver_bench";
+    fs::create_directories(dir);
+    if (mode == "quality")
+    {
+        const double seconds = argc > 2 ? std::atof(argv[2]) : 60;
+        const vrn::Instance table = Table(100, 1, false);
+        std::printf("100x100 table (10,201 cells), 5 %% sensitive, 10 %% protection, %.0f s, gap 5 %%\n",
+                    seconds);
+        for (char solver : {'g', 'b', 's'})
+            Compare(dir, "q100", table, solver, seconds, 5);
+    }
+    else
+    {
+        std::printf(
+            "overhead: our whole run against the plain program on our LP file (goal: ratio <= 1.1)\n");
+        for (int side : {30, 50})
+            for (char solver : {'g', 'b', 's'})
+                Compare(dir, "t" + std::to_string(side), Table(side, 1, false), solver, 30, 5);
+        for (int side : {100, 300})
+            Compare(dir, "lp" + std::to_string(side), Table(side, 1, true), 'l', 60, 5);
+    }
+    fs::remove_all(dir);
+    return 0;
+}
