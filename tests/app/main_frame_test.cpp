@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -96,8 +97,10 @@ TEST_F(MainFrameTest, StartsAsUserSeesIt)
 
 TEST_F(MainFrameTest, OptionsWindowIsFittedToItsBestWidth)
 {
+    // The options column is as wide as its content plus room for the vertical scrollbar, and
+    // asks for no height of its own.
     wxScrolledWindow* options = frame->*Controls::optionsWindow;
-    EXPECT_EQ(options->GetMinClientSize().GetWidth(), options->GetBestVirtualSize().GetWidth() + 30);
+    EXPECT_EQ(options->GetMinClientSize().GetWidth(), options->GetSizer()->GetMinSize().GetWidth() + 30);
     EXPECT_EQ(options->GetMinClientSize().GetHeight(), 0);
 }
 
@@ -124,16 +127,22 @@ TEST(AboutText, BannerHasFourLinesWithLogoInOneColumn)
     EXPECT_NE(lines[1].find("Copyright"), std::string::npos);
     EXPECT_NE(lines[2].find("2026"), std::string::npos);
 
-    // The logo's rows start in the same column, right of every text, and the fourth line has
-    // nothing before it.
-    const std::size_t logoColumn = lines[3].find_first_not_of(' ');
-    ASSERT_NE(logoColumn, std::string::npos);
-    for (const auto& l : lines)
+    // The logo's rows have one width and end in one column, so they stand in the same columns;
+    // each text ends at least two blanks before the logo's leftmost glyph, and the fourth line
+    // holds nothing but the logo.
+    const std::size_t textEnd[] = {lines[0].find("   "), lines[1].find("   "), lines[2].find("   "), 0};
+    std::size_t logoStart = std::string::npos;
+    for (std::size_t i = 0; i < lines.size(); ++i)
     {
-        ASSERT_GT(l.size(), logoColumn);
-        EXPECT_EQ(l.substr(logoColumn - 2, 2), "  ") << l;
-        EXPECT_NE(l.substr(logoColumn, 4).find_first_not_of(' '), std::string::npos) << l;
+        EXPECT_EQ(lines[i].size(), lines[0].size()) << lines[i];
+        ASSERT_NE(textEnd[i], std::string::npos) << lines[i];
+        logoStart = std::min(logoStart, lines[i].find_first_not_of(' ', textEnd[i]));
     }
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_LT(textEnd[i] + 1, logoStart) << lines[i];
+    const std::size_t bottomRowStart = lines[3].find_first_not_of(' ');
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_GT(bottomRowStart, textEnd[i] + 1) << lines[i];
 }
 
 TEST(AboutText, AuthorsBlockHasHeadingBlankLineAndAuthorLines)
