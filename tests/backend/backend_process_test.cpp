@@ -259,6 +259,28 @@ TEST_F(BackendProcess, ThreeByThreeGivesTwentyWithEverySolver)
     }
 }
 
+TEST_F(BackendProcess, ModelVariantsReachTheSameOptimum)
+{
+    const fs::path instance = Write("v.csp", Example());
+    const vrn::Instance table = Parse(Example());
+    const std::vector<std::vector<std::string>> variants = {
+        {"--solver", "b", "--model", "n"},
+        {"--solver", "g", "--model", "n", "--scale", "1000"},
+        {"--solver", "s", "--scale", "10"},
+        {"--solver", "b", "--big", "6"},
+        {"--solver", "g", "--model", "c", "--seed", "9"},
+        {"--solver", "s", "--model", "n", "--intdev", "y"},
+    };
+    for (const auto& variant : variants)
+    {
+        std::vector<std::string> args = {instance, m_dir};
+        args.insert(args.end(), variant.begin(), variant.end());
+        ASSERT_EQ(Run(args), 0) << variant[1] << " " << variant[3];
+        const std::string suffix = variant[1] == "b" ? "_cbc" : variant[1] == "s" ? "_sym" : "_glpk";
+        ExpectProtected(table, m_dir / ("v" + suffix + ".sol"), 20);
+    }
+}
+
 TEST_F(BackendProcess, ClpSolvesTheModelOnceEveryDirectionIsFixed)
 {
     // Upper bound 42 on the sensitive cell 11 (value 40, protection 5): it can only move down.
