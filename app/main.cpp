@@ -30,6 +30,9 @@ bool HasDisplay(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    // Assertions would pop up dialogs in a release build of the toolkit: turn them off first.
+    wxSetAssertHandler(nullptr);
+    wxLog::SetLogLevel(wxLOG_Info);
     if (!HasDisplay(argc, argv))
     {
         std::cerr << "VRN needs a graphical display to open its window, and none is set (DISPLAY is "
@@ -37,8 +40,5 @@ int main(int argc, char** argv)
                   << std::endl;
         return 1;
     }
-    // Assertions would pop up dialogs in a release build of the toolkit: turn them off first.
-    wxSetAssertHandler(nullptr);
-    wxLog::SetLogLevel(wxLOG_Info);
     return wxEntry(argc, argv);
 }

@@ -14,7 +14,13 @@ for p in "${packages[@]}"; do
 done
 if [ "${#missing[@]}" -gt 0 ] || [ "${VRN_FORCE_APT:-0}" = 1 ]; then
     as_root=()
-    [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null; then
+            echo "Installing the packages VRN needs (${missing[*]}) takes root: run this as root, or install sudo." >&2
+            exit 1
+        fi
+        as_root=(sudo)
+    fi
     echo "Installing: ${missing[*]:-(refreshing package lists)}"
     "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update
     "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${packages[@]}"
