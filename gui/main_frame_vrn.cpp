@@ -147,9 +147,9 @@ void FinishPanel(wxWindow* panel, wxSizer* sizer)
 }
 
 // A 0 by 0 spacer that takes a share of the row's spare width.
-wxSizerItem* AddStretch(wxSizer* sizer)
+void AddStretch(wxSizer* sizer)
 {
-    return sizer->Add(0, 0, 1, wxEXPAND | wxALIGN_CENTER_VERTICAL, kBorder);
+    sizer->Add(0, 0, 1, wxEXPAND | wxALIGN_CENTER_VERTICAL, kBorder);
 }
 
 } // namespace
