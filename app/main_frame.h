@@ -13,6 +13,7 @@ class OutputAreaStreamBuf;
 
 namespace vrn
 {
+class CaptionHoverEvents;
 enum class OptionGroup;
 struct ModeSwitch;
 } // namespace vrn
@@ -148,6 +149,12 @@ private:
 
     // The flag that keeps the fold state of the repair or BCD section while Fast hides it.
     bool& DoSavedFoldState(vrn::OptionGroup group);
+
+    // Enter and leave events for the captions where the toolkit raises none (GTK), so that
+    // resting the pointer on a caption shows its help. Made once the base built the controls.
+    using CaptionHoverPtr = std::unique_ptr<vrn::CaptionHoverEvents, void (*)(vrn::CaptionHoverEvents*)>;
+    CaptionHoverPtr DoMakeCaptionHover();
+    CaptionHoverPtr m_captionHover = DoMakeCaptionHover();
 
     // ---- Run helpers (main_frame_run.cpp) ----
 

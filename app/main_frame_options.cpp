@@ -1,4 +1,5 @@
 #include "main_frame.h"
+#include "option_caption_hover.h"
 #include "option_help.h"
 #include "option_modes.h"
 
@@ -399,4 +400,12 @@ void MainFrame::OnOptionChanged(wxCommandEvent& WXUNUSED(event))
         m_stdFormulation = plan.newModes.stdFormulation;
     }
     FitOptionsWindow();
+}
+
+// ---- Caption hover on GTK ----
+
+MainFrame::CaptionHoverPtr MainFrame::DoMakeCaptionHover()
+{
+    auto release = [](vrn::CaptionHoverEvents* hover) { delete hover; };
+    return CaptionHoverPtr(new vrn::CaptionHoverEvents(m_optionsWindow), release);
 }
