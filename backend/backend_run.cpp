@@ -354,6 +354,24 @@ private:
         params.seed = static_cast<int>(m_opt.seed);
         params.simplex = m_opt.simplex;
         params.crossover = m_opt.crossover;
+        if (m_model.mip.RowCount() == 0)
+        {
+            // Solvers fail on a model without rows or columns. Without rows every column is on its own, and
+            // with costs of 0 or more its lower bound is optimal.
+            Say("nothing links the cells (no relations, nothing to protect): each cell takes its closest "
+                "allowed value without a solver");
+            const MipModel& mip = m_model.mip;
+            result.solution.resize(static_cast<size_t>(mip.ColumnCount()));
+            result.objective = 0;
+            for (int c = 0; c < mip.ColumnCount(); ++c)
+            {
+                result.solution[c] = mip.isInteger[c] ? std::ceil(mip.colLower[c] - 1e-9) : mip.colLower[c];
+                result.objective += mip.cost[c] * result.solution[c];
+            }
+            result.bound = result.objective;
+            result.status = SolveStatus::Optimal;
+            return true;
+        }
         Say("solving with " + adapter.Name() + " ...");
         std::fflush(stdout);
         {
@@ -409,8 +427,10 @@ private:
         const std::string outcome = OutcomeText(result);
         if (!result.detail.empty())
             Say("solver: " + result.detail);
-        if (result.solution.empty() ||
-            (result.status != SolveStatus::Optimal && result.status != SolveStatus::Feasible))
+        const bool hasTable =
+            (result.status == SolveStatus::Optimal || result.status == SolveStatus::Feasible) &&
+            result.solution.size() == static_cast<size_t>(m_model.mip.ColumnCount());
+        if (!hasTable)
         {
             const int status = result.status == SolveStatus::Infeasible ? kExitInfeasible : kExitNoSolution;
             if (status == kExitInfeasible)

@@ -92,7 +92,7 @@ CheckReport CheckInput(const Instance& in, bool additive, double big, double tol
         const Cell& cell = in.cells[i];
         if (!NeedsProtection(cell))
             continue;
-        if (cell.status == 'z' || (!CanMoveDown(cell, big) && !CanMoveUp(cell, big)))
+        if (!CanMoveDown(cell, big) && !CanMoveUp(cell, big))
             Example(examples, stuck,
                     "sensitive cell " + std::to_string(i) + " (value " + Num(cell.value) +
                         ") can move neither down by " + Num(cell.lpl) + " nor up by " + Num(cell.upl) +

@@ -64,25 +64,27 @@ public:
 
     SolveResult Solve(const MipModel& model, const SolveParams& params, RunControl& control) override
     {
-        glp_prob* problem = Load(model);
         SolveResult result;
         std::jmp_buf jump;
         t_errorJump = &jump;
         glp_error_hook(OnGlpkError, nullptr);
         if (setjmp(jump) == 0)
+        {
+            glp_prob* problem = Load(model);
             result = model.HasIntegers() ? SolveMip(problem, model, params, control)
                                          : SolveLp(problem, model, params, control);
+            glp_delete_prob(problem);
+        }
         else
         {
+            // After an error GLPK's state is unusable: free all of it (the problem object included).
+            result = SolveResult();
             result.status = SolveStatus::Failed;
             result.detail = "GLPK stopped on an internal error";
             glp_free_env();
-            t_errorJump = nullptr;
-            return result;
         }
         t_errorJump = nullptr;
         glp_error_hook(nullptr, nullptr);
-        glp_delete_prob(problem);
         return result;
     }
 
@@ -91,8 +93,10 @@ private:
     {
         glp_prob* problem = glp_create_prob();
         glp_set_obj_dir(problem, GLP_MIN);
-        glp_add_rows(problem, model.RowCount());
-        glp_add_cols(problem, model.ColumnCount());
+        if (model.RowCount() > 0) // GLPK treats adding 0 rows or columns as an error
+            glp_add_rows(problem, model.RowCount());
+        if (model.ColumnCount() > 0)
+            glp_add_cols(problem, model.ColumnCount());
         for (int r = 0; r < model.RowCount(); ++r)
             glp_set_row_bnds(problem, r + 1, BoundType(model.rowLower[r], model.rowUpper[r]),
                              Finite(model.rowLower[r]), Finite(model.rowUpper[r]));

@@ -2,15 +2,15 @@
 #include "instance.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <sstream>
 #include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vrn
 {
@@ -556,7 +556,8 @@ ReadResult ReadInstanceFile(const std::string& path, bool allErrors)
     close(fd);
     if (done != text.size())
     {
-        failed.errors.push_back({0, std::string("cannot read the instance file: ") + std::strerror(readError)});
+        failed.errors.push_back(
+            {0, std::string("cannot read the instance file: ") + std::strerror(readError)});
         return failed;
     }
     return ReadInstanceText(text, allErrors);
