@@ -13,7 +13,7 @@ class OutputAreaStreamBuf;
 
 namespace vrn
 {
-class CaptionHoverEvents;
+class PointerCrossingEvents;
 enum class OptionGroup;
 struct ModeSwitch;
 } // namespace vrn
@@ -150,11 +150,13 @@ private:
     // The flag that keeps the fold state of the repair or BCD section while Fast hides it.
     bool& DoSavedFoldState(vrn::OptionGroup group);
 
-    // Enter and leave events for the captions where the toolkit raises none (GTK), so that
-    // resting the pointer on a caption shows its help. Made once the base built the controls.
-    using CaptionHoverPtr = std::unique_ptr<vrn::CaptionHoverEvents, void (*)(vrn::CaptionHoverEvents*)>;
-    CaptionHoverPtr DoMakeCaptionHover();
-    CaptionHoverPtr m_captionHover = DoMakeCaptionHover();
+    // Enter and leave events for the captions and choices, for which the toolkit raises none on
+    // GTK, so that resting the pointer on them shows their help. Made once the base has built
+    // the controls and connected them, so that its handlers come after these.
+    using PointerCrossingPtr =
+        std::unique_ptr<vrn::PointerCrossingEvents, void (*)(vrn::PointerCrossingEvents*)>;
+    PointerCrossingPtr DoMakePointerCrossing();
+    PointerCrossingPtr m_pointerCrossing = DoMakePointerCrossing();
 
     // ---- Run helpers (main_frame_run.cpp) ----
 

@@ -1,7 +1,7 @@
 #include "main_frame.h"
-#include "option_caption_hover.h"
 #include "option_help.h"
 #include "option_modes.h"
+#include "option_pointer_crossing.h"
 
 // The option panel's behaviour: status-bar help, section folding, hiding the whole panel, and
 // the formulation / problem-class modes that decide which options apply.
@@ -402,10 +402,10 @@ void MainFrame::OnOptionChanged(wxCommandEvent& WXUNUSED(event))
     FitOptionsWindow();
 }
 
-// ---- Caption hover on GTK ----
+// ---- Enter and leave events for captions and choices on GTK ----
 
-MainFrame::CaptionHoverPtr MainFrame::DoMakeCaptionHover()
+MainFrame::PointerCrossingPtr MainFrame::DoMakePointerCrossing()
 {
-    auto release = [](vrn::CaptionHoverEvents* hover) { delete hover; };
-    return CaptionHoverPtr(new vrn::CaptionHoverEvents(m_optionsWindow), release);
+    auto release = [](vrn::PointerCrossingEvents* hover) { delete hover; };
+    return PointerCrossingPtr(new vrn::PointerCrossingEvents(m_optionsWindow), release);
 }

@@ -53,5 +53,42 @@ TEST_F(PointerTest, ClickOnAHeaderUnfoldsItsSection)
               "Feasibility tolerance, e >= 1.0e-9");
 }
 
+TEST_F(PointerTest, EveryKindOfFieldShowsItsHelp)
+{
+    struct Field
+    {
+        wxWindow* window;
+        const char* text;
+    };
+    const Field fields[] = {
+        {form.instanceFilePicker->GetTextCtrl(), "Name of instance file in csp format"},
+        {form.instanceFilePicker->GetPickerCtrl(), "Name of instance file in csp format"},
+        {form.outputFolderPicker->GetTextCtrl(), "Directory for output files"},
+        {form.formulationChoice, "Formulation to solve VRN problem. Std VRN uses a MILP model with better "
+                                 "solutions and Fast VRN uses a LP model with better timing"},
+        {form.integerCellsCheck, "Force output cells to be integer"},
+        {form.solverChoice, "Solver to be used"},
+        {form.timeText, "Initial limit time in seconds for optimization"},
+        {form.solverChoice, "Solver to be used"}, // back onto a choice left for a field
+    };
+    for (const auto& field : fields)
+    {
+        ASSERT_NE(field.window, nullptr);
+        EXPECT_EQ(HoverAndRead(field.window, field.text), field.text);
+        EXPECT_EQ(HoverAndRead(form.outputText, ""), "") << "left " << field.text;
+    }
+}
+
+TEST_F(PointerTest, ChoiceToCaptionToFieldKeepsHelpInStep)
+{
+    EXPECT_EQ(HoverAndRead(form.modelChoice, "VRN optimization model to be used"),
+              "VRN optimization model to be used");
+    EXPECT_EQ(HoverAndRead(form.scaleLabel, "Scale factor"), "Scale factor");
+    EXPECT_EQ(HoverAndRead(form.scaleText, "Scale factor"), "Scale factor");
+    EXPECT_EQ(HoverAndRead(form.formatChoice, "Check all the format errors or stop at first"),
+              "Check all the format errors or stop at first");
+    EXPECT_EQ(HoverAndRead(form.showHideButton, ""), "");
+}
+
 } // namespace
 } // namespace vrn::test
