@@ -1,6 +1,7 @@
 #include "backend_run.h"
 
 #include "checks.h"
+#include "fast_solve.h"
 #include "instance.h"
 #include "options.h"
 #include "output_tee.h"
@@ -164,13 +165,15 @@ private:
 
     void Steps()
     {
-        if (!SolverAvailable() || !FormulationAvailable())
+        if (!SolverAvailable())
             return;
         if (!Phase("reading the instance", [this] { return ReadInstance(); }))
             return;
         ReportOptions();
         if (m_opt.check && !Phase("checking the input", [this] { return CheckTheInput(); }))
             return;
+        if (m_opt.formulation() == Formulation::Fast)
+            return FastSteps();
         if (!Phase("building the model", [this] { return BuildModel(); }))
             return;
         auto adapter = Entry()->make();
@@ -208,15 +211,28 @@ private:
         return false;
     }
 
-    bool FormulationAvailable()
+    // Fast: directions, model and the lexicographic loop in fast_solve.cpp; the result files as in Std.
+    void FastSteps()
     {
-        if (m_opt.formulation() == Formulation::Std)
-            return true;
-        Warn("ERROR: the Fast formulation (--order, --fixdir) is not available in this build; run the Std "
-             "formulation");
-        EndWithoutTable(kExitUnsupported, "not available",
-                        "the Fast formulation is not available in this build");
-        return false;
+        auto adapter = Entry()->make();
+        const FastLog log{[this](const std::string& line) { Say(line); },
+                          [this](const std::string& line) { Warn(line); }};
+        FastOutcome fast;
+        Phase("solving the Fast formulation with " + adapter->Name(),
+              [&]
+              {
+                  ProgressPrinter progress(m_control, 5);
+                  fast = SolveFast(m_instance, m_opt, *adapter, *m_control, m_base + ".lp", log);
+                  return true;
+              });
+        if (!fast.solved)
+            EndWithoutTable(fast.exitStatus, fast.outcome, fast.reason);
+        else
+        {
+            m_model = std::move(fast.model);
+            Phase("writing the solution", [&] { return Finish(fast.result); });
+        }
+        ReportTimes();
     }
 
     bool ReadInstance()
@@ -263,7 +279,8 @@ private:
     void ReportOptions()
     {
         Say("options in force:");
-        Say("  solver " + SolverName(m_opt.solver) + ", Std formulation, " +
+        const bool fast = m_opt.formulation() == Formulation::Fast;
+        Say("  solver " + SolverName(m_opt.solver) + (fast ? ", Fast formulation, " : ", Std formulation, ") +
             (m_opt.additive ? "additive (relations as written)" : "not additive (original residuals kept)") +
             (m_opt.integerCells ? ", integer cells" : ""));
         Say("  time limit " + (m_opt.timeLimit > 0 ? Num(m_opt.timeLimit) + " s" : std::string("none")) +
@@ -272,6 +289,8 @@ private:
             (m_opt.lpTolerance > 0 ? ", LP tolerance " + Num(m_opt.lpTolerance) : "") + ", seed " +
             std::to_string(m_opt.seed) + (m_opt.firstFeasible ? ", stop at the first table" : "") +
             (m_opt.prepSens ? ", prepsens" : "") + (m_opt.check ? "" : ", no checks"));
+        if (fast)
+            Say("  " + FastOptionsText(m_opt));
         for (const std::string& note : NotApplyingOptions(m_opt))
             Say("  " + note);
     }

@@ -26,13 +26,14 @@ int DirectionChoice::Count(DirectionSource which) const
 
 std::string DirectionChoice::Summary() const
 {
-    std::string text = std::to_string(Count(Direction::Up)) + " up, " + std::to_string(Count(Direction::Down)) +
-                       " down";
-    const std::pair<DirectionSource, const char*> sources[] = {{DirectionSource::Forced, "forced by the bounds"},
-                                                               {DirectionSource::File, "from the file"},
-                                                               {DirectionSource::Random, "at random"},
-                                                               {DirectionSource::Heuristic, "by the heuristic"},
-                                                               {DirectionSource::Repaired, "flipped by the repair"}};
+    std::string text =
+        std::to_string(Count(Direction::Up)) + " up, " + std::to_string(Count(Direction::Down)) + " down";
+    const std::pair<DirectionSource, const char*> sources[] = {
+        {DirectionSource::Forced, "forced by the bounds"},
+        {DirectionSource::File, "from the file"},
+        {DirectionSource::Random, "at random"},
+        {DirectionSource::Heuristic, "by the heuristic"},
+        {DirectionSource::Repaired, "flipped by the repair"}};
     std::string how;
     for (const auto& [source, words] : sources)
         if (const int n = Count(source); n > 0)
@@ -66,7 +67,7 @@ DirectionChoice ForcedDirections(const Instance& instance, double big)
     return choice;
 }
 
-void ChooseAtRandom(const Instance& instance, double, uint64_t seed, DirectionChoice& choice)
+void ChooseAtRandom(const Instance& instance, uint64_t seed, DirectionChoice& choice)
 {
     std::mt19937_64 random(seed);
     for (size_t i = 0; i < instance.cells.size(); ++i)
@@ -114,14 +115,15 @@ public:
             return {};
         long long cell = 0, direction = 0;
         if (tokens.size() != 2 || !WholeNumber(tokens[0], cell) || !WholeNumber(tokens[1], direction))
-            return "expected 'cell direction' (two whole numbers, direction 0 down or 1 up), found '" + Trim(line) +
-                   "'";
+            return "expected 'cell direction' (two whole numbers, direction 0 down or 1 up), found '" +
+                   Trim(line) + "'";
         if (cell >= static_cast<long long>(m_in.cells.size()))
             return "cell " + tokens[0] + " does not exist (the table has cells 0 to " +
                    std::to_string(m_in.cells.size() - 1) + ")";
         if (direction > 1)
             return "direction '" + tokens[1] + "' for cell " + tokens[0] + "; expected 0 (down) or 1 (up)";
-        return Assign(static_cast<size_t>(cell), direction == 1 ? Direction::Up : Direction::Down, lineNumber);
+        return Assign(static_cast<size_t>(cell), direction == 1 ? Direction::Up : Direction::Down,
+                      lineNumber);
     }
 
 private:
@@ -143,7 +145,8 @@ private:
         const std::string name = "cell " + std::to_string(i);
         if (!IsProtectable(cell))
             return name + " is not a sensitive cell to protect (status " + std::string(1, cell.status) +
-                   (cell.status == 'u' ? ", protection levels 0" : "") + "); only sensitive cells take a direction";
+                   (cell.status == 'u' ? ", protection levels 0" : "") +
+                   "); only sensitive cells take a direction";
         if (m_firstLine[i] != 0)
             return name + " was given a direction already on line " + std::to_string(m_firstLine[i]);
         if (direction == Direction::Up && !CanMoveUp(cell, m_big))
@@ -186,8 +189,8 @@ DirectionsFileResult ReadDirectionsFile(const std::string& path, const Instance&
     {
         DirectionsFileResult result;
         result.choice = ForcedDirections(instance, big);
-        result.errors.push_back({0, path.empty() ? "no directions file given (--fixdirfn)"
-                                                 : "cannot open the directions file"});
+        result.errors.push_back(
+            {0, path.empty() ? "no directions file given (--fixdirfn)" : "cannot open the directions file"});
         return result;
     }
     std::ostringstream text;
@@ -195,7 +198,8 @@ DirectionsFileResult ReadDirectionsFile(const std::string& path, const Instance&
     return ReadDirectionsText(text.str(), instance, big);
 }
 
-void ChooseFromRelaxation(const StdModel& relaxed, const std::vector<double>& solution, DirectionChoice& choice)
+void ChooseFromRelaxation(const StdModel& relaxed, const std::vector<double>& solution,
+                          DirectionChoice& choice)
 {
     for (size_t i = 0; i < choice.direction.size(); ++i)
     {

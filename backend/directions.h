@@ -42,7 +42,7 @@ bool IsProtectable(const Cell& cell);
 DirectionChoice ForcedDirections(const Instance& instance, double big);
 
 // Every free choice drawn at random with the seed, so runs repeat.
-void ChooseAtRandom(const Instance& instance, double big, uint64_t seed, DirectionChoice& choice);
+void ChooseAtRandom(const Instance& instance, uint64_t seed, DirectionChoice& choice);
 
 struct DirectionsFileResult
 {

@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <iostream>
+#include <poll.h>
 #include <unistd.h>
 
 namespace vrn
@@ -33,33 +35,49 @@ bool OutputTee::Start(const std::string& logPath, std::string& error)
     dup2(fds[1], STDOUT_FILENO);
     close(fds[1]);
     m_readEnd = fds[0];
+    fcntl(m_readEnd, F_SETFL, fcntl(m_readEnd, F_GETFL) | O_NONBLOCK);
     m_thread = std::thread([this] { Copy(); });
     return true;
 }
 
 void OutputTee::Copy()
 {
+    for (;;)
+    {
+        pollfd wait = {m_readEnd, POLLIN, 0};
+        if (poll(&wait, 1, -1) < 0 && errno != EINTR)
+            break;
+        std::lock_guard<std::mutex> lock(m_logMutex);
+        if (!Drain())
+            break;
+    }
+}
+
+// Copies what the pipe holds now; false at its end. Called with m_logMutex held, so that a line
+// written to the log directly comes after every line printed before it.
+bool OutputTee::Drain()
+{
     char buffer[65536];
-    bool outputOpen = true;
     for (;;)
     {
         const ssize_t n = read(m_readEnd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return true;
         if (n <= 0)
-            break;
+            return false;
         // A front-end that has gone away closes the pipe: the run goes on and the log still gets everything.
-        for (ssize_t done = 0; outputOpen && done < n;)
+        for (ssize_t done = 0; m_outputOpen && done < n;)
         {
             const ssize_t w = write(m_savedStdout, buffer + done, static_cast<size_t>(n - done));
             if (w < 0 && errno == EINTR)
                 continue;
             if (w <= 0)
-                outputOpen = false;
+                m_outputOpen = false;
             else
                 done += w;
         }
-        std::lock_guard<std::mutex> lock(m_logMutex);
         std::fwrite(buffer, 1, static_cast<size_t>(n), m_log);
         std::fflush(m_log);
     }
@@ -67,7 +85,10 @@ void OutputTee::Copy()
 
 void OutputTee::WriteLogOnly(const std::string& text)
 {
+    std::fflush(stdout);
     std::lock_guard<std::mutex> lock(m_logMutex);
+    if (m_readEnd >= 0)
+        Drain();
     if (m_log)
     {
         std::fputs(text.c_str(), m_log);

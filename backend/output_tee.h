@@ -32,7 +32,9 @@ private:
     int m_readEnd = -1;
     std::thread m_thread;
     std::mutex m_logMutex;
+    bool m_outputOpen = true;
     void Copy();
+    bool Drain();
 };
 
 } // namespace vrn
