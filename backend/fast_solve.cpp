@@ -146,8 +146,9 @@ SolveParams SolveParamsFromOptions(const BackendOptions& options)
     return params;
 }
 
-void ChooseByHeuristic(const Instance& instance, const StdModelSettings& settings, SolverAdapter& solver,
-                       const SolveParams& params, RunControl& control, DirectionChoice& choice)
+void ChooseByHeuristic(const Instance& instance, const StdModelSettings& settings, double pctBounds,
+                       SolverAdapter& solver, const SolveParams& params, RunControl& control,
+                       DirectionChoice& choice)
 {
     StdModelSettings relaxed = settings;
     relaxed.kind = StdModelKind::Classical;
@@ -157,7 +158,16 @@ void ChooseByHeuristic(const Instance& instance, const StdModelSettings& setting
     std::fill(model.mip.isInteger.begin(), model.mip.isInteger.end(), 0);
     SolveParams lp = params;
     lp.firstFeasible = false;
-    const SolveResult result = SolveModel(model.mip, solver, lp, control);
+    SolveResult result;
+    if (pctBounds >= 0)
+    {
+        // Directions that the percent limits allow, where there are such.
+        StdModel limited = model;
+        ApplyPctBounds(instance, pctBounds, limited);
+        result = SolveModel(limited.mip, solver, lp, control);
+    }
+    if (result.solution.size() != static_cast<size_t>(model.mip.ColumnCount()))
+        result = SolveModel(model.mip, solver, lp, control);
     if (result.solution.size() == static_cast<size_t>(model.mip.ColumnCount()))
         ChooseFromRelaxation(model, result.solution, choice);
     const double big = model.big;
@@ -208,7 +218,8 @@ bool ChooseDirections(const Instance& instance, const BackendOptions& options, S
             "directions: the heuristic solves the LP relaxation of the Std model and rounds its direction "
             "columns (" +
             std::to_string(open) + " cells) ...");
-        ChooseByHeuristic(instance, settings, solver, SolveParamsFromOptions(options), control, choice);
+        ChooseByHeuristic(instance, settings, options.pctBounds, solver, SolveParamsFromOptions(options),
+                          control, choice);
     }
     log.say("directions fixed: " + choice.Summary());
     return true;

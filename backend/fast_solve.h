@@ -42,9 +42,11 @@ bool ChooseDirections(const Instance& instance, const BackendOptions& options, S
                       RunControl& control, const FastLog& log, DirectionChoice& choice, FastOutcome& end);
 
 // The heuristic for the cells still free in `choice`: the Std model's LP relaxation, its direction
-// columns rounded at one half. Without a relaxation solution every free cell goes up where it can.
-void ChooseByHeuristic(const Instance& instance, const StdModelSettings& settings, SolverAdapter& solver,
-                       const SolveParams& params, RunControl& control, DirectionChoice& choice);
+// columns rounded at one half; with pctBounds >= 0 the non-sensitive cells keep within it where the
+// relaxation allows. Without a relaxation solution every free cell goes up where it can.
+void ChooseByHeuristic(const Instance& instance, const StdModelSettings& settings, double pctBounds,
+                       SolverAdapter& solver, const SolveParams& params, RunControl& control,
+                       DirectionChoice& choice);
 
 // Cells whose fixed direction the table cannot satisfy together with the others (from the elastic
 // model). `feasibleWithoutProtection` is false when even the relations and bounds cannot hold.
