@@ -74,9 +74,10 @@ struct Case
     vrn::Instance table;
 };
 
-vrn::Instance Table(int side, uint64_t seed, bool downOnly)
+vrn::Instance Table(int side, uint64_t seed, bool downOnly, int maxValue = 99)
 {
     vrn::GeneratorSettings settings;
+    settings.maxValue = maxValue;
     settings.dimensions = {vrn::Dimension::Flat(side), vrn::Dimension::Flat(side)};
     settings.seed = seed;
     vrn::Instance table = vrn::GenerateTable(settings);
@@ -165,7 +166,8 @@ int main(int argc, char** argv)
     if (mode == "quality")
     {
         const double seconds = argc > 2 ? std::atof(argv[2]) : 60;
-        const vrn::Instance table = Table(100, 1, false);
+        // Values 1 to 999, the size of the figures measured with the plain solvers.
+        const vrn::Instance table = Table(100, 1, false, 999);
         std::printf("100x100 table (10,201 cells), 5 %% sensitive, 10 %% protection, %.0f s, gap 5 %%\n",
                     seconds);
         for (char solver : {'g', 'b', 's'})
