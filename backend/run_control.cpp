@@ -113,7 +113,11 @@ std::string RunControl::StatusLine() const
     char elapsed[32];
     std::snprintf(elapsed, sizeof elapsed, "%.1f s", Elapsed());
     std::string line = "[vrn] " + m_phase + ", " + elapsed;
-    line += m_hasIncumbent ? ", best table found: objective " + Num(m_incumbent) : ", no protected table yet";
+    if (m_incumbentHidden && !m_hasIncumbent)
+        line += ", the best table so far shows in the solver's own progress lines";
+    else
+        line +=
+            m_hasIncumbent ? ", best table found: objective " + Num(m_incumbent) : ", no protected table yet";
     if (m_hasBound)
         line += ", bound " + Num(m_bound);
     if (m_hasIncumbent && m_hasBound && m_incumbent != 0)

@@ -46,6 +46,8 @@ public:
     void SetIncumbent(double scaledObjective);
     void SetBound(double scaledBound);
     bool HasIncumbent() const { return m_hasIncumbent.load(); }
+    // For a solver that tells its incumbent only in its own log.
+    void SetIncumbentHidden(bool hidden) { m_incumbentHidden = hidden; }
     std::string StatusLine() const;
 
 private:
@@ -59,6 +61,7 @@ private:
     double m_incumbent = 0;
     double m_bound = 0;
     bool m_hasBound = false;
+    std::atomic<bool> m_incumbentHidden{false};
 };
 
 // SIGTERM only sets a flag; RunControl::StopRequested picks it up.

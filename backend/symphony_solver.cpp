@@ -40,6 +40,7 @@ public:
         sym_set_int_param(env, "find_first_feasible", params.firstFeasible ? 1 : 0);
         sym_set_int_param(env, "random_seed", params.seed);
 
+        control.SetIncumbentHidden(true);
         std::atomic<bool> solving{true};
         // During the root a single request is swallowed by an inner search: keep asking until SYMPHONY ends.
         std::thread poller(

@@ -1,0 +1,64 @@
+#include "run_control.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+namespace
+{
+
+TEST(RunControl, CommandsFromStandardInput)
+{
+    vrn::RunControl control(-1);
+    EXPECT_EQ(vrn::ObeyCommand("", control), "");
+    EXPECT_NE(vrn::ObeyCommand("help", control).find("stop"), std::string::npos);
+    EXPECT_EQ(vrn::ObeyCommand("stopp", control),
+              "[vrn] unknown command 'stopp'; the commands are stop, status and help");
+    EXPECT_NE(vrn::ObeyCommand(" status\r", control).find("no protected table yet"), std::string::npos);
+    EXPECT_FALSE(control.StopRequested());
+    EXPECT_NE(vrn::ObeyCommand("stop\r", control).find("best table found so far will be written"),
+              std::string::npos);
+    EXPECT_TRUE(control.StopRequested());
+    EXPECT_EQ(control.Reason(), vrn::StopReason::Command);
+}
+
+TEST(RunControl, TheFirstReasonToStopIsKept)
+{
+    vrn::RunControl control(-1);
+    control.RequestStop(vrn::StopReason::FirstFeasible);
+    control.RequestStop(vrn::StopReason::Command);
+    EXPECT_EQ(control.Reason(), vrn::StopReason::FirstFeasible);
+}
+
+TEST(RunControl, TimeLimitBecomesAStop)
+{
+    vrn::RunControl control(0.05);
+    EXPECT_TRUE(control.HasTimeLimit());
+    EXPECT_FALSE(control.StopRequested());
+    std::this_thread::sleep_for(std::chrono::milliseconds(80));
+    EXPECT_TRUE(control.StopRequested());
+    EXPECT_EQ(control.Reason(), vrn::StopReason::TimeLimit);
+    EXPECT_EQ(control.Remaining(), 0);
+}
+
+TEST(RunControl, StatusShowsIncumbentBoundAndGapInOriginalUnits)
+{
+    vrn::RunControl control(-1);
+    control.SetObjectiveScale(100);
+    control.SetPhase("solving with CBC");
+    control.SetIncumbent(2.5);
+    control.SetBound(2);
+    const std::string line = control.StatusLine();
+    EXPECT_NE(line.find("solving with CBC"), std::string::npos);
+    EXPECT_NE(line.find("objective 250"), std::string::npos) << line;
+    EXPECT_NE(line.find("bound 200"), std::string::npos) << line;
+    EXPECT_NE(line.find("gap 20 %"), std::string::npos) << line;
+
+    vrn::RunControl hidden(-1);
+    hidden.SetIncumbentHidden(true);
+    EXPECT_NE(hidden.StatusLine().find("solver's own progress lines"), std::string::npos);
+}
+
+} // namespace
