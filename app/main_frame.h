@@ -164,5 +164,24 @@ private:
     // so every process object that has not reported its end yet is detached from it.
     void DetachRunningProcesses();
 
+    // The run whose end has not been reported yet: the running one, or the one being stopped
+    // (m_process is null then). There is at most one, since a press during a stop starts nothing.
+    MyProcess* m_liveProcess = nullptr;
+
+    // Counts the starts, so that an end notice can only ever reset the run it belongs to.
+    unsigned m_runNumber = 0;
+
+    // Enters the running state and starts the back-end on the form's current values.
+    void DoStartRun();
+
+    // Takes the form's values: sets m_resultBasePath and fills m_argc/m_argv.
+    void DoBuildCommandLine();
+
+    // Starts the back-end found at `program` with m_argv; false if it could not be started.
+    bool DoLaunch(const std::string& program);
+
+    // Opens a viewer on the last run's result file with that extension.
+    void DoOpenViewer(const char* extension);
+
     wxDECLARE_EVENT_TABLE();
 };

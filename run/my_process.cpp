@@ -1,0 +1,99 @@
+#include "my_process.h"
+
+#include <wx/log.h>
+#include <wx/stream.h>
+
+#include <iostream>
+
+namespace
+{
+
+constexpr std::size_t kReadBlockSize = 64 * 1024;
+
+void Show(const std::string& text)
+{
+    if (!text.empty())
+        std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+} // namespace
+
+MyProcess::MyProcess(std::function<void()> onEnded)
+    : wxProcess(wxPROCESS_REDIRECT), m_onEnded(std::move(onEnded))
+{
+}
+
+bool MyProcess::ReadStream(wxInputStream* stream, vrn::PipeTextDecoder& decoder, Clock::time_point deadline)
+{
+    if (stream == nullptr)
+        return false;
+    static char block[kReadBlockSize];
+    bool firstBlock = true;
+    // Only after CanRead: a block read then returns what is there without waiting for more.
+    while (!stream->Eof() && stream->CanRead())
+    {
+        if (!firstBlock && Clock::now() >= deadline)
+            return true;
+        firstBlock = false;
+        stream->Read(block, sizeof block);
+        const std::size_t got = stream->LastRead();
+        Show(decoder.Decode(block, got));
+        if (got == 0)
+            break;
+    }
+    // The end of the stream: a character still held back can never be completed.
+    if (stream->Eof())
+        Show(decoder.Flush());
+    return false;
+}
+
+bool MyProcess::ReadOutput(Clock::time_point deadline)
+{
+    const bool outputCut = ReadStream(GetInputStream(), m_outputText, deadline);
+    const bool errorCut = ReadStream(GetErrorStream(), m_errorText, deadline);
+    return outputCut || errorCut;
+}
+
+void MyProcess::QueueInput(const std::string& utf8Line)
+{
+    m_unsentInput += utf8Line;
+    m_unsentInput += '\n';
+}
+
+void MyProcess::SendQueuedInput()
+{
+    wxOutputStream* stream = GetOutputStream();
+    if (stream == nullptr || m_unsentInput.empty())
+        return;
+    // A child that has ended makes the toolkit log the failed write as an error dialog; the line
+    // is lost without notice instead.
+    wxLogNull noDialogs;
+    // The pipe is non-blocking: a write may take only part of the text; the rest goes later.
+    stream->Write(m_unsentInput.data(), m_unsentInput.size());
+    const std::size_t written = stream->LastWrite();
+    if (written > 0)
+        m_unsentInput.erase(0, written);
+    else if (stream->GetLastError() == wxSTREAM_WRITE_ERROR)
+        m_unsentInput.clear(); // the child no longer reads: a full pipe is no error, an ended one is
+}
+
+void MyProcess::DetachFromOwner()
+{
+    m_onEnded = nullptr;
+    Detach();
+}
+
+void MyProcess::OnTerminate(int WXUNUSED(pid), int WXUNUSED(status))
+{
+    if (m_onEnded)
+    {
+        // Everything the child wrote is shown before the window goes idle.
+        ReadOutput(Clock::time_point::max());
+        Show(m_outputText.Flush());
+        Show(m_errorText.Flush());
+        std::cout.flush();
+        m_onEnded();
+    }
+    // The toolkit does not touch the process object after this notice.
+    delete this;
+}
