@@ -189,7 +189,7 @@ TEST(FastModel, ObjectivesWeighCellsAsDefined)
     const auto one = fast.ObjectiveCosts(1), two = fast.ObjectiveCosts(2), three = fast.ObjectiveCosts(3),
                four = fast.ObjectiveCosts(4);
     EXPECT_EQ(one[b.colPlus[2]], 3);
-    EXPECT_DOUBLE_EQ(two[b.colMinus[1]], 0.5);             // 1 / sqrt(4)
+    EXPECT_DOUBLE_EQ(two[b.colMinus[1]], 0.5); // 1 / sqrt(4)
     EXPECT_DOUBLE_EQ(two[b.colPlus[0]], 1 / std::sqrt(20.0));
     EXPECT_DOUBLE_EQ(three[b.colPlus[0]], 1 / std::sqrt(20.0)); // the total
     EXPECT_EQ(three[b.colPlus[1]], 0);

@@ -1,0 +1,131 @@
+// The Fast formulation through the real mainVRN.exe, as the front-end starts it: every LP solver
+// (GLPK through its sibling) passes the solution check, a directions file with errors ends with
+// status 3 and its line numbers, and too tight percent bounds end as infeasible with the advice.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+class FastProcess : public ::testing::Test
+{
+protected:
+    fs::path m_dir;
+
+    void SetUp() override
+    {
+        m_dir = fs::temp_directory_path() / ("vrn_fast_" + std::to_string(::getpid()) + "_" +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    static std::string Slurp(const fs::path& path)
+    {
+        std::ifstream in(path);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    // Runs mainVRN.exe with the example instance and the options; returns its exit status.
+    int Run(const std::string& example, const std::vector<std::string>& options, std::string& out,
+            std::string& err)
+    {
+        std::string command = std::string("'") + VRN_BACKEND_EXE + "' '" + VRN_EXAMPLES_DIR + "/" + example +
+                              "' '" + m_dir.string() + "'";
+        for (const std::string& option : options)
+            command += " '" + option + "'";
+        command +=
+            " < /dev/null > '" + (m_dir / "out.txt").string() + "' 2> '" + (m_dir / "err.txt").string() + "'";
+        const int status = std::system(command.c_str());
+        out = Slurp(m_dir / "out.txt");
+        err = Slurp(m_dir / "err.txt");
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+};
+
+TEST_F(FastProcess, EveryLpSolverPassesTheCheckWithTheFrontEndsFastOptions)
+{
+    const std::pair<const char*, const char*> solvers[] = {
+        {"l", "_clp"}, {"g", "_glpk"}, {"b", "_cbc"}, {"s", "_sym"}};
+    for (const auto& [code, suffix] : solvers)
+    {
+        std::string out, err;
+        // The options the front-end writes for a Fast run, with percent bounds the grid can meet.
+        ASSERT_EQ(Run("grid30x30.csp",
+                      {"--solver", code, "--order", "4-2-3-1", "--pct-bounds", "20", "--fixdir", "s",
+                       "--expobj", "0.5", "--epsf", "1.0e-4", "--epsrhs", "0"},
+                      out, err),
+                  0)
+            << code << "\n"
+            << out << err;
+        for (const char* objective :
+             {"objective 4 (largest relative change): ", "objective 3 (relative change of the totals): ",
+              "objective 1 (total weighted change): "})
+            EXPECT_NE(out.find(objective), std::string::npos) << code << " " << objective;
+        EXPECT_NE(out.find("solution check: passed"), std::string::npos) << code;
+        const std::string log = Slurp(m_dir / (std::string("grid30x30") + suffix + ".log"));
+        EXPECT_NE(log.find("Fast formulation"), std::string::npos) << code;
+        EXPECT_NE(Slurp(m_dir / (std::string("grid30x30") + suffix + ".sol")).find("# check: passed"),
+                  std::string::npos)
+            << code;
+    }
+}
+
+TEST_F(FastProcess, ThreeByThreeGivesTwentyInEveryDirectionsMode)
+{
+    std::ofstream(m_dir / "dirs.txt") << "11 1\n";
+    const std::vector<std::vector<std::string>> modes = {
+        {"--fixdir", "s"},
+        {"--fixdir", "r", "--seed", "4"},
+        {"--fixdir", "f", "--fixdirfn", (m_dir / "dirs.txt").string()}};
+    for (const auto& mode : modes)
+    {
+        std::vector<std::string> options = {"--solver", "l", "--order", "1"};
+        options.insert(options.end(), mode.begin(), mode.end());
+        std::string out, err;
+        ASSERT_EQ(Run("table3x3.csp", options, out, err), 0) << mode[1] << out << err;
+        EXPECT_NE(out.find("objective (total weighted change): 20\n"), std::string::npos) << mode[1];
+    }
+}
+
+TEST_F(FastProcess, DirectionsFileErrorsEndWithStatus3AndTheirLines)
+{
+    const std::string dirs = (m_dir / "dirs.txt").string();
+    std::ofstream(dirs) << "11 1\n3 0\n11 x\n99 1\n";
+    std::string out, err;
+    EXPECT_EQ(
+        Run("table3x3.csp", {"--solver", "l", "--order", "1", "--fixdir", "f", "--fixdirfn", dirs}, out, err),
+        3);
+    EXPECT_NE(err.find(dirs + ":2: cell 3 is not a sensitive cell"), std::string::npos) << err;
+    EXPECT_NE(err.find(dirs + ":3: expected 'cell direction'"), std::string::npos) << err;
+    EXPECT_NE(err.find(dirs + ":4: cell 99 does not exist"), std::string::npos) << err;
+    EXPECT_NE(Slurp(m_dir / "table3x3_clp.sol").find("directions file"), std::string::npos);
+
+    EXPECT_EQ(
+        Run("table3x3.csp", {"--solver", "l", "--order", "1", "--fixdir", "f", "--fixdirfn", ""}, out, err),
+        3);
+    EXPECT_NE(err.find("no directions file given (--fixdirfn)"), std::string::npos) << err;
+}
+
+TEST_F(FastProcess, TightPercentBoundsEndAsInfeasibleWithAdvice)
+{
+    std::string out, err;
+    EXPECT_EQ(Run("table3x3.csp",
+                  {"--solver", "l", "--order", "4-2-3-1", "--pct-bounds", "2", "--fixdir", "s"}, out, err),
+              4);
+    EXPECT_NE(err.find("raise --pct-bounds"), std::string::npos) << err;
+    EXPECT_NE(Slurp(m_dir / "table3x3_clp.sol").find("# outcome: infeasible"), std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,303 @@
+// The Fast formulation with real solvers: each --fixdir mode on tables whose answer is known by
+// hand, an infeasible choice of directions explained, the lexicographic loop, --pct-bounds and
+// integer cells, and the solution check for every COIN-OR solver (GLPK: fast_process_test).
+#include "cbc_solver.h"
+#include "checks.h"
+#include "clp_solver.h"
+#include "fast_solve.h"
+#include "symphony_solver.h"
+#include "table_generator.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+
+// Total 0 = 1 + 2 with values 10 = 4 + 6; cell 1 must move down by 1 or up by 2. Down costs 2 in
+// all (cell 1 and one compensating cell), up costs 4. With cell 2's lower bound at 6 it cannot move
+// down, and the total is z: then up is impossible.
+vrn::Instance Row(bool upBlocked = false)
+{
+    const std::string text = std::string("0 3\n0 10 1 ") + (upBlocked ? "z" : "s") +
+                             " 0 100 0 0 0\n1 4 1 u 0 100 1 2 0\n2 6 1 s " + (upBlocked ? "6" : "0") +
+                             " 100 0 0 0\n1\n0 3 : 0 (-1) 1 (1) 2 (1)\n";
+    auto read = vrn::ReadInstanceText(text, false);
+    EXPECT_TRUE(read.errors.empty());
+    return read.instance;
+}
+
+vrn::Instance Grid(int size, uint64_t seed = 3)
+{
+    vrn::GeneratorSettings settings;
+    settings.dimensions = {vrn::Dimension::Flat(size), vrn::Dimension::Flat(size)};
+    settings.seed = seed;
+    return vrn::GenerateTable(settings);
+}
+
+vrn::BackendOptions FastOptions(char fixDir, std::vector<int> order = {1})
+{
+    vrn::BackendOptions options;
+    options.fixDir = fixDir;
+    options.order = std::move(order);
+    options.orderGiven = true;
+    options.simplex = true;
+    return options;
+}
+
+struct FastRun
+{
+    vrn::FastOutcome outcome;
+    std::string said, warned;
+    std::vector<double> adjusted;
+    double objective = -1;
+};
+
+FastRun Solve(const vrn::Instance& table, const vrn::BackendOptions& options,
+              std::unique_ptr<vrn::SolverAdapter> solver = vrn::MakeClpSolver())
+{
+    FastRun run;
+    vrn::RunControl control(-1);
+    const vrn::FastLog log{[&](const std::string& line) { run.said += line + "\n"; },
+                           [&](const std::string& line) { run.warned += line + "\n"; }};
+    run.outcome = vrn::SolveFast(table, options, *solver, control, "/dev/null", log);
+    const vrn::SolveResult& result = run.outcome.result;
+    if (run.outcome.solved && !result.solution.empty())
+    {
+        run.adjusted = run.outcome.model.AdjustedValues(table, result.solution);
+        run.objective = vrn::WeightedChange(table, run.adjusted);
+    }
+    return run;
+}
+
+bool MovedUp(const FastRun& run, int cell)
+{
+    return run.outcome.model.mip.colLower[run.outcome.model.colPlus[cell]] > 0;
+}
+
+std::string TempFile(const std::string& text)
+{
+    char path[] = "/tmp/vrn_fast_dirsXXXXXX";
+    const int fd = mkstemp(path);
+    close(fd);
+    std::ofstream(path) << text;
+    return path;
+}
+
+TEST(FastSolve, HeuristicPicksTheCheaperDirection)
+{
+    const FastRun run = Solve(Row(), FastOptions('s'));
+    ASSERT_EQ(run.outcome.result.status, vrn::SolveStatus::Optimal) << run.said << run.warned;
+    EXPECT_NEAR(run.objective, 2, 1e-6);
+    EXPECT_FALSE(MovedUp(run, 1));
+    EXPECT_NE(run.said.find("directions fixed: 0 up, 1 down (1 by the heuristic)"), std::string::npos)
+        << run.said;
+}
+
+TEST(FastSolve, FileDirectionIsObeyedAndOmittedCellsTakeTheHeuristic)
+{
+    const std::string up = TempFile("1 1\n");
+    vrn::BackendOptions options = FastOptions('f');
+    options.fixDirFile = up;
+    const FastRun run = Solve(Row(), options);
+    ASSERT_EQ(run.outcome.result.status, vrn::SolveStatus::Optimal);
+    EXPECT_NEAR(run.objective, 4, 1e-6);
+    EXPECT_TRUE(MovedUp(run, 1));
+
+    const std::string empty = TempFile("# nothing here\n");
+    options.fixDirFile = empty;
+    const FastRun omitted = Solve(Row(), options);
+    EXPECT_NEAR(omitted.objective, 2, 1e-6);
+    EXPECT_NE(omitted.said.find("1 sensitive cells the file omits take the heuristic"), std::string::npos);
+
+    const std::string bad = TempFile("1 1\n7 0\n");
+    options.fixDirFile = bad;
+    const FastRun refused = Solve(Row(), options);
+    EXPECT_FALSE(refused.outcome.solved);
+    EXPECT_EQ(refused.outcome.exitStatus, 3);
+    EXPECT_NE(refused.warned.find(bad + ":2: cell 7 does not exist"), std::string::npos) << refused.warned;
+    for (const std::string& path : {up, empty, bad})
+        std::remove(path.c_str());
+}
+
+TEST(FastSolve, RandomDirectionsGiveTheOptimumOfTheDirectionDrawn)
+{
+    int ups = 0, downs = 0;
+    for (long long seed = 1; seed <= 12; ++seed)
+    {
+        vrn::BackendOptions options = FastOptions('r');
+        options.seed = seed;
+        const FastRun run = Solve(Row(), options);
+        ASSERT_EQ(run.outcome.result.status, vrn::SolveStatus::Optimal);
+        const bool up = MovedUp(run, 1);
+        EXPECT_NEAR(run.objective, up ? 4 : 2, 1e-6) << "seed " << seed;
+        (up ? ups : downs)++;
+        EXPECT_EQ(Solve(Row(), options).objective, run.objective) << "the same seed repeats";
+    }
+    EXPECT_GT(ups, 0);
+    EXPECT_GT(downs, 0);
+}
+
+TEST(FastSolve, ImpossibleDirectionsAreNamedAndTheHeuristicSuggested)
+{
+    const std::string up = TempFile("1 1\n");
+    vrn::BackendOptions options = FastOptions('f');
+    options.fixDirFile = up;
+    const FastRun run = Solve(Row(true), options);
+    std::remove(up.c_str());
+    EXPECT_EQ(run.outcome.result.status, vrn::SolveStatus::Infeasible);
+    EXPECT_NE(run.warned.find("1 fixed directions cannot be met together with the others"), std::string::npos)
+        << run.warned;
+    EXPECT_NE(run.warned.find("cell 1 (value 4) up by 2 (from the file)"), std::string::npos) << run.warned;
+    EXPECT_NE(run.warned.find("--fixdir s"), std::string::npos);
+
+    const FastRun heuristic = Solve(Row(true), FastOptions('s'));
+    ASSERT_EQ(heuristic.outcome.result.status, vrn::SolveStatus::Optimal) << heuristic.warned;
+    EXPECT_NEAR(heuristic.objective, 2, 1e-6);
+}
+
+TEST(FastSolve, TightPercentBoundsAreNamedAsTheCause)
+{
+    vrn::BackendOptions options = FastOptions('s');
+    options.pctBounds = 2; // cell 1 moves by 1, the others may move 0.12 or 0.2
+    const FastRun run = Solve(Row(), options);
+    EXPECT_EQ(run.outcome.result.status, vrn::SolveStatus::Infeasible);
+    EXPECT_NE(run.warned.find("raise --pct-bounds"), std::string::npos) << run.warned;
+}
+
+TEST(FastSolve, PercentBoundsAreRespected)
+{
+    const vrn::Instance table = Grid(20);
+    vrn::BackendOptions options = FastOptions('s', {2, 1});
+    options.pctBounds = 8;
+    const FastRun run = Solve(table, options);
+    ASSERT_EQ(run.outcome.result.status, vrn::SolveStatus::Optimal) << run.warned;
+    int moved = 0;
+    for (size_t i = 0; i < table.cells.size(); ++i)
+    {
+        const vrn::Cell& cell = table.cells[i];
+        if (vrn::IsProtectable(cell))
+            continue;
+        const double change = std::fabs(run.adjusted[i] - cell.value);
+        EXPECT_LE(change, 0.08 * std::fabs(cell.value) + 1e-6) << "cell " << i;
+        moved += change > 1e-6;
+    }
+    EXPECT_GT(moved, 0);
+    EXPECT_TRUE(vrn::CheckSolution(table, run.adjusted, true, false, 1e-6).passed);
+}
+
+TEST(FastSolve, EachStageKeepsTheEarlierObjectivesWithinTheirTolerance)
+{
+    const vrn::Instance table = Grid(15);
+    vrn::DirectionChoice choice = vrn::ForcedDirections(table, vrn::AutomaticBig(table));
+    vrn::ChooseAtRandom(table, 5, choice);
+    vrn::FastSettings settings;
+    settings.withMaxObjective = true;
+    settings.big = -1;
+    vrn::FastModel model = vrn::BuildFastModel(table, settings, choice);
+    vrn::LexminSettings lexmin;
+    lexmin.order = {4, 2, 3, 1};
+    lexmin.epsF = 0.01;
+    auto clp = vrn::MakeClpSolver();
+    vrn::RunControl control(-1);
+    vrn::SolveParams params;
+    params.simplex = true;
+    std::string said;
+    const vrn::LexminResult lex = vrn::SolveLexicographic(model, lexmin, *clp, params, control,
+                                                          [&](const std::string& l) { said += l; });
+    ASSERT_TRUE(lex.complete) << said;
+    ASSERT_EQ(lex.stages.size(), 4u);
+    // Each objective alone, for comparison: no later stage may push an earlier one past its hold.
+    for (size_t s = 0; s < lex.stages.size(); ++s)
+    {
+        const vrn::LexminStage& stage = lex.stages[s];
+        EXPECT_NEAR(stage.limit, stage.value * 1.01, 1e-5 * std::max(1.0, stage.value));
+        EXPECT_LE(model.ObjectiveValue(stage.objective, lex.last.solution), stage.limit + 1e-7)
+            << "objective " << stage.objective;
+        EXPECT_NE(said.find("objective " + std::to_string(stage.objective) + " (" +
+                            vrn::ObjectiveName(stage.objective) + "): "),
+                  std::string::npos);
+    }
+    // The later stages did optimise: the total weighted change is no worse than what the first stage left.
+    vrn::FastModel fresh = vrn::BuildFastModel(table, settings, choice);
+    vrn::LexminSettings only4 = lexmin;
+    only4.order = {4};
+    const auto first =
+        vrn::SolveLexicographic(fresh, only4, *clp, params, control, [](const std::string&) {});
+    EXPECT_NEAR(first.stages[0].value, lex.stages[0].value, 1e-6);
+    EXPECT_LE(lex.stages[3].value, fresh.ObjectiveValue(1, first.last.solution) + 1e-6);
+}
+
+TEST(FastSolve, OrderOneAloneEqualsTheStdModelWithTheSameDirections)
+{
+    const vrn::Instance table = Grid(15, 9);
+    const double big = vrn::AutomaticBig(table);
+    vrn::DirectionChoice choice = vrn::ForcedDirections(table, big);
+    vrn::ChooseAtRandom(table, 11, choice);
+    vrn::FastSettings settings;
+    settings.scale = vrn::AutomaticScale(table);
+    vrn::FastModel fast = vrn::BuildFastModel(table, settings, choice);
+    auto clp = vrn::MakeClpSolver();
+    vrn::RunControl control(-1);
+    vrn::SolveParams params;
+    const auto lex = vrn::SolveLexicographic(fast, {}, *clp, params, control, [](const std::string&) {});
+    ASSERT_TRUE(lex.complete);
+
+    vrn::StdModelSettings std;
+    std.scale = settings.scale;
+    std.directions = choice.direction;
+    const vrn::StdModel fixed = vrn::BuildStdModel(table, std);
+    ASSERT_FALSE(fixed.mip.HasIntegers());
+    const vrn::SolveResult plain = clp->Solve(fixed.mip, params, control);
+    ASSERT_EQ(plain.status, vrn::SolveStatus::Optimal);
+    EXPECT_NEAR(lex.stages[0].value, plain.objective * fixed.scale,
+                1e-6 * std::max(1.0, lex.stages[0].value));
+    EXPECT_NEAR(vrn::WeightedChange(table, fast.base.AdjustedValues(table, lex.last.solution)),
+                vrn::WeightedChange(table, fixed.AdjustedValues(table, plain.solution)), 1e-5);
+}
+
+TEST(FastSolve, IntegerCellsAreWhole)
+{
+    vrn::Instance table = Grid(8);
+    table.cells[10].value += 0.5; // a value that is not whole gets its own integer column
+    table.cells[0].value += 0.5;
+    vrn::BackendOptions options = FastOptions('s', {2, 1});
+    options.integerCells = true;
+    const FastRun run = Solve(table, options, vrn::MakeCbcSolver());
+    ASSERT_TRUE(run.outcome.result.status == vrn::SolveStatus::Optimal) << run.warned;
+    EXPECT_TRUE(run.outcome.model.mip.HasIntegers());
+    for (size_t i = 0; i < run.adjusted.size(); ++i)
+        EXPECT_NEAR(run.adjusted[i], std::round(run.adjusted[i]), 1e-6) << "cell " << i;
+
+    const FastRun clp = Solve(table, options, vrn::MakeClpSolver());
+    EXPECT_FALSE(clp.outcome.solved);
+    EXPECT_EQ(clp.outcome.exitStatus, 7);
+}
+
+TEST(FastSolve, EveryCoinSolverPassesTheSolutionCheck)
+{
+    const vrn::Instance table = Grid(12, 4);
+    const std::vector<std::function<std::unique_ptr<vrn::SolverAdapter>()>> solvers = {
+        vrn::MakeClpSolver, vrn::MakeCbcSolver, vrn::MakeSymphonySolver};
+    for (const auto& make : solvers)
+        for (const bool simplex : {true, false})
+        {
+            vrn::BackendOptions options = FastOptions('s', {4, 2, 3, 1});
+            options.simplex = simplex;
+            auto solver = make();
+            const std::string name = solver->Name();
+            const FastRun run = Solve(table, options, std::move(solver));
+            ASSERT_TRUE(run.outcome.result.status == vrn::SolveStatus::Optimal) << name << run.warned;
+            const vrn::CheckReport check = vrn::CheckSolution(table, run.adjusted, true, false, 1e-6);
+            EXPECT_TRUE(check.passed) << name << ": " << (check.lines.empty() ? "" : check.lines[0]);
+        }
+}
+
+} // namespace
