@@ -7,6 +7,7 @@
 #include "output_tee.h"
 #include "result_files.h"
 #include "result_path.h"
+#include "starting_point.h"
 #include "std_model.h"
 
 #include <algorithm>
@@ -87,6 +88,7 @@ private:
     StdModel m_model;
     int m_status = kExitProtected;
     std::vector<std::pair<std::string, double>> m_phaseTimes;
+    std::vector<double> m_start; // --startingpoint: the table the integer search starts from
 
     void Say(const std::string& line) { std::printf("%s\n", line.c_str()); }
 
@@ -180,6 +182,8 @@ private:
         if (!SolverFits(*adapter) ||
             (m_opt.writeLp && !Phase("writing the LP file", [this] { return WriteLp(); })))
             return;
+        if (m_opt.startingPoint == 'c' || m_opt.startingPoint == 's')
+            Phase("finding a starting point", [&] { return FindStart(*adapter); });
         SolveResult result;
         Phase("solving with " + adapter->Name(), [&] { return Solve(*adapter, result); });
         Phase("writing the solution", [&] { return Finish(result); });
@@ -340,6 +344,19 @@ private:
         return true;
     }
 
+    bool FindStart(SolverAdapter& adapter)
+    {
+        if (!m_model.mip.HasIntegers())
+        {
+            Say("starting point: the model has no integer columns; the solver needs none");
+            return true;
+        }
+        const FastLog log{[this](const std::string& line) { Say(line); },
+                          [this](const std::string& line) { Warn(line); }};
+        m_start = FindStartingPoint(m_instance, m_opt, m_model, adapter, *m_control, log);
+        return true;
+    }
+
     bool SolverFits(const SolverAdapter& adapter)
     {
         if (!m_model.mip.HasIntegers() || adapter.SolvesIntegerPrograms())
@@ -373,6 +390,7 @@ private:
         params.seed = static_cast<int>(m_opt.seed);
         params.simplex = m_opt.simplex;
         params.crossover = m_opt.crossover;
+        params.start = m_start;
         if (m_model.mip.RowCount() == 0)
         {
             // Solvers fail on a model without rows or columns. Without rows every column is on its own, and

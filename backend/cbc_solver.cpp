@@ -75,6 +75,8 @@ public:
         CbcModel cbc(lp);
         CbcSolverUsefulData data;
         CbcMain0(cbc, data);
+        if (!params.start.empty())
+            PassStart(cbc, model, params.start);
         CbcStopHandler handler(control, params.firstFeasible);
         cbc.passInEventHandler(&handler);
 
@@ -104,6 +106,16 @@ public:
     }
 
 private:
+    // The starting solution becomes CBC's first incumbent. (Its driver's own way, a start by column
+    // names, makes CBC 2.10 crash in the presolve of its final clean-up solve.)
+    static void PassStart(CbcModel& cbc, const MipModel& model, const std::vector<double>& start)
+    {
+        double objective = 0;
+        for (int c = 0; c < model.ColumnCount(); ++c)
+            objective += model.cost[c] * start[c];
+        cbc.setBestSolution(start.data(), model.ColumnCount(), objective, true);
+    }
+
     SolveResult Collect(CbcModel& cbc, const MipModel& model)
     {
         SolveResult result;

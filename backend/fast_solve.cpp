@@ -151,7 +151,8 @@ void ChooseByHeuristic(const Instance& instance, const StdModelSettings& setting
                        DirectionChoice& choice)
 {
     StdModelSettings relaxed = settings;
-    relaxed.kind = StdModelKind::Classical;
+    if (relaxed.kind == StdModelKind::Automatic)
+        relaxed.kind = StdModelKind::Classical;
     relaxed.prepSens = false;
     relaxed.directions = choice.direction;
     StdModel model = BuildStdModel(instance, relaxed);
@@ -211,13 +212,13 @@ bool ChooseDirections(const Instance& instance, const BackendOptions& options, S
         settings.additive = options.additive;
         settings.scale = options.scale > 0 ? options.scale : AutomaticScale(instance);
         settings.big = options.big;
+        settings.kind = options.model;
         if (options.fixDir == 'f')
             log.say("directions: " + std::to_string(open) +
                     " sensitive cells the file omits take the heuristic's direction");
-        log.say(
-            "directions: the heuristic solves the LP relaxation of the Std model and rounds its direction "
-            "columns (" +
-            std::to_string(open) + " cells) ...");
+        log.say(std::string("directions: the heuristic solves the LP relaxation of the ") +
+                (options.model == StdModelKind::New ? "New" : "Classical") +
+                " Std model and rounds its direction columns (" + std::to_string(open) + " cells) ...");
         ChooseByHeuristic(instance, settings, options.pctBounds, solver, SolveParamsFromOptions(options),
                           control, choice);
     }

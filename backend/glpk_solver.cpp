@@ -16,6 +16,7 @@ struct SearchState
     RunControl* control;
     bool firstFeasible;
     double bound = -kInfinity; // glp_intopt gives no final bound: keep the last one the search showed
+    const std::vector<double>* start = nullptr; // a starting solution, offered once as a heuristic's
 };
 
 // Called by glp_intopt at each step of the search: the state for "status", and the stop.
@@ -23,6 +24,14 @@ void OnSearchStep(glp_tree* tree, void* info)
 {
     auto* state = static_cast<SearchState*>(info);
     glp_prob* problem = glp_ios_get_prob(tree);
+    if (state->start != nullptr && glp_ios_reason(tree) == GLP_IHEUR)
+    {
+        // GLPK takes a starting solution only from a heuristic step (its arrays count from 1).
+        std::vector<double> x(state->start->size() + 1, 0);
+        std::copy(state->start->begin(), state->start->end(), x.begin() + 1);
+        glp_ios_heur_sol(tree, x.data());
+        state->start = nullptr;
+    }
     // Heuristic incumbents do not raise GLP_IBINGO: look at the incumbent at every call.
     const bool hasIncumbent = glp_mip_status(problem) == GLP_FEAS || glp_mip_status(problem) == GLP_OPT;
     if (hasIncumbent)
@@ -152,6 +161,8 @@ private:
         parm.cov_cuts = GLP_ON;
         parm.clq_cuts = GLP_ON;
         SearchState state{&control, params.firstFeasible, -kInfinity};
+        if (!params.start.empty())
+            state.start = &params.start;
         parm.cb_func = OnSearchStep;
         parm.cb_info = &state;
         const int code = glp_intopt(problem, &parm);

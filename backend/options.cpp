@@ -298,8 +298,9 @@ std::vector<std::string> NotApplyingOptions(const BackendOptions& o)
          {"--repair", "--repairfn", "--bcd-clusters", "--bcd-time", "--bcd-objf", "--bcd-endbc",
           "--bcd-cycle", "--bcd-nstop", "--dynamic", "--dyn-sprop", "--dyn-perturb"})
         note(name, "not available in this build; ignored");
-    for (const char* name : {"--vineq", "--startingpoint"})
-        note(name, std ? "not available in this build; ignored" : "applies to the Std formulation only");
+    note("--vineq", std ? "not available in this build; ignored" : "applies to the Std formulation only");
+    if (!std)
+        note("--startingpoint", "applies to the Std formulation only");
     if (std)
         for (const char* name : {"--pct-bounds", "--expobj", "--epsf", "--epsrhs", "--fixdirfn"})
             note(name, "applies to the Fast formulation only");
@@ -330,7 +331,9 @@ Every option is a name followed by a value; a missing option takes its default.
   --progress SECONDS progress lines at most every this many seconds (default 5)
   --big NUMBER       largest change of a cell whose bounds are far or missing (-1: automatic)
   --model c|n        Std model: c Classical, n New (default: automatic, the log says which)
-  --order 4-2-3-1    Fast: objectives in lexicographic order (Fast is not available in this build)
+  --order 4-2-3-1    Fast: solve the objectives in this order, each held within --epsf of its
+                     optimum: 1 total weighted change, 2 total relative change, 3 relative
+                     change of the totals, 4 largest relative change (default 4-2-3-1)
   --pct-bounds PCT   Fast: largest change of a non-sensitive cell, percent of its value
   --time SECONDS     wall-clock limit of the run; the best table found is written
   --first y          stop at the first protected table found
@@ -340,21 +343,28 @@ Every option is a name followed by a value; a missing option takes its default.
   --integrality NUM  integrality tolerance (default: the solver's)
   --prepsens y       fix in advance the direction of sensitive cells that can move one way only
   --write y          write the model as an LP file, OUTPUT_FOLDER/NAME_SUFFIX.lp
-  --seed INTEGER     seed of the solvers' random choices (default 1)
+  --seed INTEGER     seed of the random directions and the solvers' random choices (default 1)
   --intdevtol NUM    with --intdev: values this close to an integer are written as that integer
   --method s         LP method: s simplex (default: barrier)
   --crossover n      no crossover after the barrier (default y)
-  --fixdir r|f|s, --fixdirfn PATH, --expobj, --epsf, --epsrhs: Fast formulation options
-  --repair, --repairfn, --bcd-*, --dynamic, --dyn-*, --vineq, --startingpoint: accepted,
-                     not available in this build (the log says so)
+  --fixdir r|f|s     Fast: directions of the sensitive cells fixed at random (r, with --seed),
+                     from --fixdirfn (f), or by the heuristic (s, the default)
+  --fixdirfn PATH    lines "cell direction" (0 down, 1 up); omitted cells take the heuristic
+  --expobj NUMBER    Fast: relative change = change / max(|value|, 1)^NUMBER (default 0.5)
+  --epsf NUMBER      Fast: a reached objective is held at most this fraction above (default 1e-4)
+  --epsrhs NUMBER    Fast: ... and never below this value (default 0)
+  --startingpoint c|s  Std: start the integer search from a protected table found by a Fast
+                     solve (c: directions from the New model's LP relaxation, s: the Classical's)
+  --repair, --repairfn, --bcd-*, --dynamic, --dyn-*, --vineq: accepted, not available in
+                     this build (the log says so)
   --mipemphasis, --emphasis, --varsel: parameters of commercial solvers; accepted, ignored
 
 While it runs, standard input takes the commands: stop (end the solve, keep the best table
 found), status (print the current state), help. SIGTERM acts like stop.
 
 Exit status: 0 a protected table was written; 1 the result files could not be written;
-2 command line error; 3 the instance file cannot be read or has errors; 4 the problem is
-infeasible; 5 no protected table was found (time limit or stop came first, or the solver
+2 command line error; 3 the instance file (or the directions file of --fixdir f) cannot be
+read or has errors; 4 the problem is infeasible (with fixed directions: for those directions); 5 no protected table was found (time limit or stop came first, or the solver
 failed); 6 the solver is not available in this build; 7 the solver or this build cannot solve
 this kind of problem; 8 a table was written but failed the solution check.
 )";

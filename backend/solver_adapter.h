@@ -24,6 +24,8 @@ struct SolveParams
     int seed = 1;
     bool simplex = false; // LP method: false barrier, true simplex
     bool crossover = true;
+    // A protected table to start the integer search from, one value per column; empty for none.
+    std::vector<double> start;
 };
 
 enum class SolveStatus

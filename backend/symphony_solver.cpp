@@ -32,6 +32,12 @@ public:
             return failed;
         }
         Load(env, model);
+        if (!params.start.empty())
+        {
+            // SYMPHONY takes a starting solution as its first incumbent.
+            std::vector<double> start(params.start);
+            sym_set_col_solution(env, start.data());
+        }
         // Verbosity -1 prints the search's progress table and the final cost; 0 and above also print
         // statistics and the whole solution.
         sym_set_int_param(env, "verbosity", -1);

@@ -129,3 +129,26 @@ TEST_F(FastProcess, TightPercentBoundsEndAsInfeasibleWithAdvice)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(FastProcess, StartingPointReachesEveryIntegerSolver)
+{
+    // What each solver prints when it takes the table (SYMPHONY prints nothing of it).
+    const std::pair<const char*, const char*> solvers[] = {
+        {"b", "Cbc0045I Solution with objective value"}, {"g", "Solution found by heuristic"}, {"s", ""}};
+    for (const auto& [code, taken] : solvers)
+    {
+        std::string out, err;
+        ASSERT_EQ(Run("table5x5.csp", {"--solver", code, "--startingpoint", "s", "--mipgap", "0"}, out, err),
+                  0)
+            << code << out << err;
+        EXPECT_NE(out.find("starting point: a protected table with total weighted change"), std::string::npos)
+            << code;
+        EXPECT_NE(out.find("solution check: passed"), std::string::npos) << code;
+        EXPECT_NE(out.find(taken), std::string::npos) << code;
+    }
+}
+
+} // namespace

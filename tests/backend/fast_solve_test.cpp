@@ -5,6 +5,7 @@
 #include "checks.h"
 #include "clp_solver.h"
 #include "fast_solve.h"
+#include "starting_point.h"
 #include "symphony_solver.h"
 #include "table_generator.h"
 
@@ -297,6 +298,66 @@ TEST(FastSolve, EveryCoinSolverPassesTheSolutionCheck)
             ASSERT_TRUE(run.outcome.result.status == vrn::SolveStatus::Optimal) << name << run.warned;
             const vrn::CheckReport check = vrn::CheckSolution(table, run.adjusted, true, false, 1e-6);
             EXPECT_TRUE(check.passed) << name << ": " << (check.lines.empty() ? "" : check.lines[0]);
+        }
+}
+
+} // namespace
+
+namespace
+{
+
+// The starting point is a table of the Std model: every row and bound holds, directions are 0 or 1.
+void ExpectFeasibleForStdModel(const vrn::MipModel& mip, const std::vector<double>& x)
+{
+    ASSERT_EQ(x.size(), static_cast<size_t>(mip.ColumnCount()));
+    for (int c = 0; c < mip.ColumnCount(); ++c)
+    {
+        EXPECT_GE(x[c], mip.colLower[c] - 1e-6) << mip.colName[c];
+        EXPECT_LE(x[c], mip.colUpper[c] + 1e-6) << mip.colName[c];
+        if (mip.isInteger[c])
+        {
+            EXPECT_EQ(x[c], std::round(x[c])) << mip.colName[c];
+        }
+    }
+    for (int r = 0; r < mip.RowCount(); ++r)
+    {
+        double activity = 0;
+        for (int64_t e = mip.rowStart[r]; e < mip.rowStart[r + 1]; ++e)
+            activity += mip.entryValue[e] * x[mip.entryCol[e]];
+        EXPECT_GE(activity, mip.rowLower[r] - 1e-6) << mip.rowName[r];
+        EXPECT_LE(activity, mip.rowUpper[r] + 1e-6) << mip.rowName[r];
+    }
+}
+
+TEST(StartingPoint, IsAProtectedTableOfTheStdModelForBothModels)
+{
+    const vrn::Instance table = Grid(12, 6);
+    for (const vrn::StdModelKind kind : {vrn::StdModelKind::Classical, vrn::StdModelKind::New})
+        for (const char mode : {'c', 's'})
+        {
+            vrn::StdModelSettings settings;
+            settings.kind = kind;
+            settings.scale = vrn::AutomaticScale(table);
+            const vrn::StdModel model = vrn::BuildStdModel(table, settings);
+            vrn::BackendOptions options;
+            options.startingPoint = mode;
+            vrn::RunControl control(-1);
+            std::string said;
+            const vrn::FastLog log{[&](const std::string& l) { said += l + "\n"; },
+                                   [&](const std::string& l) { said += l + "\n"; }};
+            auto cbc = vrn::MakeCbcSolver();
+            const std::vector<double> start =
+                vrn::FindStartingPoint(table, options, model, *cbc, control, log);
+            ASSERT_FALSE(start.empty()) << said;
+            ExpectFeasibleForStdModel(model.mip, start);
+            double cost = 0;
+            for (int c = 0; c < model.mip.ColumnCount(); ++c)
+                cost += model.mip.cost[c] * start[c];
+            const std::vector<double> adjusted = model.AdjustedValues(table, start);
+            EXPECT_NEAR(cost * model.scale, vrn::WeightedChange(table, adjusted), 1e-6);
+            EXPECT_TRUE(vrn::CheckSolution(table, adjusted, true, false, 1e-6).passed);
+            EXPECT_NE(said.find(mode == 'c' ? "relaxation of the New" : "relaxation of the Classical"),
+                      std::string::npos);
         }
 }
 

@@ -1,0 +1,65 @@
+#include "starting_point.h"
+
+#include "checks.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace vrn
+{
+
+std::vector<double> StdColumnsOf(const Instance& instance, const StdModel& model,
+                                 const std::vector<double>& adjusted)
+{
+    const MipModel& mip = model.mip;
+    std::vector<double> columns(static_cast<size_t>(mip.ColumnCount()), 0);
+    for (size_t i = 0; i < instance.cells.size(); ++i)
+    {
+        const int p = model.colPlus[i];
+        if (p < 0)
+            continue;
+        const double change = (adjusted[i] - instance.cells[i].value) / model.scale;
+        const int m = model.colMinus[i];
+        columns[p] = std::max(change, 0.0);
+        columns[m] = std::max(-change, 0.0);
+        for (const int c : {p, m})
+            if (mip.isInteger[c])
+                columns[c] = std::round(columns[c]);
+        if (model.colValue[i] >= 0)
+            columns[model.colValue[i]] = std::round(adjusted[i]);
+        if (model.colDir[i] >= 0)
+            columns[model.colDir[i]] = change > 0 ? 1 : 0;
+    }
+    return columns;
+}
+
+std::vector<double> FindStartingPoint(const Instance& instance, const BackendOptions& options,
+                                      const StdModel& model, SolverAdapter& solver, RunControl& control,
+                                      const FastLog& log)
+{
+    BackendOptions fast = options;
+    fast.fixDir = 's';
+    fast.order = {1};
+    fast.pctBounds = -1;
+    fast.writeLp = false;
+    fast.firstFeasible = false;
+    fast.model = options.startingPoint == 'c' ? StdModelKind::New : StdModelKind::Classical;
+    log.say(std::string("starting point (") + (options.startingPoint == 'c' ? "c" : "s") +
+            "): the Fast model with the heuristic's directions ...");
+    const FastOutcome outcome = SolveFast(instance, fast, solver, control, "", log);
+    const SolveResult& result = outcome.result;
+    if (!outcome.solved || result.solution.empty() ||
+        (result.status != SolveStatus::Optimal && result.status != SolveStatus::Feasible))
+    {
+        log.say("starting point: none found; the integer search starts without one");
+        return {};
+    }
+    const std::vector<double> adjusted = outcome.model.AdjustedValues(instance, result.solution);
+    char text[96];
+    std::snprintf(text, sizeof text, "%.10g", WeightedChange(instance, adjusted));
+    log.say(std::string("starting point: a protected table with total weighted change ") + text);
+    return StdColumnsOf(instance, model, adjusted);
+}
+
+} // namespace vrn
