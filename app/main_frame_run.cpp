@@ -42,7 +42,13 @@ void MainFrame::OnStartStop(wxCommandEvent& WXUNUSED(event))
     {
         // Ends the back-end and everything it started (it leads its own process group). The
         // window stays in the running state until the end is reported.
-        wxKill(m_process->GetPid(), wxSIGKILL, nullptr, wxKILL_CHILDREN);
+        const long pid = m_process->GetPid();
+        wxKillError error = wxKILL_OK;
+        wxKill(pid, wxSIGKILL, &error, wxKILL_CHILDREN);
+        // A Stop right after the start can come before the child has made its own process
+        // group; the child has started nothing yet then, and killing it alone is enough.
+        if (error == wxKILL_NO_PROCESS)
+            wxKill(pid, wxSIGKILL);
         m_process = nullptr;
         return;
     }
