@@ -80,6 +80,13 @@ void MyProcess::SendQueuedInput()
 void MyProcess::DetachFromOwner()
 {
     m_onEnded = nullptr;
+    // Nobody will read the child's output any more: close our ends of its pipes, so that a
+    // back-end that goes on writing gets an error instead of waiting forever for a reader.
+    CloseOutput();
+    delete m_inputStream;
+    m_inputStream = nullptr;
+    delete m_errorStream;
+    m_errorStream = nullptr;
     Detach();
 }
 

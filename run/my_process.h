@@ -37,7 +37,8 @@ public:
     void SendQueuedInput();
     bool HasQueuedInput() const { return !m_unsentInput.empty(); }
 
-    // The owner is going away: no notice may reach it any more.
+    // The owner is going away: no notice may reach it any more, and the child's output, which
+    // nobody will read, is no longer taken from it (its writes fail instead of blocking).
     void DetachFromOwner();
 
     void OnTerminate(int pid, int status) override;

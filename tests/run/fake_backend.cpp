@@ -149,6 +149,19 @@ int RunUntilKilled(const std::string& folder)
         pause();
 }
 
+// Waits until the window may have gone, writes far more than a pipe holds, then records that
+// it got to its end.
+int WriteAfterClose(const std::string& folder)
+{
+    Out("started\r\n");
+    Pause(500);
+    const std::string block(64 * 1024, 'y');
+    for (int i = 0; i < 16; ++i)
+        Out(block);
+    std::ofstream(folder + "/done.txt") << "done\n";
+    return 0;
+}
+
 int WriteResultFiles(int argc, char** argv, const std::string& instance, const std::string& folder)
 {
     static const std::map<std::string, std::string> suffixes = {
@@ -211,6 +224,8 @@ int main(int argc, char** argv)
         return WriteResultFiles(argc, argv, instance, folder);
     if (scenario == "flood")
         return Flood(argc, argv);
+    if (scenario == "writeafterclose")
+        return WriteAfterClose(folder);
     if (scenario == "atonce")
         return 0;
     Err("unknown scenario " + scenario + "\r\n");

@@ -540,6 +540,21 @@ TEST_P(CloseDuringRunTest, ClosingTheWindowDetachesTheRun)
     EXPECT_TRUE(Contains(Output(frame), "still here"));
 }
 
+TEST_F(RunTest, BackendWritingAfterTheWindowClosedIsNotLeftWaitingForAReader)
+{
+    auto* second = new MainFrame();
+    second->Show();
+    (second->*Controls::instancePicker)
+        ->SetPath(wxString::FromUTF8((folder / "writeafterclose.csp").string()));
+    (second->*Controls::folderPicker)->SetPath(wxString::FromUTF8(folder.string()));
+    Press(second->*Controls::startButton);
+    vrn::test::PumpFor(milliseconds(100));
+    second->Destroy();
+    EXPECT_TRUE(vrn::test::PumpUntil([&] { return fs::exists(folder / "done.txt"); }, milliseconds(10000)))
+        << "the back-end is stuck writing to a pipe nobody reads";
+    vrn::test::PumpFor(milliseconds(200));
+}
+
 INSTANTIATE_TEST_SUITE_P(WhileRunningOrStopping, CloseDuringRunTest, ::testing::Bool());
 
 } // namespace
