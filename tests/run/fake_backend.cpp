@@ -162,6 +162,21 @@ int WriteAfterClose(const std::string& folder)
     return 0;
 }
 
+// A run to look at: progress lines in several scripts, a warning on standard error, then it
+// answers typed lines until "quit".
+int Showcase()
+{
+    Out("mainVRN.exe (stand-in): table with 30 cells, 6 sensitive, 11 relations\r\n");
+    Out("Datei gelesen: Gr\xC3\xB6\xC3\x9F"
+        "e und Einkommen\r\n");
+    Out("\xCE\xA0\xCE\xAF\xCE\xBD\xCE\xB1\xCE\xBA\xCE\xB1\xCF\x82 \xE8\xA1\xA8 \xE2\x82\xAC 1.234,50\r\n");
+    Err("warning: cell 17 has a zero weight\r\n");
+    for (int i = 1; i <= 5; ++i)
+        Out("  elapsed " + std::to_string(i) + ".0 s   incumbent " + std::to_string(1000 - 37 * i) +
+            "   bound 880   gap " + std::to_string(12 - 2 * i) + "%\r\n");
+    return EchoInput();
+}
+
 int WriteResultFiles(int argc, char** argv, const std::string& instance, const std::string& folder)
 {
     static const std::map<std::string, std::string> suffixes = {
@@ -226,6 +241,8 @@ int main(int argc, char** argv)
         return Flood(argc, argv);
     if (scenario == "writeafterclose")
         return WriteAfterClose(folder);
+    if (scenario == "showcase")
+        return Showcase();
     if (scenario == "atonce")
         return 0;
     Err("unknown scenario " + scenario + "\r\n");

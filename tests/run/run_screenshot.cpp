@@ -1,0 +1,106 @@
+// Saves a picture of the main window while a back-end runs (the run tests' stand-in, showing
+// output in several scripts and a typed line), so that a person can see the output area at work.
+// Not a test. Run under Xvfb:
+//   xvfb-run -a -s "-screen 0 1600x1200x24" run_screenshot PICTURE.png
+#include "gui_test_main.h"
+#include "main_frame.h"
+#include "wx_widgets_app.h"
+
+#include <wx/app.h>
+#include <wx/init.h>
+#include <wx/log.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+wxIMPLEMENT_APP_NO_MAIN(wxWidgetsApp);
+
+namespace
+{
+
+using std::chrono::milliseconds;
+
+struct Controls : MainFrame
+{
+    static constexpr auto outputText = &Controls::m_outputText;
+    static constexpr auto inputText = &Controls::m_inputText;
+    static constexpr auto startButton = &Controls::m_startButton;
+    static constexpr auto instancePicker = &Controls::m_instanceFilePicker;
+    static constexpr auto folderPicker = &Controls::m_outputFolderPicker;
+};
+
+void Press(wxButton* button)
+{
+    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+    click.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(click);
+}
+
+void Enter(MainFrame* frame, const char* text)
+{
+    wxTextCtrl* input = frame->*Controls::inputText;
+    input->SetValue(text);
+    wxCommandEvent enter(wxEVT_TEXT_ENTER, input->GetId());
+    enter.SetEventObject(input);
+    input->GetEventHandler()->ProcessEvent(enter);
+}
+
+bool OutputHas(MainFrame* frame, const char* piece)
+{
+    return (frame->*Controls::outputText)->GetValue().Contains(piece);
+}
+
+// Grabs the window from the X server with ImageMagick's import, which sees what is on screen.
+bool Save(wxWindow* frame, const std::string& path)
+{
+    frame->Refresh();
+    frame->Update();
+    vrn::test::PumpFor(milliseconds(500));
+    const wxRect rect = frame->GetScreenRect();
+    const std::string command = "import -window root -crop " + std::to_string(rect.width) + "x" +
+                                std::to_string(rect.height) + "+" + std::to_string(rect.x) + "+" +
+                                std::to_string(rect.y) + " '" + path + "'";
+    return std::system(command.c_str()) == 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2)
+    {
+        std::fprintf(stderr, "usage: %s PICTURE.png\n", argv[0]);
+        return 2;
+    }
+    const std::string picture = argv[1];
+    wxSetAssertHandler(nullptr);
+    wxLog::SetLogLevel(wxLOG_Info);
+    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit())
+        return 2;
+    auto* frame = dynamic_cast<MainFrame*>(wxTheApp->GetTopWindow());
+    char folder[] = "/tmp/vrn-screenshot-XXXXXX";
+    if (frame == nullptr || mkdtemp(folder) == nullptr)
+        return 2;
+    (frame->*Controls::instancePicker)->SetPath(std::string(folder) + "/showcase.csp");
+    (frame->*Controls::folderPicker)->SetPath(folder);
+    vrn::test::PumpFor(milliseconds(300));
+
+    Press(frame->*Controls::startButton);
+    vrn::test::PumpUntil([&] { return OutputHas(frame, "ready"); });
+    Enter(frame, "status");
+    vrn::test::PumpUntil([&] { return OutputHas(frame, "got[status]"); });
+    const bool saved = Save(frame, picture);
+    std::printf("%s %s\n", saved ? "saved" : "could not save", picture.c_str());
+
+    Enter(frame, "quit");
+    vrn::test::PumpUntil([&] { return (frame->*Controls::startButton)->GetLabel() == "Start optimization"; });
+    frame->Destroy();
+    vrn::test::PumpFor(milliseconds(50));
+    wxTheApp->OnExit();
+    wxEntryCleanup();
+    std::system((std::string("rm -rf '") + folder + "'").c_str());
+    return saved ? 0 : 1;
+}
