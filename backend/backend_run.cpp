@@ -18,6 +18,7 @@
 #include <cstring>
 #include <iostream>
 #include <map>
+#include <unistd.h>
 
 namespace vrn
 {
@@ -31,6 +32,8 @@ namespace
 {
 
 constexpr const char* kVersion = "0.1.0";
+// How long a solver may take to obey a stop or the time limit before the run ends without it.
+constexpr double kStopGraceSeconds = 20;
 
 std::string Num(double v)
 {
@@ -413,11 +416,27 @@ private:
         std::fflush(stdout);
         {
             ProgressPrinter progress(m_control, m_opt.progressSeconds > 0 ? m_opt.progressSeconds : 5);
+            StopWatchdog watchdog(m_control, kStopGraceSeconds, [&] { EndOverrun(adapter.Name()); });
             result = adapter.Solve(m_model.mip, params, *m_control);
         }
         std::cout.flush();
         std::fflush(stdout);
         return true;
+    }
+
+    // The solver did not return after a stop: the run ends here, with both files, and without a table.
+    [[noreturn]] void EndOverrun(const std::string& solver)
+    {
+        const std::string why = StopReasonText(m_control->Reason());
+        Warn("ERROR: " + solver + " did not stop within " +
+             std::to_string(static_cast<int>(kStopGraceSeconds)) + " s (" + why +
+             "); the run ends without a table");
+        EndWithoutTable(kExitNoSolution, "no solution (" + why + ")",
+                        solver + " did not stop in time and had no table to give");
+        Say("exit status " + std::to_string(m_status));
+        m_tee.Finish();
+        std::fflush(stderr);
+        _exit(m_status);
     }
 
     // Values that differ from a whole number only by the solver's rounding noise are written whole.

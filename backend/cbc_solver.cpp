@@ -5,6 +5,8 @@
 #include <CbcEventHandler.hpp>
 #include <CbcModel.hpp>
 #include <CbcSolver.hpp>
+#include <ClpEventHandler.hpp>
+#include <ClpSimplex.hpp>
 #include <OsiClpSolverInterface.hpp>
 #include <cmath>
 #include <string>
@@ -49,6 +51,20 @@ private:
     bool m_firstFeasible;
 };
 
+// CBC checks its limits only between the steps of its search; on a big table its first linear
+// program alone can take many minutes. Until CBC has a table, a stop ends that LP as well. Once it
+// has one, the LP is left alone: a stopped LP under CBC makes it report "infeasible" and drop it.
+class ClpUnderCbcStopHandler : public ClpEventHandler
+{
+public:
+    explicit ClpUnderCbcStopHandler(RunControl& control) : m_control(control) {}
+    int event(Event) override { return m_control.StopRequested() && !m_control.HasIncumbent() ? 0 : -1; }
+    ClpEventHandler* clone() const override { return new ClpUnderCbcStopHandler(*this); }
+
+private:
+    RunControl& m_control;
+};
+
 int NoCallBack(CbcModel*, int)
 {
     return 0;
@@ -72,6 +88,8 @@ public:
         for (int c = 0; c < model.ColumnCount(); ++c)
             if (model.isInteger[c])
                 lp.setInteger(c);
+        ClpUnderCbcStopHandler lpStop(control);
+        lp.getModelPtr()->passInEventHandler(&lpStop);
         CbcModel cbc(lp);
         CbcSolverUsefulData data;
         CbcMain0(cbc, data);
@@ -102,7 +120,7 @@ public:
         for (const auto& arg : args)
             argv.push_back(arg.c_str());
         CbcMain1(static_cast<int>(argv.size()), argv.data(), cbc, NoCallBack, data);
-        return Collect(cbc, model);
+        return Collect(cbc, model, control);
     }
 
 private:
@@ -116,7 +134,7 @@ private:
         cbc.setBestSolution(start.data(), model.ColumnCount(), objective, true);
     }
 
-    SolveResult Collect(CbcModel& cbc, const MipModel& model)
+    SolveResult Collect(CbcModel& cbc, const MipModel& model, RunControl& control)
     {
         SolveResult result;
         result.bound = cbc.getBestPossibleObjValue();
@@ -126,8 +144,9 @@ private:
             result.objective = cbc.getObjValue();
             result.status = cbc.isProvenOptimal() ? SolveStatus::Optimal : SolveStatus::Feasible;
         }
-        else if (cbc.isProvenInfeasible())
-            result.status = SolveStatus::Infeasible;
+        else if (cbc.isProvenInfeasible() && !control.StopRequested())
+            result.status =
+                SolveStatus::Infeasible; // after a stop, "infeasible" only means the LP was cut short
         else
             result.status = SolveStatus::NoSolution;
         result.detail = "CBC status " + std::to_string(cbc.status()) + ", secondary status " +

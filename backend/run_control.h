@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -87,6 +88,28 @@ public:
 private:
     std::shared_ptr<RunControl> m_control;
     double m_seconds;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_done = false;
+    std::thread m_thread;
+    void Loop();
+};
+
+// Guards against a solver that does not obey a stop (some do not look at the clock while they
+// solve their first linear program): once a stop has been requested (or the time limit has passed)
+// and the solver has not returned within `graceSeconds`, calls onOverrun (which ends the run).
+class StopWatchdog
+{
+public:
+    StopWatchdog(std::shared_ptr<RunControl> control, double graceSeconds, std::function<void()> onOverrun);
+    ~StopWatchdog();
+    StopWatchdog(const StopWatchdog&) = delete;
+    StopWatchdog& operator=(const StopWatchdog&) = delete;
+
+private:
+    std::shared_ptr<RunControl> m_control;
+    double m_grace;
+    std::function<void()> m_onOverrun;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     bool m_done = false;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -59,6 +61,45 @@ TEST(RunControl, StatusShowsIncumbentBoundAndGapInOriginalUnits)
     vrn::RunControl hidden(-1);
     hidden.SetIncumbentHidden(true);
     EXPECT_NE(hidden.StatusLine().find("solver's own progress lines"), std::string::npos);
+}
+
+} // namespace
+
+namespace
+{
+
+TEST(StopWatchdog, EndsTheRunOnlyWhenTheSolverOverrunsAStop)
+{
+    auto control = std::make_shared<vrn::RunControl>(-1);
+    std::atomic<int> overruns{0};
+    {
+        vrn::StopWatchdog watchdog(control, 0.2, [&] { ++overruns; });
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    }
+    EXPECT_EQ(overruns, 0); // no stop: the solver may take as long as it likes
+    {
+        vrn::StopWatchdog watchdog(control, 0.2, [&] { ++overruns; });
+        control->RequestStop(vrn::StopReason::Command);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_EQ(overruns, 0); // the solver returned within the grace time
+    {
+        vrn::StopWatchdog watchdog(control, 0.2, [&] { ++overruns; });
+        std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    }
+    EXPECT_EQ(overruns, 1);
+}
+
+TEST(StopWatchdog, TheTimeLimitCountsAsAStop)
+{
+    auto control = std::make_shared<vrn::RunControl>(0.1);
+    std::atomic<int> overruns{0};
+    {
+        vrn::StopWatchdog watchdog(control, 0.1, [&] { ++overruns; });
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    }
+    EXPECT_EQ(overruns, 1);
+    EXPECT_EQ(control->Reason(), vrn::StopReason::TimeLimit);
 }
 
 } // namespace
