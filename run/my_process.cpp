@@ -28,18 +28,17 @@ bool MyProcess::ReadStream(wxInputStream* stream, vrn::PipeTextDecoder& decoder,
     if (stream == nullptr)
         return false;
     static char block[kReadBlockSize];
-    bool firstBlock = true;
     // Only after CanRead: a block read then returns what is there without waiting for more.
     while (!stream->Eof() && stream->CanRead())
     {
-        if (!firstBlock && Clock::now() >= deadline)
-            return true;
-        firstBlock = false;
         stream->Read(block, sizeof block);
         const std::size_t got = stream->LastRead();
         Show(decoder.Decode(block, got));
         if (got == 0)
             break;
+        // Time is up: a full block means the writer may well be ahead of us.
+        if (Clock::now() >= deadline)
+            return got == sizeof block || stream->CanRead();
     }
     // The end of the stream: a character still held back can never be completed.
     if (stream->Eof())
@@ -49,9 +48,11 @@ bool MyProcess::ReadStream(wxInputStream* stream, vrn::PipeTextDecoder& decoder,
 
 bool MyProcess::ReadOutput(Clock::time_point deadline)
 {
-    const bool outputCut = ReadStream(GetInputStream(), m_outputText, deadline);
-    const bool errorCut = ReadStream(GetErrorStream(), m_errorText, deadline);
-    return outputCut || errorCut;
+    // Standard error waits while standard output still has text: all of one pass's standard
+    // output comes first, even when the pass is cut short and the rest comes in the next one.
+    if (ReadStream(GetInputStream(), m_outputText, deadline))
+        return true;
+    return ReadStream(GetErrorStream(), m_errorText, deadline);
 }
 
 void MyProcess::QueueInput(const std::string& utf8Line)

@@ -45,7 +45,8 @@ public:
 
 private:
     // Reads one stream until it has nothing more now, it ends, or `deadline` passes (at least
-    // one block is read when something is waiting). Returns true when cut short by the deadline.
+    // one block is read when something is waiting). Returns true when the deadline cut it short
+    // while more may be waiting.
     bool ReadStream(wxInputStream* stream, vrn::PipeTextDecoder& decoder, Clock::time_point deadline);
 
     std::function<void()> m_onEnded;

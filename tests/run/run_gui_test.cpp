@@ -4,6 +4,7 @@
 #include "aux_frame.h"
 #include "gui_test_main.h"
 #include "main_frame.h"
+#include "my_process.h"
 #include "wx_widgets_app.h"
 
 #include <wx/app.h>
@@ -52,6 +53,7 @@ struct Controls : MainFrame
     static constexpr auto solverChoice = &Controls::m_solverChoice;
     static constexpr auto gapText = &Controls::m_gapText;
     static constexpr auto scaleText = &Controls::m_scaleText;
+    static constexpr auto seedText = &Controls::m_seedText;
 };
 
 enum class RunState
@@ -424,6 +426,60 @@ TEST_F(RunTest, BackendThatExitsAtOnceLeavesTheWindowIdleEveryTime)
     vrn::test::PumpFor(milliseconds(250));
     EXPECT_EQ((frame->*Controls::gauge)->GetValue(), value);
     EXPECT_STREQ(Name(StateOf(frame)), Name(RunState::IdleAfterRun));
+}
+
+// The stand-in floods `--seed` lines of 80 characters, each ended by CR LF.
+class FloodTest : public RunTest
+{
+protected:
+    void TearDown() override
+    {
+        (frame->*Controls::seedText)->SetValue("Automatic");
+        RunTest::TearDown();
+    }
+    void StartFlood(long lines)
+    {
+        (frame->*Controls::seedText)->SetValue(std::to_string(lines));
+        Start("flood");
+    }
+};
+
+TEST_F(FloodTest, EveryByteOfAFloodIsShownInOrder)
+{
+    StartFlood(20000);
+    ASSERT_TRUE(WaitUntilIdle(frame, milliseconds(60000)));
+    wxTextCtrl* area = frame->*Controls::outputText;
+    EXPECT_EQ(area->GetLastPosition(), 20000 * 81);
+    EXPECT_EQ(area->GetRange(0, 81), std::string(80, 'x') + "\r");
+}
+
+TEST_F(FloodTest, StopWorksWhileTheBackendFloods)
+{
+    StartFlood(100000000); // far more than the test waits for
+    OutputWith(frame, std::string(80, 'x'));
+    // The press waits in the event queue behind the flood, as a user's click would.
+    frame->CallAfter([this] { Press(frame->*Controls::startButton); });
+    ASSERT_TRUE(WaitUntilIdle(frame, milliseconds(20000))) << "the flood kept the window from handling Stop";
+}
+
+// The bound on one idle pass: with its time used up, a pass reads one block of a stream that
+// never runs dry and says that more is waiting, so the window gets its turn.
+TEST_F(RunTest, APassWhoseTimeIsUpReadsOneBlockAndAsksForMore)
+{
+    bool ended = false;
+    auto* process = new MyProcess([&] { ended = true; });
+    const char* const argv[] = {"/bin/sh", "-c", "tr '\\0' x < /dev/zero", nullptr};
+    const long pid = wxExecute(argv, wxEXEC_ASYNC | wxEXEC_MAKE_GROUP_LEADER, process);
+    ASSERT_NE(pid, 0);
+    usleep(300 * 1000); // the pipe fills
+
+    EXPECT_TRUE(process->ReadOutput(MyProcess::Clock::now()));
+    const std::string shown = Output(frame);
+    EXPECT_EQ(shown.size(), 64u * 1024);
+    EXPECT_EQ(shown.find_first_not_of('x'), std::string::npos);
+
+    wxKill(pid, wxSIGKILL, nullptr, wxKILL_CHILDREN);
+    EXPECT_TRUE(vrn::test::PumpUntil([&] { return ended; })) << "the end is reported after the drain";
 }
 
 TEST_F(RunTest, TwoRunsWriteIntoTheSameArea)
