@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
 namespace vrn
 {
@@ -155,32 +156,66 @@ SolveParams SolveParamsFromOptions(const BackendOptions& options)
     return params;
 }
 
-void ChooseByHeuristic(const Instance& instance, const StdModelSettings& settings, double pctBounds,
-                       SolverAdapter& solver, const SolveParams& params, RunControl& control,
-                       DirectionChoice& choice)
+namespace
 {
-    StdModelSettings relaxed = settings;
-    if (relaxed.kind == StdModelKind::Automatic)
-        relaxed.kind = StdModelKind::Classical;
-    relaxed.prepSens = false;
-    relaxed.directions = choice.direction;
-    StdModel model = BuildStdModel(instance, relaxed);
-    std::fill(model.mip.isInteger.begin(), model.mip.isInteger.end(), 0);
+
+// A solution of the relaxation with the percent limits, or else without them.
+SolveResult SolveRelaxation(const std::function<MipModel(double pct)>& build, double pct,
+                            SolverAdapter& solver, const SolveParams& params, RunControl& control)
+{
     SolveParams lp = params;
     lp.firstFeasible = false;
-    SolveResult result;
-    if (pctBounds >= 0)
+    const MipModel limited = build(pct);
+    SolveResult result = SolveModel(limited, solver, lp, control);
+    if (pct >= 0 && result.solution.size() != static_cast<size_t>(limited.ColumnCount()))
+        result = SolveModel(build(-1), solver, lp, control);
+    if (result.solution.size() != static_cast<size_t>(limited.ColumnCount()))
+        result.solution.clear();
+    return result;
+}
+
+} // namespace
+
+void ChooseByHeuristic(const Instance& instance, const FastSettings& settings, HeuristicRelaxation relaxation,
+                       StdModelKind kind, SolverAdapter& solver, const SolveParams& params,
+                       RunControl& control, DirectionChoice& choice)
+{
+    if (relaxation == HeuristicRelaxation::Compact)
     {
-        // Directions that the percent limits allow, where there are such.
-        StdModel limited = model;
-        ApplyPctBounds(instance, pctBounds, limited);
-        result = SolveModel(limited.mip, solver, lp, control);
+        StdModel model;
+        auto build = [&](double pct)
+        {
+            FastSettings limited = settings;
+            limited.pctBounds = pct;
+            model = BuildCompactRelaxation(instance, limited, choice);
+            return model.mip;
+        };
+        const SolveResult result = SolveRelaxation(build, settings.pctBounds, solver, params, control);
+        if (!result.solution.empty())
+            ChooseFromCompactRelaxation(instance, model, result.solution, choice);
     }
-    if (result.solution.size() != static_cast<size_t>(model.mip.ColumnCount()))
-        result = SolveModel(model.mip, solver, lp, control);
-    if (result.solution.size() == static_cast<size_t>(model.mip.ColumnCount()))
-        ChooseFromRelaxation(model, result.solution, choice);
-    const double big = model.big;
+    else
+    {
+        StdModelSettings std;
+        std.additive = settings.additive;
+        std.scale = settings.scale;
+        std.big = settings.big;
+        std.kind = kind == StdModelKind::New ? StdModelKind::New : StdModelKind::Classical;
+        std.directions = choice.direction;
+        StdModel model = BuildStdModel(instance, std);
+        std::fill(model.mip.isInteger.begin(), model.mip.isInteger.end(), 0);
+        auto build = [&](double pct)
+        {
+            StdModel limited = model;
+            if (pct >= 0)
+                ApplyPctBounds(instance, pct, limited);
+            return limited.mip;
+        };
+        const SolveResult result = SolveRelaxation(build, settings.pctBounds, solver, params, control);
+        if (!result.solution.empty())
+            ChooseFromRelaxation(model, result.solution, choice);
+    }
+    const double big = settings.big > 0 ? settings.big : AutomaticBig(instance);
     for (size_t i = 0; i < instance.cells.size(); ++i)
         if (IsProtectable(instance.cells[i]) && choice.direction[i] == Direction::Free)
         {
@@ -189,8 +224,9 @@ void ChooseByHeuristic(const Instance& instance, const StdModelSettings& setting
         }
 }
 
-bool ChooseDirections(const Instance& instance, const BackendOptions& options, SolverAdapter& solver,
-                      RunControl& control, const FastLog& log, DirectionChoice& choice, FastOutcome& end)
+bool ChooseDirections(const Instance& instance, const BackendOptions& options, HeuristicRelaxation relaxation,
+                      SolverAdapter& solver, RunControl& control, const FastLog& log, DirectionChoice& choice,
+                      FastOutcome& end)
 {
     const double big = BigOf(instance, options);
     choice = ForcedDirections(instance, big);
@@ -217,19 +253,17 @@ bool ChooseDirections(const Instance& instance, const BackendOptions& options, S
     }
     if (const int open = FreeCount(instance, choice); open > 0)
     {
-        StdModelSettings settings;
-        settings.additive = options.additive;
-        settings.scale = options.scale > 0 ? options.scale : AutomaticScale(instance);
-        settings.big = options.big;
-        settings.kind = options.model;
         if (options.fixDir == 'f')
             log.say("directions: " + std::to_string(open) +
                     " sensitive cells the file omits take the heuristic's direction");
-        log.say(std::string("directions: the heuristic solves the LP relaxation of the ") +
-                (options.model == StdModelKind::New ? "New" : "Classical") +
-                " Std model and rounds its direction columns (" + std::to_string(open) + " cells) ...");
-        ChooseByHeuristic(instance, settings, options.pctBounds, solver, SolveParamsFromOptions(options),
-                          control, choice);
+        const bool compact = relaxation == HeuristicRelaxation::Compact;
+        log.say(std::string("directions: the heuristic rounds the LP relaxation of ") +
+                (compact ? "the compact model (each open cell moves by one protection, either way)"
+                         : std::string("the ") + (options.model == StdModelKind::New ? "New" : "Classical") +
+                               " Std model") +
+                " (" + std::to_string(open) + " cells) ...");
+        ChooseByHeuristic(instance, FastSettingsFromOptions(instance, options), relaxation, options.model,
+                          solver, SolveParamsFromOptions(options), control, choice);
     }
     log.say("directions fixed: " + choice.Summary());
     return true;
@@ -312,7 +346,8 @@ void ExplainInfeasible(const Instance& instance, const BackendOptions& options, 
 } // namespace
 
 FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, SolverAdapter& solver,
-                      RunControl& control, const std::string& lpPath, const FastLog& log)
+                      RunControl& control, const std::string& lpPath, const FastLog& log,
+                      HeuristicRelaxation relaxation)
 {
     FastOutcome out;
     if (options.integerCells && !solver.SolvesIntegerPrograms())
@@ -326,7 +361,7 @@ FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, S
         return out;
     }
     DirectionChoice choice;
-    if (!ChooseDirections(instance, options, solver, control, log, choice, out))
+    if (!ChooseDirections(instance, options, relaxation, solver, control, log, choice, out))
         return out;
     const FastSettings settings = FastSettingsFromOptions(instance, options);
     SolveParams params = SolveParamsFromOptions(options);

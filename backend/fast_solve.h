@@ -36,17 +36,26 @@ std::string FastOptionsText(const BackendOptions& options);
 // The SolveParams of a run's options.
 SolveParams SolveParamsFromOptions(const BackendOptions& options);
 
+// Which LP relaxation the heuristic rounds: the compact one of fast_model.h (one row per open cell; the
+// Fast heuristic), or the Std model's own with its direction columns (Classical or New as the options say).
+enum class HeuristicRelaxation
+{
+    Compact,
+    StdModel
+};
+
 // Directions for every sensitive cell as --fixdir asks, with the heuristic for what is left open.
 // `end` is filled when the directions file has errors.
-bool ChooseDirections(const Instance& instance, const BackendOptions& options, SolverAdapter& solver,
-                      RunControl& control, const FastLog& log, DirectionChoice& choice, FastOutcome& end);
+bool ChooseDirections(const Instance& instance, const BackendOptions& options, HeuristicRelaxation relaxation,
+                      SolverAdapter& solver, RunControl& control, const FastLog& log, DirectionChoice& choice,
+                      FastOutcome& end);
 
-// The heuristic for the cells still free in `choice`: the Std model's LP relaxation, its direction
-// columns rounded at one half; with pctBounds >= 0 the non-sensitive cells keep within it where the
-// relaxation allows. Without a relaxation solution every free cell goes up where it can.
-void ChooseByHeuristic(const Instance& instance, const StdModelSettings& settings, double pctBounds,
-                       SolverAdapter& solver, const SolveParams& params, RunControl& control,
-                       DirectionChoice& choice);
+// The heuristic for the cells still free in `choice`: an LP relaxation, rounded; with settings.pctBounds the
+// non-sensitive cells keep within it where the relaxation allows. Without a relaxation solution every free
+// cell goes up where it can.
+void ChooseByHeuristic(const Instance& instance, const FastSettings& settings, HeuristicRelaxation relaxation,
+                       StdModelKind kind, SolverAdapter& solver, const SolveParams& params,
+                       RunControl& control, DirectionChoice& choice);
 
 // Cells whose fixed direction the table cannot satisfy together with the others (from the elastic
 // model). `feasibleWithoutProtection` is false when even the relations and bounds cannot hold.
@@ -62,6 +71,7 @@ DirectionDiagnosis DiagnoseDirections(const Instance& instance, const FastSettin
                                       const SolveParams& params, RunControl& control);
 
 FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, SolverAdapter& solver,
-                      RunControl& control, const std::string& lpPath, const FastLog& log);
+                      RunControl& control, const std::string& lpPath, const FastLog& log,
+                      HeuristicRelaxation relaxation = HeuristicRelaxation::Compact);
 
 } // namespace vrn

@@ -354,7 +354,8 @@ Every option is a name followed by a value; a missing option takes its default.
   --epsf NUMBER      Fast: a reached objective is held at most this fraction above (default 1e-4)
   --epsrhs NUMBER    Fast: ... and never below this value (default 0)
   --startingpoint c|s  Std: start the integer search from a protected table found by a Fast
-                     solve (c: directions from the New model's LP relaxation, s: the Classical's)
+                     solve (c: directions rounded from the Std model's LP relaxation, s: from
+                     the Fast heuristic's)
   --repair, --repairfn, --bcd-*, --dynamic, --dyn-*, --vineq: accepted, not available in
                      this build (the log says so)
   --mipemphasis, --emphasis, --varsel: parameters of commercial solvers; accepted, ignored

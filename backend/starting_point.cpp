@@ -44,10 +44,12 @@ std::vector<double> FindStartingPoint(const Instance& instance, const BackendOpt
     fast.pctBounds = -1;
     fast.writeLp = false;
     fast.firstFeasible = false;
-    fast.model = options.startingPoint == 'c' ? StdModelKind::New : StdModelKind::Classical;
+    fast.model = model.kind;
     log.say(std::string("starting point (") + (options.startingPoint == 'c' ? "c" : "s") +
             "): the Fast model with the heuristic's directions ...");
-    const FastOutcome outcome = SolveFast(instance, fast, solver, control, "", log);
+    const FastOutcome outcome = SolveFast(instance, fast, solver, control, "", log,
+                                          options.startingPoint == 'c' ? HeuristicRelaxation::StdModel
+                                                                       : HeuristicRelaxation::Compact);
     const SolveResult& result = outcome.result;
     if (!outcome.solved || result.solution.empty() ||
         (result.status != SolveStatus::Optimal && result.status != SolveStatus::Feasible))

@@ -1,6 +1,6 @@
-// A starting table for the Std model's integer search (--startingpoint): a Fast solve with the
-// heuristic's directions (s: from the Classical model's LP relaxation; c: from the compact New model's),
-// repaired where a direction cannot be met, and translated into the Std model's columns.
+// A starting table for the Std model's integer search (--startingpoint): a Fast solve (objective 1)
+// with directions rounded from an LP relaxation (c: the Std model's own; s: the Fast heuristic's compact
+// one), repaired where a direction cannot be met, and translated into the Std model's columns.
 #pragma once
 
 #include "fast_solve.h"
