@@ -419,6 +419,8 @@ private:
             StopWatchdog watchdog(m_control, kStopGraceSeconds, [&] { EndOverrun(adapter.Name()); });
             result = adapter.Solve(m_model.mip, params, *m_control);
         }
+        if (const std::string note = KeepStartingPoint(m_model.mip, params.start, result); !note.empty())
+            Say(note);
         std::cout.flush();
         std::fflush(stdout);
         return true;

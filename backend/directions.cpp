@@ -1,5 +1,7 @@
 #include "directions.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -196,6 +198,89 @@ DirectionsFileResult ReadDirectionsFile(const std::string& path, const Instance&
     std::ostringstream text;
     text << file.rdbuf();
     return ReadDirectionsText(text.str(), instance, big);
+}
+
+namespace
+{
+
+// The relations each cell appears in, cell by cell: (relation, coefficient).
+struct CellTerms
+{
+    std::vector<int64_t> start;
+    std::vector<std::pair<int32_t, double>> terms;
+
+    explicit CellTerms(const Instance& instance)
+        : start(instance.cells.size() + 1, 0), terms(instance.TermCount())
+    {
+        for (const int32_t cell : instance.termCell)
+            ++start[static_cast<size_t>(cell) + 1];
+        for (size_t i = 1; i < start.size(); ++i)
+            start[i] += start[i - 1];
+        std::vector<int64_t> next(start.begin(), start.end() - 1);
+        for (size_t r = 0; r < instance.RelationCount(); ++r)
+            for (int64_t t = instance.termStart[r]; t < instance.termStart[r + 1]; ++t)
+                terms[next[instance.termCell[t]]++] = {static_cast<int32_t>(r), instance.termCoef[t]};
+    }
+};
+
+double SignedLevel(const Cell& cell, Direction direction)
+{
+    return direction == Direction::Up ? cell.upl : -cell.lpl;
+}
+
+} // namespace
+
+void ChooseByBalancing(const Instance& instance, DirectionChoice& choice)
+{
+    const CellTerms byCell(instance);
+    // The price of making up one unit of a relation's imbalance: the mean cost of the cells that may move.
+    std::vector<double> price(instance.RelationCount(), 0);
+    for (size_t r = 0; r < instance.RelationCount(); ++r)
+    {
+        double sum = 0;
+        int count = 0;
+        for (int64_t t = instance.termStart[r]; t < instance.termStart[r + 1]; ++t)
+            if (const Cell& cell = instance.cells[instance.termCell[t]]; cell.status != 'z')
+                sum += cell.cost, ++count;
+        price[r] = count > 0 ? sum / count : 0;
+    }
+    std::vector<double> imbalance(instance.RelationCount(), 0);
+    auto shift = [&](size_t i, double change)
+    {
+        for (int64_t k = byCell.start[i]; k < byCell.start[i + 1]; ++k)
+            imbalance[byCell.terms[k].first] += byCell.terms[k].second * change;
+    };
+    std::vector<size_t> open;
+    for (size_t i = 0; i < instance.cells.size(); ++i)
+        if (IsProtectable(instance.cells[i]))
+        {
+            if (choice.direction[i] == Direction::Free)
+                open.push_back(i);
+            else
+                shift(i, SignedLevel(instance.cells[i], choice.direction[i]));
+        }
+    auto level = [&](size_t i) { return std::max(instance.cells[i].lpl, instance.cells[i].upl); };
+    std::stable_sort(open.begin(), open.end(), [&](size_t a, size_t b) { return level(a) > level(b); });
+    for (const size_t i : open)
+    {
+        const Cell& cell = instance.cells[i];
+        auto cost = [&](Direction direction)
+        {
+            const double change = SignedLevel(cell, direction);
+            double total = cell.cost * std::fabs(change);
+            for (int64_t k = byCell.start[i]; k < byCell.start[i + 1]; ++k)
+            {
+                const auto [r, coef] = byCell.terms[k];
+                total += price[r] * (std::fabs(imbalance[r] + coef * change) - std::fabs(imbalance[r]));
+            }
+            return total;
+        };
+        const Direction direction =
+            cost(Direction::Up) <= cost(Direction::Down) ? Direction::Up : Direction::Down;
+        choice.direction[i] = direction;
+        choice.source[i] = DirectionSource::Heuristic;
+        shift(i, SignedLevel(cell, direction));
+    }
 }
 
 void ChooseFromRelaxation(const StdModel& relaxed, const std::vector<double>& solution,

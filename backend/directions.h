@@ -57,6 +57,12 @@ struct DirectionsFileResult
 DirectionsFileResult ReadDirectionsText(const std::string& text, const Instance& instance, double big);
 DirectionsFileResult ReadDirectionsFile(const std::string& path, const Instance& instance, double big);
 
+// The Fast heuristic: sensitive cells that share a relation compensate each other when they move in
+// opposite ways, so each open cell (largest protection first) takes the direction that costs least: its
+// own change plus the change its relations' other cells must make up for (the relation's imbalance
+// priced at the relation's mean cost). Needs no solver; linear in the size of the table.
+void ChooseByBalancing(const Instance& instance, DirectionChoice& choice);
+
 // Directions from a solution of the Std model's LP relaxation: up where the direction column is at
 // least one half. Only cells that are still Free in `choice` are set.
 void ChooseFromRelaxation(const StdModel& relaxed, const std::vector<double>& solution,

@@ -144,53 +144,6 @@ void FastModel::AddObjectiveBound(int objective, double limit)
         mip.AddRow(-kInfinity, limit / base.scale, entries, "obj" + std::to_string(objective));
 }
 
-StdModel BuildCompactRelaxation(const Instance& instance, const FastSettings& settings,
-                                const DirectionChoice& choice)
-{
-    // The open cells enter as ordinary cells; their protection comes back as one row each.
-    Instance open = instance;
-    std::vector<int> openCells;
-    for (size_t i = 0; i < open.cells.size(); ++i)
-        if (IsProtectable(open.cells[i]) && choice.direction[i] == Direction::Free)
-        {
-            open.cells[i].status = 's';
-            openCells.push_back(static_cast<int>(i));
-        }
-    FastSettings unlimited = settings;
-    unlimited.pctBounds = -1;
-    StdModel model = BuildFixedStdModel(open, unlimited, choice);
-    std::fill(model.mip.isInteger.begin(), model.mip.isInteger.end(), 0);
-    if (settings.pctBounds >= 0)
-        ApplyPctBounds(instance, settings.pctBounds, model); // skips the sensitive cells of the real table
-    for (const int i : openCells)
-    {
-        const Cell& cell = instance.cells[i];
-        const int p = model.colPlus[i];
-        if (p < 0 || cell.upl <= 0 || cell.lpl <= 0)
-            continue; // a level of 0 is met without moving
-        model.mip.AddRow(1, kInfinity,
-                         {{p, model.scale / cell.upl}, {model.colMinus[i], model.scale / cell.lpl}},
-                         "open" + std::to_string(i));
-    }
-    return model;
-}
-
-void ChooseFromCompactRelaxation(const Instance& instance, const StdModel& relaxed,
-                                 const std::vector<double>& solution, DirectionChoice& choice)
-{
-    for (size_t i = 0; i < choice.direction.size(); ++i)
-    {
-        const Cell& cell = instance.cells[i];
-        const int p = relaxed.colPlus[i];
-        if (p < 0 || !IsProtectable(cell) || choice.direction[i] != Direction::Free)
-            continue;
-        const double up = cell.upl > 0 ? solution[p] / cell.upl : kInfinity;
-        const double down = cell.lpl > 0 ? solution[relaxed.colMinus[i]] / cell.lpl : kInfinity;
-        choice.direction[i] = up >= down ? Direction::Up : Direction::Down;
-        choice.source[i] = DirectionSource::Heuristic;
-    }
-}
-
 ElasticModel BuildElasticModel(const Instance& instance, const FastSettings& settings,
                                const DirectionChoice& choice)
 {

@@ -45,17 +45,6 @@ void ApplyPctBounds(const Instance& instance, double pct, StdModel& model);
 FastModel BuildFastModel(const Instance& instance, const FastSettings& settings,
                          const DirectionChoice& choice);
 
-// The heuristic's LP relaxation: sensitive cells whose direction is still open may move either way
-// and must move by "one protection" in the sense p / upl + m / lpl >= 1 (the Classical Std model's
-// relaxation with its direction column eliminated: one row per open cell, no large coefficients).
-StdModel BuildCompactRelaxation(const Instance& instance, const FastSettings& settings,
-                                const DirectionChoice& choice);
-
-// Directions from a solution of the compact relaxation: the way the cell moved further, relative to its
-// levels. Only cells still Free in `choice` are set.
-void ChooseFromCompactRelaxation(const Instance& instance, const StdModel& relaxed,
-                                 const std::vector<double>& solution, DirectionChoice& choice);
-
 // The same model in which every sensitive cell may fall short of its protection level at a price; the
 // cells that still fall short at the optimum are those whose fixed direction the table cannot satisfy.
 struct ElasticModel

@@ -180,20 +180,8 @@ void ChooseByHeuristic(const Instance& instance, const FastSettings& settings, H
                        StdModelKind kind, SolverAdapter& solver, const SolveParams& params,
                        RunControl& control, DirectionChoice& choice)
 {
-    if (relaxation == HeuristicRelaxation::Compact)
-    {
-        StdModel model;
-        auto build = [&](double pct)
-        {
-            FastSettings limited = settings;
-            limited.pctBounds = pct;
-            model = BuildCompactRelaxation(instance, limited, choice);
-            return model.mip;
-        };
-        const SolveResult result = SolveRelaxation(build, settings.pctBounds, solver, params, control);
-        if (!result.solution.empty())
-            ChooseFromCompactRelaxation(instance, model, result.solution, choice);
-    }
+    if (relaxation == HeuristicRelaxation::Balance)
+        ChooseByBalancing(instance, choice);
     else
     {
         StdModelSettings std;
@@ -222,6 +210,18 @@ void ChooseByHeuristic(const Instance& instance, const FastSettings& settings, H
             choice.direction[i] = CanMoveUp(instance.cells[i], big) ? Direction::Up : Direction::Down;
             choice.source[i] = DirectionSource::Heuristic;
         }
+}
+
+std::string HeuristicText(HeuristicRelaxation relaxation, StdModelKind kind)
+{
+    switch (relaxation)
+    {
+    case HeuristicRelaxation::Balance:
+        return "balances the sensitive cells' moves within their relations";
+    default:
+        return std::string("rounds the LP relaxation of the ") +
+               (kind == StdModelKind::New ? "New" : "Classical") + " Std model";
+    }
 }
 
 bool ChooseDirections(const Instance& instance, const BackendOptions& options, HeuristicRelaxation relaxation,
@@ -256,12 +256,8 @@ bool ChooseDirections(const Instance& instance, const BackendOptions& options, H
         if (options.fixDir == 'f')
             log.say("directions: " + std::to_string(open) +
                     " sensitive cells the file omits take the heuristic's direction");
-        const bool compact = relaxation == HeuristicRelaxation::Compact;
-        log.say(std::string("directions: the heuristic rounds the LP relaxation of ") +
-                (compact ? "the compact model (each open cell moves by one protection, either way)"
-                         : std::string("the ") + (options.model == StdModelKind::New ? "New" : "Classical") +
-                               " Std model") +
-                " (" + std::to_string(open) + " cells) ...");
+        log.say("directions: the heuristic " + HeuristicText(relaxation, options.model) + " (" +
+                std::to_string(open) + " cells) ...");
         ChooseByHeuristic(instance, FastSettingsFromOptions(instance, options), relaxation, options.model,
                           solver, SolveParamsFromOptions(options), control, choice);
     }

@@ -36,11 +36,11 @@ std::string FastOptionsText(const BackendOptions& options);
 // The SolveParams of a run's options.
 SolveParams SolveParamsFromOptions(const BackendOptions& options);
 
-// Which LP relaxation the heuristic rounds: the compact one of fast_model.h (one row per open cell; the
-// Fast heuristic), or the Std model's own with its direction columns (Classical or New as the options say).
+// The heuristic: the balancing of directions.h (the Fast heuristic, no solver), or the Std model's LP
+// relaxation rounded at one half (Classical or New as the options say).
 enum class HeuristicRelaxation
 {
-    Compact,
+    Balance,
     StdModel
 };
 
@@ -50,9 +50,8 @@ bool ChooseDirections(const Instance& instance, const BackendOptions& options, H
                       SolverAdapter& solver, RunControl& control, const FastLog& log, DirectionChoice& choice,
                       FastOutcome& end);
 
-// The heuristic for the cells still free in `choice`: an LP relaxation, rounded; with settings.pctBounds the
-// non-sensitive cells keep within it where the relaxation allows. Without a relaxation solution every free
-// cell goes up where it can.
+// The heuristic for the cells still free in `choice`. The relaxation keeps the non-sensitive cells within
+// settings.pctBounds where it can. Without a relaxation solution every free cell goes up where it can.
 void ChooseByHeuristic(const Instance& instance, const FastSettings& settings, HeuristicRelaxation relaxation,
                        StdModelKind kind, SolverAdapter& solver, const SolveParams& params,
                        RunControl& control, DirectionChoice& choice);
@@ -72,6 +71,6 @@ DirectionDiagnosis DiagnoseDirections(const Instance& instance, const FastSettin
 
 FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, SolverAdapter& solver,
                       RunControl& control, const std::string& lpPath, const FastLog& log,
-                      HeuristicRelaxation relaxation = HeuristicRelaxation::Compact);
+                      HeuristicRelaxation relaxation = HeuristicRelaxation::Balance);
 
 } // namespace vrn

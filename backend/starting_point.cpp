@@ -49,7 +49,7 @@ std::vector<double> FindStartingPoint(const Instance& instance, const BackendOpt
             "): the Fast model with the heuristic's directions ...");
     const FastOutcome outcome = SolveFast(instance, fast, solver, control, "", log,
                                           options.startingPoint == 'c' ? HeuristicRelaxation::StdModel
-                                                                       : HeuristicRelaxation::Compact);
+                                                                       : HeuristicRelaxation::Balance);
     const SolveResult& result = outcome.result;
     if (!outcome.solved || result.solution.empty() ||
         (result.status != SolveStatus::Optimal && result.status != SolveStatus::Feasible))
@@ -62,6 +62,31 @@ std::vector<double> FindStartingPoint(const Instance& instance, const BackendOpt
     std::snprintf(text, sizeof text, "%.10g", WeightedChange(instance, adjusted));
     log.say(std::string("starting point: a protected table with total weighted change ") + text);
     return StdColumnsOf(instance, model, adjusted);
+}
+
+std::string KeepStartingPoint(const MipModel& model, const std::vector<double>& start, SolveResult& result)
+{
+    if (start.size() != static_cast<size_t>(model.ColumnCount()))
+        return {};
+    double objective = 0;
+    for (int c = 0; c < model.ColumnCount(); ++c)
+        objective += model.cost[c] * start[c];
+    const bool hasTable = (result.status == SolveStatus::Optimal || result.status == SolveStatus::Feasible) &&
+                          result.solution.size() == start.size();
+    if (hasTable && result.objective <= objective + 1e-9 * std::max(1.0, std::fabs(objective)))
+        return {};
+    std::string note =
+        "the solver returned no table better than the starting point: the starting point is kept";
+    if (!hasTable)
+    {
+        // Proven "infeasible" with a feasible start means that no table beats the start.
+        result.status =
+            result.status == SolveStatus::Infeasible ? SolveStatus::Optimal : SolveStatus::Feasible;
+        result.bound = result.status == SolveStatus::Optimal ? objective : result.bound;
+    }
+    result.solution = start;
+    result.objective = objective;
+    return note;
 }
 
 } // namespace vrn

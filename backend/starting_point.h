@@ -1,6 +1,6 @@
-// A starting table for the Std model's integer search (--startingpoint): a Fast solve (objective 1)
-// with directions rounded from an LP relaxation (c: the Std model's own; s: the Fast heuristic's compact
-// one), repaired where a direction cannot be met, and translated into the Std model's columns.
+// A starting table for the Std model's integer search (--startingpoint): a Fast solve (objective 1) with
+// the directions of c: the Std model's own LP relaxation, rounded; s: the Fast heuristic. Directions that
+// cannot be met are repaired; the table is translated into the Std model's columns.
 #pragma once
 
 #include "fast_solve.h"
@@ -18,5 +18,10 @@ std::vector<double> StdColumnsOf(const Instance& instance, const StdModel& model
 std::vector<double> FindStartingPoint(const Instance& instance, const BackendOptions& options,
                                       const StdModel& model, SolverAdapter& solver, RunControl& control,
                                       const FastLog& log);
+
+// After the integer search: a solver that found nothing better than the start (SYMPHONY then even reports
+// the problem infeasible, having pruned every node against it) or lost it gets the start back. Returns
+// the note for the log, empty when the solver's own result stands.
+std::string KeepStartingPoint(const MipModel& model, const std::vector<double>& start, SolveResult& result);
 
 } // namespace vrn

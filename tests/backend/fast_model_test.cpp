@@ -3,6 +3,7 @@
 #include "directions.h"
 #include "fast_model.h"
 #include "instance.h"
+#include "starting_point.h"
 
 #include <gtest/gtest.h>
 
@@ -132,6 +133,61 @@ TEST(Directions, MissingFileIsAnErrorOfTheWholeFile)
               "no directions file given (--fixdirfn)");
 }
 
+// A 2x2 table with its margins (cell = 3 * row + column, row and column 0 the totals), every inner
+// cell sensitive with levels 1: moving them in a checkerboard leaves every margin as it is.
+vrn::Instance Checkerboard()
+{
+    std::string text = "0 9\n";
+    const double values[9] = {40, 20, 20, 20, 10, 10, 20, 10, 10};
+    for (int i = 0; i < 9; ++i)
+    {
+        const bool inner = i / 3 > 0 && i % 3 > 0;
+        text += std::to_string(i) + " " + std::to_string(values[i]) + " 1 " + (inner ? "u" : "s") +
+                " 0 100 " + (inner ? "1 1" : "0 0") + " 0\n";
+    }
+    text += "6\n";
+    for (int k = 0; k < 3; ++k)
+    {
+        text += "0 3 : " + std::to_string(3 * k) + " (-1) " + std::to_string(3 * k + 1) + " (1) " +
+                std::to_string(3 * k + 2) + " (1)\n";
+        text += "0 3 : " + std::to_string(k) + " (-1) " + std::to_string(3 + k) + " (1) " +
+                std::to_string(6 + k) + " (1)\n";
+    }
+    auto read = vrn::ReadInstanceText(text, false);
+    EXPECT_TRUE(read.errors.empty()) << read.errors[0].message;
+    return read.instance;
+}
+
+TEST(Directions, BalancingMovesCellsOfARelationOppositeWays)
+{
+    const vrn::Instance table = Checkerboard();
+    vrn::DirectionChoice choice = vrn::ForcedDirections(table, kBig);
+    vrn::ChooseByBalancing(table, choice);
+    EXPECT_EQ(choice.Count(vrn::DirectionSource::Heuristic), 4);
+    EXPECT_EQ(choice.direction[4], choice.direction[8]);
+    EXPECT_EQ(choice.direction[5], choice.direction[7]);
+    EXPECT_NE(choice.direction[4], choice.direction[5]);
+    EXPECT_EQ(choice.direction[0], vrn::Direction::Free); // totals are not sensitive
+
+    // A direction fixed beforehand (as a file gives it) steers the others.
+    vrn::DirectionChoice steered = vrn::ForcedDirections(table, kBig);
+    steered.direction[5] = vrn::Direction::Up;
+    steered.source[5] = vrn::DirectionSource::File;
+    vrn::ChooseByBalancing(table, steered);
+    EXPECT_EQ(steered.direction[4], vrn::Direction::Down);
+    EXPECT_EQ(steered.direction[7], vrn::Direction::Up);
+    EXPECT_EQ(steered.direction[8], vrn::Direction::Down);
+    EXPECT_EQ(steered.source[5], vrn::DirectionSource::File);
+
+    // In the row, cell 3 can only go down by 3: cell 1 going up by 2 makes up for most of it, although
+    // its own level down (1) is the smaller.
+    const vrn::Instance row = Row();
+    vrn::DirectionChoice one = vrn::ForcedDirections(row, kBig);
+    vrn::ChooseByBalancing(row, one);
+    EXPECT_EQ(one.direction[1], vrn::Direction::Up);
+    EXPECT_EQ(one.direction[3], vrn::Direction::Down);
+}
+
 vrn::DirectionChoice UpDown()
 {
     vrn::DirectionChoice choice = vrn::ForcedDirections(Row(), kBig);
@@ -227,6 +283,43 @@ TEST(FastModel, ElasticModelFindsTheDirectionsThatFallShort)
     x[elastic.shortColumn[3]] = 1.5;
     x[elastic.shortColumn[1]] = 1e-9;
     EXPECT_EQ(vrn::ShortCells(elastic, x), std::vector<int>{3});
+}
+
+TEST(StartingPoint, TheStartStandsWhereTheSolverFoundNothingBetter)
+{
+    vrn::MipModel model;
+    model.AddColumn(0, 10, 2, false, "a");
+    model.AddColumn(0, 10, 1, false, "b");
+    const std::vector<double> start = {1, 3}; // objective 5
+    struct Case
+    {
+        vrn::SolveStatus status;
+        std::vector<double> solution;
+        double objective;
+        vrn::SolveStatus expectedStatus;
+        std::vector<double> expectedSolution;
+    };
+    const Case cases[] = {
+        {vrn::SolveStatus::Optimal, {0, 4}, 4, vrn::SolveStatus::Optimal, {0, 4}},   // better: kept
+        {vrn::SolveStatus::Feasible, {2, 3}, 7, vrn::SolveStatus::Feasible, {1, 3}}, // worse: the start
+        {vrn::SolveStatus::Infeasible, {}, vrn::kInfinity, vrn::SolveStatus::Optimal, {1, 3}},  // pruned
+        {vrn::SolveStatus::NoSolution, {}, vrn::kInfinity, vrn::SolveStatus::Feasible, {1, 3}}, // stopped
+    };
+    for (const Case& c : cases)
+    {
+        vrn::SolveResult result;
+        result.status = c.status;
+        result.solution = c.solution;
+        result.objective = c.objective;
+        const std::string note = vrn::KeepStartingPoint(model, start, result);
+        EXPECT_EQ(result.status, c.expectedStatus) << c.objective;
+        EXPECT_EQ(result.solution, c.expectedSolution) << c.objective;
+        EXPECT_EQ(note.empty(), c.expectedSolution == c.solution) << c.objective;
+        EXPECT_EQ(result.objective, c.expectedSolution == c.solution ? c.objective : 5);
+    }
+    vrn::SolveResult untouched;
+    EXPECT_TRUE(vrn::KeepStartingPoint(model, {}, untouched).empty());
+    EXPECT_EQ(untouched.status, vrn::SolveStatus::NoSolution);
 }
 
 } // namespace

@@ -102,6 +102,24 @@ TEST(FastSolve, HeuristicPicksTheCheaperDirection)
         << run.said;
 }
 
+TEST(FastSolve, HeuristicFindsTheCheckerboardThatLeavesTheMarginsAlone)
+{
+    // 2x2 inner cells, each must move by 1: the best table moves them +1 -1 / -1 +1, total change 4.
+    std::string text = "0 9\n";
+    const int values[9] = {40, 20, 20, 20, 10, 10, 20, 10, 10};
+    for (int i = 0; i < 9; ++i)
+        text += std::to_string(i) + " " + std::to_string(values[i]) + " 1 " +
+                (i / 3 > 0 && i % 3 > 0 ? "u 0 100 1 1 0\n" : "s 0 100 0 0 0\n");
+    text += "6\n0 3 : 0 (-1) 1 (1) 2 (1)\n0 3 : 3 (-1) 4 (1) 5 (1)\n0 3 : 6 (-1) 7 (1) 8 (1)\n"
+            "0 3 : 0 (-1) 3 (1) 6 (1)\n0 3 : 1 (-1) 4 (1) 7 (1)\n0 3 : 2 (-1) 5 (1) 8 (1)\n";
+    const vrn::Instance table = vrn::ReadInstanceText(text, false).instance;
+    const FastRun run = Solve(table, FastOptions('s', {4, 2, 3, 1}));
+    ASSERT_EQ(run.outcome.result.status, vrn::SolveStatus::Optimal) << run.warned;
+    EXPECT_NEAR(run.objective, 4, 1e-6);
+    for (const int total : {0, 1, 2, 3, 6})
+        EXPECT_NEAR(run.adjusted[total], table.cells[total].value, 1e-9) << "cell " << total;
+}
+
 TEST(FastSolve, FileDirectionIsObeyedAndOmittedCellsTakeTheHeuristic)
 {
     const std::string up = TempFile("1 1\n");
@@ -357,10 +375,11 @@ TEST(StartingPoint, IsAProtectedTableOfTheStdModelForBothModels)
             const std::vector<double> adjusted = model.AdjustedValues(table, start);
             EXPECT_NEAR(cost * model.scale, vrn::WeightedChange(table, adjusted), 1e-6);
             EXPECT_TRUE(vrn::CheckSolution(table, adjusted, true, false, 1e-6).passed);
-            const std::string relaxation = mode == 's'                      ? "the compact model"
-                                           : kind == vrn::StdModelKind::New ? "the New Std model"
-                                                                            : "the Classical Std model";
-            EXPECT_NE(said.find("LP relaxation of " + relaxation), std::string::npos) << said;
+            const std::string heuristic =
+                mode == 's' ? "the heuristic balances the sensitive cells' moves"
+                            : std::string("LP relaxation of the ") +
+                                  (kind == vrn::StdModelKind::New ? "New" : "Classical") + " Std model";
+            EXPECT_NE(said.find(heuristic), std::string::npos) << said;
         }
 }
 

@@ -1,0 +1,175 @@
+// The Fast formulation and the Std starting point, measured with the real mainVRN.exe.
+//   bench_backend_fast fast [SIDES...]   Fast, order 1, CLP, on generated 2-D tables (default 100 300 1000)
+//                                        with 5 % sensitive cells: time to a checked table, beside the clp
+//                                        program on the LP file we wrote (the same fixed-direction model)
+//   bench_backend_fast start [SECONDS]   Std on the 100x100 table of bench_backend_solvers quality: the best
+//                                        objective each integer solver reaches in SECONDS (default 60) with
+//                                        --startingpoint s and c, beside the plain model's in the same run
+// Prints figures only; needs the clp program (Debian: coinor-clp) for the first.
+#include "instance.h"
+#include "table_generator.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <spawn.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+extern char** environ;
+
+namespace
+{
+
+// Runs argv with standard output and error into `log`; returns the wall time in seconds.
+double Run(const std::vector<std::string>& args, const fs::path& log)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    std::vector<char*> argv;
+    for (const auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        return -1;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string ReadText(const fs::path& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The last number captured by `pattern` in the text, or NaN.
+double LastMatch(const std::string& text, const std::string& pattern)
+{
+    const std::regex re(pattern);
+    double value = NAN;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), re); it != std::sregex_iterator(); ++it)
+        value = std::atof((*it)[1].str().c_str());
+    return value;
+}
+
+fs::path WriteTable(const fs::path& dir, const std::string& name, int side, int maxValue)
+{
+    vrn::GeneratorSettings settings;
+    settings.dimensions = {vrn::Dimension::Flat(side), vrn::Dimension::Flat(side)};
+    settings.maxValue = maxValue;
+    settings.seed = 1;
+    const fs::path csp = dir / (name + ".csp");
+    std::ofstream out(csp);
+    vrn::WriteInstance(out, vrn::GenerateTable(settings));
+    return csp;
+}
+
+void FastRun(const fs::path& dir, int side, const std::vector<std::string>& method, const std::string& fixDir)
+{
+    const std::string name = "f" + std::to_string(side);
+    const fs::path csp = dir / (name + ".csp");
+    std::vector<std::string> args = {
+        VRN_BACKEND_EXE, csp.string(), dir.string(), "--solver", "l", "--order", "1",
+        "--fixdir",      fixDir,       "--write",    "y"};
+    args.insert(args.end(), method.begin(), method.end());
+    const fs::path log = dir / "run.txt";
+    const double ours = Run(args, log);
+    const std::string text = ReadText(log);
+    const bool passed = text.find("solution check: passed") != std::string::npos;
+    const double objective = LastMatch(text, R"(objective \(total weighted change\): ([-0-9.e+]+))");
+    const double solve = LastMatch(text, R"(solving the Fast formulation with CLP ([0-9.]+) s)");
+    std::string methodText;
+    for (const auto& m : method)
+        methodText += m + " ";
+    std::printf("%4dx%-4d fixdir %s %-26s ours %7.2f s (solve phase %7.2f s), objective %.6g, check %s\n",
+                side, side, fixDir.c_str(), methodText.empty() ? "(barrier, crossover)" : methodText.c_str(),
+                ours, solve, objective, passed ? "passed" : "NOT passed");
+    if (fixDir != "r")
+        return;
+    // The clp program on the same model (the LP file holds the directions we fixed).
+    const fs::path lp = dir / (name + "_clp.lp");
+    const bool simplex = std::find(method.begin(), method.end(), "s") != method.end();
+    const double theirs = Run({"clp", lp.string(), simplex ? "-primals" : "-barrier"}, dir / "clp.txt");
+    const double theirObjective = LastMatch(ReadText(dir / "clp.txt"), R"(Optimal objective ([-0-9.e+]+))");
+    std::printf("%9s clp %-29s      %7.2f s, objective %.6g (scaled), ratio ours/clp %.2f\n", "",
+                simplex ? "-primals" : "-barrier", theirs, theirObjective, ours / theirs);
+}
+
+void FastBench(const fs::path& dir, const std::vector<int>& sides)
+{
+    std::printf("Fast, order 1, CLP, 2-D tables with all margins, 5 %% sensitive, 10 %% protection\n");
+    for (const int side : sides)
+    {
+        WriteTable(dir, "f" + std::to_string(side), side, 99);
+        for (const std::string fixDir : {"r", "s"})
+            for (const auto& method :
+                 std::vector<std::vector<std::string>>{{"--method", "s"}, {"--crossover", "n"}})
+                FastRun(dir, side, method, fixDir);
+    }
+}
+
+void StartBench(const fs::path& dir, double seconds)
+{
+    const fs::path csp = WriteTable(dir, "q100", 100, 999);
+    std::printf("Std, 100x100 table (10,201 cells), values 1 to 999, 5 %% sensitive, %.0f s each, gap 5 %%\n",
+                seconds);
+    for (const char* solver : {"g", "b", "s"})
+        for (const char* start : {"n", "s", "c"})
+        {
+            std::vector<std::string> args = {
+                VRN_BACKEND_EXE, csp.string(), dir.string(),           "--solver",
+                solver,          "--time",     std::to_string(seconds)};
+            if (std::string(start) != "n")
+                args.insert(args.end(), {"--startingpoint", start});
+            const fs::path log = dir / "run.txt";
+            const double wall = Run(args, log);
+            const std::string text = ReadText(log);
+            const double best = LastMatch(text, R"(objective \(total weighted change\): ([-0-9.e+]+))");
+            const double bound = LastMatch(text, R"(\nbound: ([-0-9.e+]+))");
+            const double gap = LastMatch(text, R"(gap ([0-9.e+]+) %)");
+            const double startValue = LastMatch(
+                text, R"(starting point: a protected table with total weighted change ([-0-9.e+]+))");
+            std::printf(
+                "solver %s start %-5s best %9.0f  bound %9.0f  gap %6.2f %%  start %9.0f  wall %6.1f s\n",
+                solver, std::string(start) == "n" ? "none" : start, best, bound, gap, startValue, wall);
+        }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string mode = argc > 1 ? argv[1] : "fast";
+    const fs::path dir = fs::temp_directory_path() / "vrn_fast_bench";
+    fs::create_directories(dir);
+    if (mode == "start")
+        StartBench(dir, argc > 2 ? std::atof(argv[2]) : 60);
+    else
+    {
+        std::vector<int> sides;
+        for (int i = 2; i < argc; ++i)
+            sides.push_back(std::atoi(argv[i]));
+        FastBench(dir, sides.empty() ? std::vector<int>{100, 300, 1000} : sides);
+    }
+    fs::remove_all(dir);
+    return 0;
+}
