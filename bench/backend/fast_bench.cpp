@@ -108,10 +108,13 @@ void FastRun(const fs::path& dir, int side, const std::vector<std::string>& meth
     // The clp program on the same model (the LP file holds the directions we fixed).
     const fs::path lp = dir / (name + "_clp.lp");
     const bool simplex = std::find(method.begin(), method.end(), "s") != method.end();
-    const double theirs = Run({"clp", lp.string(), simplex ? "-primals" : "-barrier"}, dir / "clp.txt");
+    const std::vector<std::string> clp =
+        simplex ? std::vector<std::string>{"clp", lp.string(), "-primals"}
+                : std::vector<std::string>{"clp", lp.string(), "-crossover", "off", "-barrier"};
+    const double theirs = Run(clp, dir / "clp.txt");
     const double theirObjective = LastMatch(ReadText(dir / "clp.txt"), R"(Optimal objective ([-0-9.e+]+))");
     std::printf("%9s clp %-29s      %7.2f s, objective %.6g (scaled), ratio ours/clp %.2f\n", "",
-                simplex ? "-primals" : "-barrier", theirs, theirObjective, ours / theirs);
+                simplex ? "-primals" : "-crossover off -barrier", theirs, theirObjective, ours / theirs);
 }
 
 void FastBench(const fs::path& dir, const std::vector<int>& sides)
