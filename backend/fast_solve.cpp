@@ -361,6 +361,7 @@ FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, S
         return out;
     const FastSettings settings = FastSettingsFromOptions(instance, options);
     SolveParams params = SolveParamsFromOptions(options);
+    params.firstFeasible = false; // --first belongs to the Std formulation: every stage runs to its end
     if (settings.withMaxObjective && !params.simplex && solver.Name() == "GLPK")
     {
         // Objective 4's bounding column sits in one row per cell: GLPK's interior point has no treatment

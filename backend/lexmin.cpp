@@ -79,8 +79,11 @@ LexminResult SolveLexicographic(FastModel& model, const LexminSettings& settings
     {
         const int objective = settings.order[s];
         model.base.mip.cost = model.ObjectiveCosts(objective);
-        say("objective " + std::to_string(objective) + " (" + ObjectiveName(objective) + "), stage " +
-            std::to_string(s + 1) + " of " + std::to_string(stages) + " ...");
+        const std::string stageText = "objective " + std::to_string(objective) + " (" +
+                                      ObjectiveName(objective) + "), stage " + std::to_string(s + 1) +
+                                      " of " + std::to_string(stages);
+        control.SetPhase("solving " + stageText); // the progress lines and "status" show the stage
+        say(stageText + " ...");
         SolveResult result = SolveModel(model.base.mip, solver, params, control);
         LexminStage stage;
         stage.objective = objective;

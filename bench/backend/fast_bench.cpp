@@ -148,7 +148,7 @@ void StartBench(const fs::path& dir, double seconds)
             const std::string text = ReadText(log);
             const double best = LastMatch(text, R"(objective \(total weighted change\): ([-0-9.e+]+))");
             const double bound = LastMatch(text, R"(\nbound: ([-0-9.e+]+))");
-            const double gap = LastMatch(text, R"(gap ([0-9.e+]+) %)");
+            const double gap = LastMatch(text, R"(\nbound: [-0-9.e+]+, gap ([0-9.e+]+) %)");
             const double startValue = LastMatch(
                 text, R"(starting point: a protected table with total weighted change ([-0-9.e+]+))");
             std::printf(
