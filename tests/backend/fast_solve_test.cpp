@@ -182,6 +182,44 @@ TEST(FastSolve, ImpossibleDirectionsAreNamedAndTheHeuristicSuggested)
     EXPECT_NEAR(heuristic.objective, 2, 1e-6);
 }
 
+TEST(FastSolve, HeuristicDirectionsThatCannotBeMetAreRepaired)
+{
+    // Total z: 10 = 4 + 6, cell 2 cannot go below 6. Cell 1 must go down by 3 or up by 1: up is the
+    // cheaper guess, but cell 2 cannot make up for it; down (cell 2 up by 3) costs 6.
+    const vrn::Instance table =
+        vrn::ReadInstanceText("0 3\n0 10 1 z 0 100 0 0 0\n1 4 1 u 0 100 3 1 0\n2 6 1 s 6 100 0 0 0\n"
+                              "1\n0 3 : 0 (-1) 1 (1) 2 (1)\n",
+                              false)
+            .instance;
+    const FastRun run = Solve(table, FastOptions('s'));
+    ASSERT_EQ(run.outcome.result.status, vrn::SolveStatus::Optimal) << run.said << run.warned;
+    EXPECT_NEAR(run.objective, 6, 1e-6);
+    EXPECT_NEAR(run.adjusted[1], 1, 1e-9);
+    EXPECT_NE(run.said.find("directions fixed: 1 up, 0 down (1 by the heuristic)"), std::string::npos)
+        << run.said;
+    EXPECT_NE(
+        run.said.find("repair: 1 directions flipped; directions now 0 up, 1 down (1 flipped by the repair)"),
+        std::string::npos)
+        << run.said;
+    EXPECT_TRUE(run.warned.empty()) << run.warned;
+
+    // Random directions are the user's choice: not repaired, but explained.
+    for (long long seed = 1; seed <= 8; ++seed)
+    {
+        vrn::BackendOptions options = FastOptions('r');
+        options.seed = seed;
+        const FastRun random = Solve(table, options);
+        if (random.outcome.result.status == vrn::SolveStatus::Infeasible)
+        {
+            EXPECT_NE(random.warned.find("cell 1 (value 4) up by 1 (at random)"), std::string::npos)
+                << random.warned;
+            EXPECT_EQ(random.said.find("repair:"), std::string::npos);
+            return;
+        }
+    }
+    ADD_FAILURE() << "no seed of 1 to 8 drew the impossible direction";
+}
+
 TEST(FastSolve, TightPercentBoundsAreNamedAsTheCause)
 {
     vrn::BackendOptions options = FastOptions('s');
