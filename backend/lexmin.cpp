@@ -105,6 +105,8 @@ LexminResult SolveLexicographic(FastModel& model, const LexminSettings& settings
                       std::max(params.feasibility, 1e-9) * std::max(1.0, std::fabs(stage.value));
         say("objective " + std::to_string(objective) + " (" + ObjectiveName(objective) + "): " +
             Num(stage.value) + (result.status == SolveStatus::Optimal ? "" : " (not proven optimal)"));
+        // The table so far, for the progress lines and "status": its total weighted change.
+        control.SetIncumbent(model.ObjectiveValue(1, result.solution) / model.base.scale);
         lex.stages.push_back(stage);
         lex.last = std::move(result);
         if (lex.last.status != SolveStatus::Optimal || control.StopRequested())
