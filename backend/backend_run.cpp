@@ -98,7 +98,7 @@ private:
     void Warn(const std::string& line)
     {
         std::fflush(stdout);
-        std::fprintf(stderr, "%s\n", line.c_str());
+        WriteStreamLine(stderr, line);
         m_tee.WriteLogOnly(line + "\n");
     }
 
@@ -117,13 +117,15 @@ private:
         const CommandLineResult parsed = ParseCommandLine(m_argc, m_argv);
         if (parsed.helpRequested)
         {
-            std::fputs(HelpText().c_str(), stdout);
+            const std::string help = HelpText();
+            char last = 0;
+            std::fputs(WithStreamLineEnds(help.data(), help.size(), last).c_str(), stdout);
             m_status = kExitProtected;
             return false;
         }
         if (!parsed.error.empty())
         {
-            std::fprintf(stderr, "mainVRN.exe: %s\n", parsed.error.c_str());
+            WriteStreamLine(stderr, "mainVRN.exe: " + parsed.error);
             m_status = kExitUsage;
             return false;
         }
@@ -145,8 +147,7 @@ private:
         if (Entry() != nullptr || m_opt.solver == 'c' || m_opt.solver == 'x' || !m_build.handOff)
             return true;
         const std::string why = m_build.handOff(m_opt.solver, m_argc, m_argv);
-        std::fprintf(stderr, "mainVRN.exe: %s is not available: %s\n", SolverName(m_opt.solver).c_str(),
-                     why.c_str());
+        WriteStreamLine(stderr, "mainVRN.exe: " + SolverName(m_opt.solver) + " is not available: " + why);
         m_status = kExitSolverUnavailable;
         return false;
     }
@@ -157,7 +158,7 @@ private:
         std::string error;
         if (!m_tee.Start(m_base + ".log", error))
         {
-            std::fprintf(stderr, "mainVRN.exe: %s\n", error.c_str());
+            WriteStreamLine(stderr, "mainVRN.exe: " + error);
             m_status = kExitResultFiles;
             return false;
         }

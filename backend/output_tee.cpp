@@ -10,6 +10,26 @@
 namespace vrn
 {
 
+std::string WithStreamLineEnds(const char* text, std::size_t size, char& lastByte)
+{
+    std::string out;
+    out.reserve(size + size / 32);
+    for (std::size_t i = 0; i < size; ++i)
+    {
+        if (text[i] == '\n' && lastByte != '\r')
+            out += '\r';
+        out += text[i];
+        lastByte = text[i];
+    }
+    return out;
+}
+
+void WriteStreamLine(std::FILE* stream, const std::string& line)
+{
+    std::fputs(line.c_str(), stream);
+    std::fputs("\r\n", stream);
+}
+
 OutputTee::~OutputTee()
 {
     Finish();
@@ -68,15 +88,16 @@ bool OutputTee::Drain()
         if (n <= 0)
             return false;
         // A front-end that has gone away closes the pipe: the run goes on and the log still gets everything.
-        for (ssize_t done = 0; m_outputOpen && done < n;)
+        const std::string shown = WithStreamLineEnds(buffer, static_cast<size_t>(n), m_lastByte);
+        for (size_t done = 0; m_outputOpen && done < shown.size();)
         {
-            const ssize_t w = write(m_savedStdout, buffer + done, static_cast<size_t>(n - done));
+            const ssize_t w = write(m_savedStdout, shown.data() + done, shown.size() - done);
             if (w < 0 && errno == EINTR)
                 continue;
             if (w <= 0)
                 m_outputOpen = false;
             else
-                done += w;
+                done += static_cast<size_t>(w);
         }
         std::fwrite(buffer, 1, static_cast<size_t>(n), m_log);
         std::fflush(m_log);

@@ -1,6 +1,9 @@
 // Copies everything the process writes to standard output (its own lines and the solver
 // libraries' logs alike) into the run's .log file as well, by putting a pipe under file
 // descriptor 1 and a thread that copies from it.
+//
+// Lines on the standard streams end in CR LF, the line end the front-end shows as a line of its
+// own (a line feed alone continues the same line there); the .log file keeps plain line feeds.
 #pragma once
 
 #include <cstdio>
@@ -10,6 +13,14 @@
 
 namespace vrn
 {
+
+// `text` with every line feed that no carriage return precedes turned into CR LF. `lastByte` is
+// the last byte of the text before this piece (0 at the start) and is updated, so that a CR LF
+// split between two pieces stays as it is.
+std::string WithStreamLineEnds(const char* text, std::size_t size, char& lastByte);
+
+// Writes one line and its CR LF to a standard stream.
+void WriteStreamLine(std::FILE* stream, const std::string& line);
 
 class OutputTee
 {
@@ -33,6 +44,7 @@ private:
     std::thread m_thread;
     std::mutex m_logMutex;
     bool m_outputOpen = true;
+    char m_lastByte = 0;
     void Copy();
     bool Drain();
 };

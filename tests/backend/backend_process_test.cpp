@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -406,6 +407,39 @@ TEST_F(BackendProcess, ResultFilesFollowTheFrontEndsNames)
     ASSERT_EQ(Run({instance, m_dir, "--solver", "g"}), 0);
     EXPECT_TRUE(fs::exists(m_dir / "my.table.2015_glpk.sol"));
     EXPECT_NE(ReadFile(m_dir / "my.table.2015_cbc.lp").find("Subject To"), std::string::npos);
+}
+
+// The front-end shows a line of its own only for a CR LF line end (a line feed alone continues
+// the same line there); the .log file keeps plain line feeds.
+TEST_F(BackendProcess, StandardStreamLinesEndInCrLfAndLogLinesInLf)
+{
+    const auto everyLineFeedAfterCr = [](const std::string& text)
+    {
+        for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
+            if (at == 0 || text[at - 1] != '\r')
+                return false;
+        return true;
+    };
+    const fs::path instance = Write("ends.csp", Example());
+    for (const char* solver : {"b", "g"}) // GLPK's runs go through the sibling program
+    {
+        std::string out;
+        ASSERT_EQ(Run({instance, m_dir, "--solver", solver}, &out), 0) << out;
+        EXPECT_GT(std::count(out.begin(), out.end(), '\n'), 10) << solver;
+        EXPECT_TRUE(everyLineFeedAfterCr(out)) << solver << "\n" << out;
+        const std::string log =
+            ReadFile(m_dir / (std::string("ends_") + (solver[0] == 'b' ? "cbc" : "glpk") + ".log"));
+        EXPECT_NE(log.find("exit status 0\n"), std::string::npos) << solver;
+        EXPECT_EQ(log.find('\r'), std::string::npos) << solver;
+    }
+    std::string out, err;
+    EXPECT_EQ(Run({instance, m_dir, "--solver", "x"}, nullptr, &err), 6);
+    EXPECT_NE(err.find("not available in this build"), std::string::npos) << err;
+    EXPECT_TRUE(everyLineFeedAfterCr(err)) << err;
+    EXPECT_EQ(Run({instance, m_dir, "--solver", "b", "--nonsense", "1"}, nullptr, &err), 2);
+    EXPECT_TRUE(everyLineFeedAfterCr(err)) << err;
+    EXPECT_EQ(Run({"--help"}, &out), 0);
+    EXPECT_TRUE(everyLineFeedAfterCr(out)) << out;
 }
 
 TEST_F(BackendProcess, AFrontEndThatHasGoneStillGetsBothFiles)

@@ -95,7 +95,7 @@ TEST_F(FastProcess, ThreeByThreeGivesTwentyInEveryDirectionsMode)
         options.insert(options.end(), mode.begin(), mode.end());
         std::string out, err;
         ASSERT_EQ(Run("table3x3.csp", options, out, err), 0) << mode[1] << out << err;
-        EXPECT_NE(out.find("objective (total weighted change): 20\n"), std::string::npos) << mode[1];
+        EXPECT_NE(out.find("objective (total weighted change): 20\r\n"), std::string::npos) << mode[1];
     }
 }
 
