@@ -1,0 +1,193 @@
+// Whole runs as a user makes them: the real main window, driven through its controls, starts the
+// real mainVRN.exe built beside this program on the tables in examples/, and the tests read
+// what the output area shows and what the run leaves in its output folder.
+#include "argument_vector.h"
+#include "aux_frame.h"
+#include "gui_test_main.h"
+#include "option_form.h"
+
+#include <wx/app.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace vrn::test
+{
+namespace
+{
+
+namespace fs = std::filesystem;
+using std::chrono::milliseconds;
+
+constexpr int kClpOrCbcIndex = 3; // "Cbc" in MIP mode, "Clp" in LP mode
+
+std::string FileText(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool Contains(const std::string& text, const std::string& piece)
+{
+    return text.find(piece) != std::string::npos;
+}
+
+class EndToEndTest : public OptionFormTest
+{
+protected:
+    void SetUp() override
+    {
+        OptionFormTest::SetUp();
+        folder = fs::temp_directory_path() / ("vrn-end-to-end-" + std::to_string(getpid()));
+        fs::create_directories(folder);
+        form.outputFolderPicker->SetPath(folder.string());
+    }
+
+    void TearDown() override
+    {
+        OptionFormTest::TearDown();
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+
+    void UseExample(const std::string& name)
+    {
+        form.instanceFilePicker->SetPath(std::string(VRN_EXAMPLES_DIR) + "/" + name + ".csp");
+    }
+
+    std::string Output() const { return form.outputText->GetValue().utf8_string(); }
+
+    bool Running() const { return form.startButton->GetLabel() == "Stop optimization"; }
+
+    // Presses Start and waits until the run is over and its result buttons show; a run this
+    // small may be over before Press returns.
+    bool RunToTheEnd(milliseconds timeout = milliseconds(120000))
+    {
+        Press(form.startButton);
+        return PumpUntil([this] { return !Running() && form.showLogButton->IsShown(); }, timeout);
+    }
+
+    // The text of the viewer that "Show solution" opens on this run's solution.
+    std::string SolutionViewerText(const std::string& path)
+    {
+        Press(form.showSolutionButton);
+        for (wxWindow* window : wxTopLevelWindows)
+        {
+            auto* viewer = dynamic_cast<AuxFrame*>(window);
+            if (viewer == nullptr || viewer->GetTitle() != wxString::FromUTF8(path))
+                continue;
+            auto* text = dynamic_cast<wxTextCtrl*>(wxWindow::FindWindowByName(wxTextCtrlNameStr, viewer));
+            const std::string shown = text != nullptr ? text->GetValue().utf8_string() : std::string();
+            viewer->Destroy();
+            return shown;
+        }
+        return "(no viewer titled " + path + ")";
+    }
+
+    fs::path folder;
+};
+
+TEST_F(EndToEndTest, StdRunWithCbcProtectsTheSmallTableAndShowsItsSolution)
+{
+    UseExample("table3x3");
+    form.solverChoice->SetSelection(kClpOrCbcIndex);
+    ASSERT_EQ(form.solverChoice->GetStringSelection(), "Cbc");
+    ASSERT_TRUE(RunToTheEnd());
+
+    const std::string output = Output();
+    // The back-end ends its lines in CR LF, which the output area keeps as a line break.
+    EXPECT_TRUE(Contains(output, "objective (total weighted change): 20\r")) << output;
+    EXPECT_TRUE(Contains(output, "solution check: passed")) << output;
+    EXPECT_TRUE(Contains(output, "exit status 0")) << output;
+
+    const std::string base = ResultBasePath(folder.string(), std::string(VRN_EXAMPLES_DIR) + "/table3x3.csp",
+                                            "_cbc", kPathSeparator);
+    ASSERT_TRUE(fs::exists(base + ".log"));
+    ASSERT_TRUE(fs::exists(base + ".sol"));
+    const std::string solution = FileText(base + ".sol");
+    EXPECT_FALSE(solution.empty());
+    EXPECT_EQ(SolutionViewerText(base + ".sol"), solution);
+}
+
+TEST_F(EndToEndTest, FastRunWithClpShowsEachStageAndWritesItsFiles)
+{
+    UseExample("grid30x30");
+    SelectFormulation(form, 1);
+    form.solverChoice->SetSelection(kClpOrCbcIndex);
+    ASSERT_EQ(form.solverChoice->GetStringSelection(), "Clp");
+    ASSERT_TRUE(RunToTheEnd());
+
+    const std::string output = Output();
+    // The front-end's default order, 4-2-3-1, reached stage by stage.
+    const std::vector<std::string> stages = {"objective 4 (largest relative change), stage 1 of 4",
+                                             "objective 2 (total relative change), stage 2 of 4",
+                                             "objective 3 (relative change of the totals), stage 3 of 4",
+                                             "objective 1 (total weighted change), stage 4 of 4"};
+    std::size_t at = 0;
+    for (const std::string& stage : stages)
+    {
+        at = output.find(stage, at);
+        ASSERT_NE(at, std::string::npos) << "missing in order: " << stage << "\n" << output;
+    }
+    EXPECT_TRUE(Contains(output, "directions fixed:")) << output;
+    EXPECT_TRUE(Contains(output, "solution check: passed")) << output;
+
+    const std::string base = ResultBasePath(folder.string(), std::string(VRN_EXAMPLES_DIR) + "/grid30x30.csp",
+                                            "_clp", kPathSeparator);
+    EXPECT_TRUE(fs::exists(base + ".log"));
+    EXPECT_FALSE(FileText(base + ".sol").empty());
+}
+
+TEST_F(EndToEndTest, FastRunWhoseBoundsAreTooTightSaysWhichOptionToRaise)
+{
+    // The 3x3 table's sensitive cell must move by 5 where its neighbours may move only 2 % each.
+    UseExample("table3x3");
+    SelectFormulation(form, 1);
+    form.solverChoice->SetSelection(kClpOrCbcIndex);
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_TRUE(Contains(Output(), "raise --pct-bounds")) << Output();
+
+    form.outputText->Clear();
+    form.pctBoundsText->SetValue("50");
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_TRUE(Contains(Output(), "solution check: passed")) << Output();
+}
+
+TEST_F(EndToEndTest, StopTypedIntoInputEndsTheSolveAndKeepsTheBestTable)
+{
+    // A table big enough that CBC does not prove its 0 % gap in the test's time.
+    const fs::path table = folder / "big.csp";
+    const std::string generate = std::string(VRN_GENERATOR) + " 2d 60 60 --sensitive 5 --seed 7 --out " +
+                                 table.string() + " > /dev/null";
+    ASSERT_EQ(std::system(generate.c_str()), 0);
+    form.instanceFilePicker->SetPath(table.string());
+    form.solverChoice->SetSelection(kClpOrCbcIndex);
+    form.gapText->SetValue("0");
+
+    Press(form.startButton);
+    ASSERT_TRUE(Running());
+    ASSERT_TRUE(PumpUntil([this] { return Contains(Output(), "instance:"); }, milliseconds(30000)))
+        << Output();
+    PumpFor(milliseconds(1500));
+    form.inputText->SetValue("stop");
+    wxCommandEvent enter(wxEVT_TEXT_ENTER, form.inputText->GetId());
+    enter.SetEventObject(form.inputText);
+    form.inputText->GetEventHandler()->ProcessEvent(enter);
+
+    ASSERT_TRUE(PumpUntil([this] { return !Running(); }, milliseconds(60000))) << Output();
+    const std::string output = Output();
+    EXPECT_TRUE(Contains(output, "stop\n")) << output; // the typed line is echoed
+    EXPECT_TRUE(Contains(output, "[vrn] stop: ending the solve")) << output;
+    const std::string base = ResultBasePath(folder.string(), table.string(), "_cbc", kPathSeparator);
+    EXPECT_TRUE(fs::exists(base + ".log"));
+    EXPECT_TRUE(fs::exists(base + ".sol"));
+}
+
+} // namespace
+} // namespace vrn::test
