@@ -6,6 +6,7 @@
 //                                        objective each integer solver reaches in SECONDS (default 60) with
 //                                        --startingpoint s and c, beside the plain model's in the same run
 // Prints figures only; needs the clp program (Debian: coinor-clp) for the first.
+#include "bench_run.h"
 #include "instance.h"
 #include "table_generator.h"
 
@@ -14,62 +15,19 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <regex>
-#include <spawn.h>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace fs = std::filesystem;
-extern char** environ;
 
 namespace
 {
 
-// Runs argv with standard output and error into `log`; returns the wall time in seconds.
-double Run(const std::vector<std::string>& args, const fs::path& log)
-{
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    std::vector<char*> argv;
-    for (const auto& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-std::string ReadText(const fs::path& path)
-{
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// The last number captured by `pattern` in the text, or NaN.
-double LastMatch(const std::string& text, const std::string& pattern)
-{
-    const std::regex re(pattern);
-    double value = NAN;
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), re); it != std::sregex_iterator(); ++it)
-        value = std::atof((*it)[1].str().c_str());
-    return value;
-}
+using vrn::bench::LastMatch;
+using vrn::bench::ReadText;
+using vrn::bench::Run;
 
 fs::path WriteTable(const fs::path& dir, const std::string& name, int side, int maxValue)
 {

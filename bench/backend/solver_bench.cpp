@@ -2,71 +2,26 @@
 //   bench_backend_solvers overhead   generated tables, every solver (GLPK, CBC, SYMPHONY; CLP on an LP)
 //   bench_backend_solvers quality    100x100, 5 % sensitive, 10 % protection, 60 s each
 // Prints wall times and objectives; needs glpsol, cbc and clp (Debian: glpk-utils, coinor-cbc, coinor-clp).
+#include "bench_run.h"
 #include "instance.h"
 #include "table_generator.h"
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <regex>
-#include <spawn.h>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace fs = std::filesystem;
-extern char** environ;
 
 namespace
 {
 
-// Runs argv with standard output and error into `log`; returns the wall time in seconds.
-double Run(const std::vector<std::string>& args, const fs::path& log)
-{
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    std::vector<char*> argv;
-    for (const auto& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-    {
-        posix_spawn_file_actions_destroy(&actions);
-        return -1;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    posix_spawn_file_actions_destroy(&actions);
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-std::string ReadText(const fs::path& path)
-{
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// The last number captured by `pattern` in the file, or NaN.
-double LastMatch(const fs::path& path, const std::string& pattern)
-{
-    const std::string text = ReadText(path);
-    const std::regex re(pattern);
-    double value = NAN;
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), re); it != std::sregex_iterator(); ++it)
-        value = std::atof((*it)[1].str().c_str());
-    return value;
-}
+using vrn::bench::LastMatch;
+using vrn::bench::ReadText;
+using vrn::bench::Run;
 
 struct Case
 {
@@ -116,8 +71,8 @@ void Compare(const fs::path& dir, const std::string& name, const vrn::Instance& 
         ours.insert(ours.end(), {"--prepsens", "y"});
     const double ourTime = Run(ours, dir / "ours.txt");
     const double ourObjective =
-        LastMatch(base.string() + ".log", R"(objective \(total weighted change\): ([-0-9.e+]+))");
-    const double scale = LastMatch(base.string() + ".log", R"(scale ([0-9.e+]+))");
+        LastMatch(ReadText(base.string() + ".log"), R"(objective \(total weighted change\): ([-0-9.e+]+))");
+    const double scale = LastMatch(ReadText(base.string() + ".log"), R"(scale ([0-9.e+]+))");
     const std::string lp = base.string() + ".lp";
     const std::string limit = std::to_string(static_cast<int>(std::ceil(seconds)));
     double theirTime = -1, theirObjective = NAN;
@@ -129,7 +84,7 @@ void Compare(const fs::path& dir, const std::string& name, const vrn::Instance& 
         theirTime = Run({"glpsol", "--lp", lp, "--tmlim", limit, "--mipgap", std::to_string(gapPercent / 100),
                          "--presol", "--cuts", "-o", (dir / "glpsol.out").string()},
                         dir / "theirs.txt");
-        theirObjective = LastMatch(dir / "glpsol.out", R"(Objective:\s+obj = ([-0-9.e+]+))");
+        theirObjective = LastMatch(ReadText(dir / "glpsol.out"), R"(Objective:\s+obj = ([-0-9.e+]+))");
     }
     else if (solver == 'b')
     {
@@ -139,13 +94,13 @@ void Compare(const fs::path& dir, const std::string& name, const vrn::Instance& 
                          std::to_string(gapPercent / 100), "-primalTolerance", "1e-06", "-randomSeed", "1",
                          "-randomCbcSeed", "1", "-solve", "-quit"},
                         dir / "theirs.txt");
-        theirObjective = LastMatch(dir / "theirs.txt", R"(Objective value:\s+([-0-9.e+]+))");
+        theirObjective = LastMatch(ReadText(dir / "theirs.txt"), R"(Objective value:\s+([-0-9.e+]+))");
     }
     else if (solver == 'l')
     {
         program = "clp";
         theirTime = Run({"clp", lp, "-sec", limit, "-barrier"}, dir / "theirs.txt");
-        theirObjective = LastMatch(dir / "theirs.txt", R"(Optimal objective\s+([-0-9.e+]+))");
+        theirObjective = LastMatch(ReadText(dir / "theirs.txt"), R"(Optimal objective\s+([-0-9.e+]+))");
     }
     std::printf("%-12s %-9s ours %7.2f s objective %-12.6g", name.c_str(), suffix.c_str() + 1, ourTime,
                 ourObjective);
