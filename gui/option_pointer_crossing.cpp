@@ -10,7 +10,8 @@ namespace
 
 bool GetsNoCrossingEvents(wxWindow* window)
 {
-    return wxDynamicCast(window, wxStaticText) != nullptr || wxDynamicCast(window, wxChoice) != nullptr;
+    // IsKindOf rather than wxDynamicCast: the macro casts down before it checks the class.
+    return window->IsKindOf(wxCLASSINFO(wxStaticText)) || window->IsKindOf(wxCLASSINFO(wxChoice));
 }
 
 } // namespace
@@ -74,7 +75,7 @@ void PointerCrossingEvents::Watch(wxWindow* root)
 void PointerCrossingEvents::OnWatchedMotion(wxMouseEvent& event)
 {
     event.Skip();
-    auto* window = wxDynamicCast(event.GetEventObject(), wxWindow);
+    auto* window = dynamic_cast<wxWindow*>(event.GetEventObject());
     if (window == nullptr || window == m_hovered)
         return;
     LeaveHovered();

@@ -15,6 +15,11 @@ struct LineEndCase
     std::string shown;               // what the standard stream gets
 };
 
+void PrintTo(const LineEndCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class StreamLineEnds : public ::testing::TestWithParam<LineEndCase>
 {
 };
