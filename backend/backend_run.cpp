@@ -385,15 +385,7 @@ private:
 
     bool Solve(SolverAdapter& adapter, SolveResult& result)
     {
-        SolveParams params;
-        params.mipGapPercent = m_opt.mipGapPercent;
-        params.feasibility = m_opt.feasibility;
-        params.integrality = m_opt.integrality;
-        params.lpTolerance = m_opt.lpTolerance;
-        params.firstFeasible = m_opt.firstFeasible;
-        params.seed = static_cast<int>(m_opt.seed);
-        params.simplex = m_opt.simplex;
-        params.crossover = m_opt.crossover;
+        SolveParams params = SolveParamsFromOptions(m_opt);
         params.start = m_start;
         if (m_model.mip.RowCount() == 0)
         {
