@@ -223,6 +223,7 @@ private:
     void FastSteps()
     {
         auto adapter = Entry()->make();
+        auto integerSolver = IntegerSolver(*adapter);
         const FastLog log{[this](const std::string& line) { Say(line); },
                           [this](const std::string& line) { Warn(line); }};
         FastOutcome fast;
@@ -230,7 +231,8 @@ private:
               [&]
               {
                   ProgressPrinter progress(m_control, 5);
-                  fast = SolveFast(m_instance, m_opt, *adapter, *m_control, m_base + ".lp", log);
+                  fast = SolveFast(m_instance, m_opt, *adapter, *m_control, m_base + ".lp", log,
+                                   HeuristicRelaxation::Balance, integerSolver.get());
                   return true;
               });
         if (!fast.solved)
@@ -241,6 +243,18 @@ private:
             Phase("writing the solution", [&] { return Finish(fast.result); });
         }
         ReportTimes();
+    }
+
+    // An integer solver of this executable for the searches of the Fast heuristic: the run's own when it
+    // solves integer programs, else the first that does (CBC beside CLP).
+    std::unique_ptr<SolverAdapter> IntegerSolver(const SolverAdapter& own) const
+    {
+        if (own.SolvesIntegerPrograms())
+            return nullptr;
+        for (const auto& entry : m_build.solvers)
+            if (auto adapter = entry.make(); adapter->SolvesIntegerPrograms())
+                return adapter;
+        return nullptr;
     }
 
     bool ReadInstance()

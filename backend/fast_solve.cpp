@@ -1,6 +1,8 @@
 #include "fast_solve.h"
 
 #include "backend_run.h"
+#include "direction_search.h"
+#include "direction_ties.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +16,7 @@ namespace
 {
 
 constexpr int kRepairRounds = 8;
+constexpr int kDirectionSearches = 2;
 constexpr size_t kListedCells = 10;
 
 std::string Num(double v)
@@ -64,6 +67,8 @@ std::string SourceWords(DirectionSource source)
         return "by the heuristic";
     case DirectionSource::Repaired:
         return "flipped by the repair";
+    case DirectionSource::Table:
+        return "read from a table";
     default:
         return "";
     }
@@ -77,24 +82,39 @@ std::string CellDirectionText(const Instance& instance, const DirectionChoice& c
            Num(up ? cell.upl : cell.lpl) + " (" + SourceWords(choice.source[i]) + ")";
 }
 
-// Flips the short cells whose directions the program chose itself and whose other way is open.
-int FlipShortCells(const Instance& instance, double big, const std::vector<int>& shortCells,
-                   std::vector<int>& flips, DirectionChoice& choice)
+// Flips the short cells whose directions the program chose itself and whose other way is open. Cells
+// tied to a flipped cell follow it, and a group is flipped once per round (flipping two tied cells one
+// after the other would leave them as they were towards each other).
+int FlipShortCells(const Instance& instance, double big, const DirectionTies& ties,
+                   const std::vector<int>& shortCells, std::vector<int>& flips, DirectionChoice& choice)
 {
     int flipped = 0;
+    std::vector<int> groupsDone;
     for (const int i : shortCells)
     {
         const DirectionSource source = choice.source[i];
-        if ((source != DirectionSource::Heuristic && source != DirectionSource::Repaired) || flips[i] >= 2)
+        if (!ChosenByProgram(source) || flips[i] >= 2 ||
+            std::find(groupsDone.begin(), groupsDone.end(), ties.Root(i)) != groupsDone.end())
             continue;
         const Cell& cell = instance.cells[i];
         const bool toUp = choice.direction[i] == Direction::Down;
         if (toUp ? !CanMoveUp(cell, big) : !CanMoveDown(cell, big))
             continue;
-        choice.direction[i] = toUp ? Direction::Up : Direction::Down;
-        choice.source[i] = DirectionSource::Repaired;
-        ++flips[i];
-        ++flipped;
+        const Direction now = toUp ? Direction::Up : Direction::Down;
+        groupsDone.push_back(ties.Root(i));
+        for (const int m : ties.Members(i).empty() ? std::vector<int>{i} : ties.Members(i))
+        {
+            const Direction want = ties.Implied(i, now, m);
+            const DirectionSource own = choice.source[m];
+            if (choice.direction[m] == want || !ChosenByProgram(own) ||
+                (want == Direction::Up ? !CanMoveUp(instance.cells[m], big)
+                                       : !CanMoveDown(instance.cells[m], big)))
+                continue;
+            choice.direction[m] = want;
+            choice.source[m] = DirectionSource::Repaired;
+            ++flips[m];
+            ++flipped;
+        }
     }
     return flipped;
 }
@@ -181,7 +201,7 @@ void ChooseByHeuristic(const Instance& instance, const FastSettings& settings, H
                        RunControl& control, DirectionChoice& choice)
 {
     if (relaxation == HeuristicRelaxation::Balance)
-        ChooseByBalancing(instance, choice);
+        ChooseByBalancing(instance, choice, settings.additive);
     else
     {
         StdModelSettings std;
@@ -343,7 +363,7 @@ void ExplainInfeasible(const Instance& instance, const BackendOptions& options, 
 
 FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, SolverAdapter& solver,
                       RunControl& control, const std::string& lpPath, const FastLog& log,
-                      HeuristicRelaxation relaxation)
+                      HeuristicRelaxation relaxation, SolverAdapter* integerSolver)
 {
     FastOutcome out;
     if (options.integerCells && !solver.SolvesIntegerPrograms())
@@ -359,6 +379,15 @@ FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, S
     DirectionChoice choice;
     if (!ChooseDirections(instance, options, relaxation, solver, control, log, choice, out))
         return out;
+    return SolveFastWithDirections(instance, options, solver, control, lpPath, log, std::move(choice),
+                                   integerSolver);
+}
+
+FastOutcome SolveFastWithDirections(const Instance& instance, const BackendOptions& options,
+                                    SolverAdapter& solver, RunControl& control, const std::string& lpPath,
+                                    const FastLog& log, DirectionChoice choice, SolverAdapter* integerSolver)
+{
+    FastOutcome out;
     const FastSettings settings = FastSettingsFromOptions(instance, options);
     SolveParams params = SolveParamsFromOptions(options);
     params.firstFeasible = false; // --first belongs to the Std formulation: every stage runs to its end
@@ -377,6 +406,8 @@ FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, S
     lexmin.epsF = options.epsF;
     lexmin.epsRhs = options.epsRhs;
     std::vector<int> flips(instance.cells.size(), 0);
+    const DirectionTies ties(instance, settings.additive);
+    int searches = 0;
     for (int round = 0;; ++round)
     {
         FastModel model = BuildFastModel(instance, settings, choice);
@@ -412,15 +443,34 @@ FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, S
             "the model with these directions is infeasible; looking for the directions that cause it ...");
         const DirectionDiagnosis diagnosis =
             DiagnoseDirections(instance, settings, choice, solver, params, control);
-        const int flipped =
-            round < kRepairRounds && diagnosis.solved
-                ? FlipShortCells(instance, BigOf(instance, options), diagnosis.shortCells, flips, choice)
-                : 0;
+        const int flipped = round < kRepairRounds && diagnosis.solved
+                                ? FlipShortCells(instance, BigOf(instance, options), ties,
+                                                 diagnosis.shortCells, flips, choice)
+                                : 0;
         if (flipped > 0 && !control.StopRequested())
         {
             log.say("repair: " + std::to_string(flipped) + " directions flipped; directions now " +
                     choice.Summary());
             continue;
+        }
+        // The program's own directions: before the run says "infeasible", an integer program looks for
+        // others, and only the Std model itself may prove that no table exists.
+        if (options.fixDir == 's' && searches < kDirectionSearches && diagnosis.feasibleWithoutProtection &&
+            !control.StopRequested())
+        {
+            ++searches;
+            const DirectionSearch found = SearchDirections(instance, settings, diagnosis.shortCells, solver,
+                                                           integerSolver, params, control, log, choice);
+            if (found == DirectionSearch::Found)
+                continue;
+            if (found == DirectionSearch::Unknown)
+            {
+                out.model = std::move(model.base);
+                out.result.status = SolveStatus::NoSolution;
+                out.result.detail = "no directions that the table can meet were found in the time given";
+                out.solved = true;
+                return out;
+            }
         }
         ExplainInfeasible(instance, options, settings, choice, diagnosis, solver, control, log);
         out.model = std::move(model.base);

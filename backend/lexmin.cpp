@@ -1,5 +1,7 @@
 #include "lexmin.h"
 
+#include "lp_fallback.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -48,7 +50,8 @@ SolveResult SolveWithoutRows(const MipModel& model)
 SolveResult SolveModel(const MipModel& model, SolverAdapter& solver, const SolveParams& params,
                        RunControl& control)
 {
-    return model.RowCount() == 0 ? SolveWithoutRows(model) : solver.Solve(model, params, control);
+    return model.RowCount() == 0 ? SolveWithoutRows(model)
+                                 : SolveLinearSafely(model, solver, params, control);
 }
 
 namespace
