@@ -1,5 +1,6 @@
 #include "backend_run.h"
 
+#include "cell_room.h"
 #include "checks.h"
 #include "fast_solve.h"
 #include "instance.h"
@@ -9,6 +10,7 @@
 #include "result_path.h"
 #include "starting_point.h"
 #include "std_model.h"
+#include "table_repair.h"
 
 #include <algorithm>
 #include <chrono>
@@ -91,7 +93,8 @@ private:
     StdModel m_model;
     int m_status = kExitProtected;
     std::vector<std::pair<std::string, double>> m_phaseTimes;
-    std::vector<double> m_start; // --startingpoint: the table the integer search starts from
+    std::vector<double> m_start;      // the table the integer search starts from, as the model's columns
+    std::vector<double> m_startTable; // the same table's adjusted values
 
     void Say(const std::string& line) { std::printf("%s\n", line.c_str()); }
 
@@ -180,18 +183,92 @@ private:
             return;
         if (m_opt.formulation() == Formulation::Fast)
             return FastSteps();
-        if (!Phase("building the model", [this] { return BuildModel(); }))
-            return;
+        StdSteps();
+    }
+
+    // Std: a protected table from the Fast heuristic first (the solver's start, and the table written when
+    // the solver finds nothing better), the model's largest changes from the data and that table, the
+    // integer search, and a table that fails the check repaired before it is written.
+    void StdSteps()
+    {
+        BuildModel(false); // whether it has integer columns, and the starting table's model kind
         auto adapter = Entry()->make();
-        if (!SolverFits(*adapter) ||
+        if (!SolverFits(*adapter))
+            return;
+        auto linear = LinearSolver();
+        SolverAdapter& lp = linear ? *linear : *adapter;
+        if (WantsStartingTable() && m_model.mip.HasIntegers())
+            Phase("finding a starting point", [&] { return FindStart(lp, adapter.get()); });
+        if (!Phase("building the model", [this] { return BuildModel(true); }) ||
             (m_opt.writeLp && !Phase("writing the LP file", [this] { return WriteLp(); })))
             return;
-        if (m_opt.startingPoint == 'c' || m_opt.startingPoint == 's')
-            Phase("finding a starting point", [&] { return FindStart(*adapter); });
+        // With --first the solver looks for a table of its own (SYMPHONY, handed a start, never reports a
+        // first one and searched on past 10 minutes); the start stays the fallback.
+        if (!m_startTable.empty())
+            m_start = StdColumnsOf(m_instance, m_model, m_startTable);
         SolveResult result;
         Phase("solving with " + adapter->Name(), [&] { return Solve(*adapter, result); });
+        Phase("checking the table", [&] { return SecureTable(lp, adapter.get(), result); });
         Phase("writing the solution", [&] { return Finish(result); });
         ReportTimes();
+    }
+
+    // Without --startingpoint the Fast heuristic's table is found too; "--startingpoint n" opts out.
+    bool WantsStartingTable() const
+    {
+        for (const auto& [name, value] : m_opt.given)
+            if (name == "--startingpoint")
+                return value != "n";
+        return true;
+    }
+
+    // The solver of this executable for linear programs (the start and the repair): CLP beside CBC and
+    // SYMPHONY, GLPK in its own executable.
+    std::unique_ptr<SolverAdapter> LinearSolver() const
+    {
+        for (const auto& entry : m_build.solvers)
+            if (auto adapter = entry.make(); !adapter->SolvesIntegerPrograms())
+                return adapter;
+        return nullptr;
+    }
+
+    // The solver's table, read back from the adjusted values: kept when it passes the check, else
+    // repaired, else the starting table; the best checked table wins.
+    bool SecureTable(SolverAdapter& lp, SolverAdapter* integerSolver, SolveResult& result)
+    {
+        const bool hasTable =
+            (result.status == SolveStatus::Optimal || result.status == SolveStatus::Feasible) &&
+            result.solution.size() == static_cast<size_t>(m_model.mip.ColumnCount());
+        if (!hasTable)
+            return true;
+        const std::vector<double> adjusted = CleanValues(m_model.AdjustedValues(m_instance, result.solution));
+        if (TablePasses(m_instance, m_opt, adjusted))
+            return true;
+        Say("the solver's table fails the solution check; repairing it with the directions it shows ...");
+        const FastLog log{[this](const std::string& line) { Say(line); },
+                          [this](const std::string& line) { Warn(line); }};
+        const std::vector<double> repaired =
+            RepairTable(m_instance, m_opt, adjusted, lp, integerSolver, *m_control, log);
+        const double repairedChange = repaired.empty() ? kInfinity : WeightedChange(m_instance, repaired);
+        const double startChange =
+            m_startTable.empty() ? kInfinity : WeightedChange(m_instance, m_startTable);
+        if (repairedChange <= startChange && !repaired.empty())
+        {
+            Say("repair: a checked table with total weighted change " + Num(repairedChange));
+            result.solution = StdColumnsOf(m_instance, m_model, repaired);
+        }
+        else if (!m_startTable.empty())
+        {
+            Say("repair: " +
+                std::string(repaired.empty() ? "none found" : "not better than the starting table") +
+                "; the starting table is written");
+            result.solution = m_start;
+        }
+        else
+            Say("repair: none found; the solver's table is written as it is");
+        if (result.status == SolveStatus::Optimal && !repaired.empty())
+            result.status = SolveStatus::Feasible; // the repaired table is not the solver's proven optimum
+        return true;
     }
 
     void EndWithoutTable(int status, const std::string& outcome, const std::string& reason)
@@ -334,9 +411,19 @@ private:
         return report.passed;
     }
 
-    bool BuildModel()
+    // With `report`, the final model: each cell's largest change from the data (and from the starting
+    // table's total change), and the model's lines in the log.
+    bool BuildModel(bool report)
     {
         StdModelSettings settings;
+        if (report)
+        {
+            CellRoom room = RoomOfCells(m_instance, m_opt.additive);
+            if (!m_startTable.empty())
+                LimitByBudget(m_instance, WeightedChange(m_instance, m_startTable), room);
+            settings.roomUp = std::move(room.up);
+            settings.roomDown = std::move(room.down);
+        }
         settings.additive = m_opt.additive;
         settings.scale = m_opt.scale > 0 ? m_opt.scale : AutomaticScale(m_instance);
         settings.big = m_opt.big;
@@ -345,6 +432,8 @@ private:
         settings.prepSens = m_opt.prepSens;
         m_model = BuildStdModel(m_instance, settings);
         m_control->SetObjectiveScale(m_model.scale);
+        if (!report)
+            return true;
         const MipModel& mip = m_model.mip;
         Say(std::string("model: Std, ") + (m_model.kind == StdModelKind::Classical ? "Classical" : "New") +
             (m_opt.model == StdModelKind::Automatic ? " (chosen automatically: its relaxation is the tighter)"
@@ -359,19 +448,18 @@ private:
             std::to_string(m_model.fixedUp) + " up, " + std::to_string(m_model.fixedDown) + " down");
         for (const auto& note : m_model.notes)
             Say("  " + note);
+        Say(std::string("  each cell's largest change from its bounds and relations") +
+            (m_startTable.empty()
+                 ? ""
+                 : " and from the starting table (no cell of a better table moves farther)"));
         return true;
     }
 
-    bool FindStart(SolverAdapter& adapter)
+    bool FindStart(SolverAdapter& lp, SolverAdapter* integerSolver)
     {
-        if (!m_model.mip.HasIntegers())
-        {
-            Say("starting point: the model has no integer columns; the solver needs none");
-            return true;
-        }
         const FastLog log{[this](const std::string& line) { Say(line); },
                           [this](const std::string& line) { Warn(line); }};
-        m_start = FindStartingPoint(m_instance, m_opt, m_model, adapter, *m_control, log);
+        m_startTable = FindStartingTable(m_instance, m_opt, m_model.kind, lp, integerSolver, *m_control, log);
         return true;
     }
 
@@ -400,7 +488,8 @@ private:
     bool Solve(SolverAdapter& adapter, SolveResult& result)
     {
         SolveParams params = SolveParamsFromOptions(m_opt);
-        params.start = m_start;
+        if (!m_opt.firstFeasible)
+            params.start = m_start;
         if (m_model.mip.RowCount() == 0)
         {
             // Solvers fail on a model without rows or columns. Without rows every column is on its own, and
@@ -426,7 +515,7 @@ private:
             StopWatchdog watchdog(m_control, kStopGraceSeconds, [&] { EndOverrun(adapter.Name()); });
             result = adapter.Solve(m_model.mip, params, *m_control);
         }
-        if (const std::string note = KeepStartingPoint(m_model.mip, params.start, result); !note.empty())
+        if (const std::string note = KeepStartingPoint(m_model.mip, m_start, result); !note.empty())
             Say(note);
         std::cout.flush();
         std::fflush(stdout);
@@ -437,6 +526,22 @@ private:
     [[noreturn]] void EndOverrun(const std::string& solver)
     {
         const std::string why = StopReasonText(m_control->Reason());
+        if (!m_start.empty())
+        {
+            // The solver is still busy with its own copy of the model; the starting table is ours to write.
+            Warn("WARNING: " + solver + " did not stop within " +
+                 std::to_string(static_cast<int>(kStopGraceSeconds)) + " s (" + why +
+                 "); the starting table is written");
+            SolveResult start;
+            start.status = SolveStatus::Feasible;
+            start.solution = m_start;
+            Finish(start);
+            Say("exit status " + std::to_string(m_status));
+            m_tee.Finish();
+            std::fflush(stdout);
+            std::fflush(stderr);
+            _exit(m_status);
+        }
         Warn("ERROR: " + solver + " did not stop within " +
              std::to_string(static_cast<int>(kStopGraceSeconds)) + " s (" + why +
              "); the run ends without a table");

@@ -99,8 +99,9 @@ DirectionSearch SearchDirections(const Instance& instance, const FastSettings& s
                       : std::string("the Std model, every direction open")) +
                 ") ...");
         // Any table will do: the linear program with its directions finds the least change after it.
-        search.firstFeasible = free == nullptr;
+        search.firstFeasible = true;
         const SolveResult result = SolveModel(model.mip, *mip, search, control);
+        control.WithdrawStop(StopReason::FirstFeasible);
         if (HasTable(result, model.mip))
         {
             ReadDirectionsFromTable(instance, model.AdjustedValues(instance, result.solution), big, true,

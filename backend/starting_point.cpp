@@ -34,9 +34,9 @@ std::vector<double> StdColumnsOf(const Instance& instance, const StdModel& model
     return columns;
 }
 
-std::vector<double> FindStartingPoint(const Instance& instance, const BackendOptions& options,
-                                      const StdModel& model, SolverAdapter& solver, RunControl& control,
-                                      const FastLog& log)
+std::vector<double> FindStartingTable(const Instance& instance, const BackendOptions& options,
+                                      StdModelKind kind, SolverAdapter& solver, SolverAdapter* integerSolver,
+                                      RunControl& control, const FastLog& log)
 {
     BackendOptions fast = options;
     fast.fixDir = 's';
@@ -44,12 +44,16 @@ std::vector<double> FindStartingPoint(const Instance& instance, const BackendOpt
     fast.pctBounds = -1;
     fast.writeLp = false;
     fast.firstFeasible = false;
-    fast.model = model.kind;
-    log.say(std::string("starting point (") + (options.startingPoint == 'c' ? "c" : "s") +
+    fast.model = kind;
+    // The primal simplex solves the fixed-direction program of the largest tables fastest (1,000,000 cells:
+    // 15 s with CLP, the barrier 33 s).
+    fast.simplex = true;
+    const bool relaxation = options.startingPoint == 'c';
+    log.say(std::string("starting point (") + (relaxation ? "c" : "s") +
             "): the Fast model with the heuristic's directions ...");
-    const FastOutcome outcome = SolveFast(instance, fast, solver, control, "", log,
-                                          options.startingPoint == 'c' ? HeuristicRelaxation::StdModel
-                                                                       : HeuristicRelaxation::Balance);
+    const FastOutcome outcome =
+        SolveFast(instance, fast, solver, control, "", log,
+                  relaxation ? HeuristicRelaxation::StdModel : HeuristicRelaxation::Balance, integerSolver);
     const SolveResult& result = outcome.result;
     if (!outcome.solved || result.solution.empty() ||
         (result.status != SolveStatus::Optimal && result.status != SolveStatus::Feasible))
@@ -58,10 +62,26 @@ std::vector<double> FindStartingPoint(const Instance& instance, const BackendOpt
         return {};
     }
     const std::vector<double> adjusted = outcome.model.AdjustedValues(instance, result.solution);
+    if (!CheckSolution(instance, adjusted, options.additive, options.integerCells, options.feasibility)
+             .passed)
+    {
+        log.say("starting point: the table found fails the solution check; the integer search starts without "
+                "one");
+        return {};
+    }
     char text[96];
     std::snprintf(text, sizeof text, "%.10g", WeightedChange(instance, adjusted));
     log.say(std::string("starting point: a protected table with total weighted change ") + text);
-    return StdColumnsOf(instance, model, adjusted);
+    return adjusted;
+}
+
+std::vector<double> FindStartingPoint(const Instance& instance, const BackendOptions& options,
+                                      const StdModel& model, SolverAdapter& solver, RunControl& control,
+                                      const FastLog& log)
+{
+    const std::vector<double> adjusted =
+        FindStartingTable(instance, options, model.kind, solver, nullptr, control, log);
+    return adjusted.empty() ? std::vector<double>{} : StdColumnsOf(instance, model, adjusted);
 }
 
 std::string KeepStartingPoint(const MipModel& model, const std::vector<double>& start, SolveResult& result)
