@@ -226,6 +226,41 @@ struct CellTerms
     }
 };
 
+// How much of an imbalance the cells of a relation that are not sensitive can make up, each within
+// its bounds: they can move the relation's left-hand side down by `down` and up by `up`.
+class RelationCapacity
+{
+public:
+    explicit RelationCapacity(const Instance& instance)
+        : m_up(instance.RelationCount(), 0), m_down(instance.RelationCount(), 0)
+    {
+        for (size_t r = 0; r < instance.RelationCount(); ++r)
+            for (int64_t t = instance.termStart[r]; t < instance.termStart[r + 1]; ++t)
+            {
+                const Cell& cell = instance.cells[instance.termCell[t]];
+                if (cell.status == 'z' || NeedsProtection(cell))
+                    continue;
+                const double c = instance.termCoef[t];
+                const double up = std::max(0.0, cell.ub - cell.value),
+                             down = std::max(0.0, cell.value - cell.lb);
+                m_up[r] += c > 0 ? c * up : -c * down;
+                m_down[r] += c > 0 ? c * down : -c * up;
+            }
+    }
+
+    // How far an imbalance lies beyond what the relation's other cells can make up.
+    double Excess(size_t r, double imbalance) const
+    {
+        // Making up +I needs the others to move the left-hand side down by I, and -I up by I.
+        return imbalance > 0 ? std::max(0.0, imbalance - m_down[r]) : std::max(0.0, -imbalance - m_up[r]);
+    }
+
+private:
+    std::vector<double> m_up, m_down;
+};
+
+constexpr double kBeyondRoom = 1000;
+
 double SignedLevel(const Cell& cell, Direction direction)
 {
     return direction == Direction::Up ? cell.upl : -cell.lpl;
@@ -248,6 +283,7 @@ void ChooseByBalancing(const Instance& instance, DirectionChoice& choice, bool a
                 sum += cell.cost, ++count;
         price[r] = count > 0 ? sum / count : 0;
     }
+    const RelationCapacity capacity(instance);
     std::vector<double> imbalance(instance.RelationCount(), 0);
     auto shift = [&](size_t i, double change)
     {
@@ -276,7 +312,11 @@ void ChooseByBalancing(const Instance& instance, DirectionChoice& choice, bool a
         for (int64_t k = byCell.start[i]; k < byCell.start[i + 1]; ++k)
         {
             const auto [r, coef] = byCell.terms[k];
-            total += price[r] * (std::fabs(imbalance[r] + coef * change) - std::fabs(imbalance[r]));
+            const double after = imbalance[r] + coef * change;
+            total += price[r] * (std::fabs(after) - std::fabs(imbalance[r]));
+            // An imbalance that the other cells' room cannot make up leaves no table: priced far above any
+            // change, so that the other way is taken where it fits.
+            total += price[r] * kBeyondRoom * (capacity.Excess(r, after) - capacity.Excess(r, imbalance[r]));
         }
         return total;
     };
