@@ -1,6 +1,9 @@
 // Command line of mainVRN.exe: INSTANCE OUTPUT_FOLDER --solver C [--name value]...
 #pragma once
 
+#include "contract/option_names.h"
+#include "model/model_kind.h"
+
 #include <map>
 #include <string>
 #include <vector>
@@ -13,13 +16,6 @@ enum class Formulation
 {
     Std,
     Fast
-};
-
-enum class StdModelKind
-{
-    Automatic,
-    Classical,
-    New
 };
 
 // Every option of the command line with its default. Numbers that mean "automatic" or "unset"
@@ -42,9 +38,9 @@ struct BackendOptions
     double pctBounds = -1; // -1: none
     double timeLimit = -1; // -1: none
     bool firstFeasible = false;
-    double mipGapPercent = 5;
+    double mipGapPercent = kDefaultMipGapPercent;
     double lpTolerance = -1; // -1: the solver's own
-    double feasibility = 1e-6;
+    double feasibility = kDefaultFeasibility;
     double integrality = -1; // -1: the solver's own
     bool repair = false;
     std::string repairFile;
@@ -52,7 +48,7 @@ struct BackendOptions
     bool writeLp = false;
     long long seed = 1;
     bool seedGiven = false;
-    double intDevTol = 0;
+    double intDevTol = kDefaultIntDevTolerance;
     bool simplex = false; // default barrier
     bool crossover = true;
     char validInequalities = 'n';

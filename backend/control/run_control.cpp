@@ -1,4 +1,6 @@
-#include "run_control.h"
+#include "control/run_control.h"
+
+#include "common/number_format.h"
 
 #include <cmath>
 #include <condition_variable>
@@ -18,12 +20,6 @@ extern "C" void OnStopSignal(int)
     g_stopSignal = 1;
 }
 
-std::string Num(double v)
-{
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.10g", v);
-    return buffer;
-}
 } // namespace
 
 std::string StopReasonText(StopReason reason)
@@ -116,13 +112,14 @@ std::string RunControl::StatusLine() const
     if (m_incumbentHidden && !m_hasIncumbent)
         line += ", the best table so far shows in the solver's own progress lines";
     else
-        line +=
-            m_hasIncumbent ? ", best table found: objective " + Num(m_incumbent) : ", no protected table yet";
+        line += m_hasIncumbent ? ", best table found: objective " + LogNumber(m_incumbent)
+                               : ", no protected table yet";
     if (m_hasBound)
-        line += ", bound " + Num(m_bound);
+        line += ", bound " + LogNumber(m_bound);
     if (m_hasIncumbent && m_hasBound && m_incumbent != 0)
         line += ", gap " +
-                Num(std::round(1000 * std::fabs(m_incumbent - m_bound) / std::fabs(m_incumbent)) / 10) + " %";
+                LogNumber(std::round(1000 * std::fabs(m_incumbent - m_bound) / std::fabs(m_incumbent)) / 10) +
+                " %";
     return line;
 }
 

@@ -1,14 +1,20 @@
-#include "backend_run.h"
+#include "driver/backend_run.h"
 
-#include "checks.h"
-#include "fast_solve.h"
-#include "instance.h"
-#include "options.h"
-#include "output_tee.h"
-#include "result_files.h"
-#include "result_path.h"
-#include "starting_point.h"
-#include "std_model.h"
+#include "cli/options.h"
+#include "common/number_format.h"
+#include "driver/run_outcome.h"
+#include "driver/run_report.h"
+#include "fast/fast_solve.h"
+#include "fast/run_settings.h"
+#include "fast/starting_point.h"
+#include "instance/cell_rules.h"
+#include "instance/instance.h"
+#include "model/checks.h"
+#include "model/std_model.h"
+#include "results/output_tee.h"
+#include "results/result_files.h"
+#include "results/result_path.h"
+#include "solvers/solve_model.h"
 
 #include <algorithm>
 #include <chrono>
@@ -23,11 +29,6 @@
 namespace vrn
 {
 
-double SolverTimeLimit(const RunControl& control)
-{
-    return control.HasTimeLimit() ? std::max(0.01, control.Remaining()) : 1e8;
-}
-
 namespace
 {
 
@@ -35,30 +36,11 @@ constexpr const char* kVersion = "0.1.0";
 // How long a solver may take to obey a stop or the time limit before the run ends without it.
 constexpr double kStopGraceSeconds = 20;
 
-std::string Num(double v)
+int ExitStatusAt(RunEnd end)
 {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.10g", v);
-    return buffer;
-}
-
-std::string QuotedCommandLine(int argc, char** argv)
-{
-    std::string line;
-    for (int i = 0; i < argc; ++i)
-    {
-        std::string arg = argv[i];
-        const bool plain = !arg.empty() && arg.find_first_of(" \t'\"\\$") == std::string::npos;
-        if (!plain)
-        {
-            std::string quoted = "'";
-            for (char c : arg)
-                quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-            arg = quoted + "'";
-        }
-        line += (i ? " " : "") + arg;
-    }
-    return line;
+    RunFacts facts;
+    facts.end = end;
+    return DecideOutcome(facts).exitStatus;
 }
 
 // One run, step by step; each step returns false when the run ends there, with m_status set.
@@ -126,7 +108,7 @@ private:
         if (!parsed.error.empty())
         {
             WriteStreamLine(stderr, "mainVRN.exe: " + parsed.error);
-            m_status = kExitUsage;
+            m_status = ExitStatusAt(RunEnd::CommandLine);
             return false;
         }
         m_opt = parsed.options;
@@ -148,7 +130,7 @@ private:
             return true;
         const std::string why = m_build.handOff(m_opt.solver, m_argc, m_argv);
         WriteStreamLine(stderr, "mainVRN.exe: " + SolverName(m_opt.solver) + " is not available: " + why);
-        m_status = kExitSolverUnavailable;
+        m_status = ExitStatusAt(RunEnd::SolverUnavailable);
         return false;
     }
 
@@ -159,7 +141,7 @@ private:
         if (!m_tee.Start(m_base + ".log", error))
         {
             WriteStreamLine(stderr, "mainVRN.exe: " + error);
-            m_status = kExitResultFiles;
+            m_status = ExitStatusAt(RunEnd::LogNotWritable);
             return false;
         }
         Say(std::string("VRN back-end ") + kVersion + " (" + m_build.programName + ")");
@@ -194,17 +176,36 @@ private:
         ReportTimes();
     }
 
+    // The run ends at `end`, before a solve: the .sol file carries the outcome and the reason only.
+    void EndBeforeTheSolve(RunEnd end, const std::string& reason)
+    {
+        RunFacts facts;
+        facts.end = end;
+        const RunOutcome outcome = DecideOutcome(facts);
+        EndWithoutTable(outcome.exitStatus, outcome.outcome, reason);
+    }
+
     void EndWithoutTable(int status, const std::string& outcome, const std::string& reason)
     {
         m_status = status;
-        SolutionHeader header{m_opt.instancePath, SolverName(m_opt.solver), outcome, {{"reason", reason}}};
-        std::string error;
-        if (!WriteSolutionFile(m_base + ".sol", header, m_instance, {}, error))
+        if (!WriteResult(
+                SolutionHeader{m_opt.instancePath, SolverName(m_opt.solver), outcome, {{"reason", reason}}},
+                {}))
         {
-            Warn("ERROR: " + error);
-            m_status = kExitResultFiles;
+            RunFacts facts;
+            facts.resultWritten = false;
+            m_status = DecideOutcome(facts).exitStatus;
         }
         Say("outcome: " + outcome + " (" + reason + ")");
+    }
+
+    bool WriteResult(const SolutionHeader& header, const std::vector<double>& adjusted)
+    {
+        std::string error;
+        if (WriteSolutionFile(m_base + ".sol", header, m_instance, adjusted, error))
+            return true;
+        Warn("ERROR: " + error);
+        return false;
     }
 
     bool SolverAvailable()
@@ -214,8 +215,7 @@ private:
         const std::string name = SolverName(m_opt.solver);
         Warn("ERROR: " + name + " is not available in this build (a commercial solver); available solvers: " +
              m_build.availableSolvers);
-        EndWithoutTable(kExitSolverUnavailable, "solver not available",
-                        name + " is not available in this build");
+        EndBeforeTheSolve(RunEnd::SolverUnavailable, name + " is not available in this build");
         return false;
     }
 
@@ -255,10 +255,10 @@ private:
             const size_t count = read.errors.size() + read.suppressedErrors;
             if (read.suppressedErrors)
                 Warn("... and " + std::to_string(read.suppressedErrors) + " more errors");
-            EndWithoutTable(kExitInstance, "instance errors",
-                            m_opt.reportAllFormatErrors
-                                ? std::to_string(count) + " errors in the instance file"
-                                : "the instance file has an error (the first is reported)");
+            EndBeforeTheSolve(RunEnd::Instance,
+                              m_opt.reportAllFormatErrors
+                                  ? std::to_string(count) + " errors in the instance file"
+                                  : "the instance file has an error (the first is reported)");
             return false;
         }
         m_instance = std::move(read.instance);
@@ -266,41 +266,13 @@ private:
         return true;
     }
 
-    void ReportStatistics()
-    {
-        std::map<char, int> byStatus;
-        int protectedCells = 0;
-        for (const Cell& cell : m_instance.cells)
-        {
-            ++byStatus[cell.status];
-            protectedCells += NeedsProtection(cell);
-        }
-        std::string statuses;
-        for (const auto& [status, count] : byStatus)
-            statuses += std::string(statuses.empty() ? "" : ", ") + status + " " + std::to_string(count);
-        Say("instance: " + std::to_string(m_instance.cells.size()) + " cells (" + statuses + "), " +
-            std::to_string(protectedCells) + " sensitive cells to protect, " +
-            std::to_string(m_instance.RelationCount()) + " relations, " +
-            std::to_string(m_instance.TermCount()) + " non-zeros");
-    }
+    void ReportStatistics() { Say(InstanceSummary(m_instance)); }
 
     void ReportOptions()
     {
         Say("options in force:");
-        const bool fast = m_opt.formulation() == Formulation::Fast;
-        Say("  solver " + SolverName(m_opt.solver) + (fast ? ", Fast formulation, " : ", Std formulation, ") +
-            (m_opt.additive ? "additive (relations as written)" : "not additive (original residuals kept)") +
-            (m_opt.integerCells ? ", integer cells" : ""));
-        Say("  time limit " + (m_opt.timeLimit > 0 ? Num(m_opt.timeLimit) + " s" : std::string("none")) +
-            ", gap " + Num(m_opt.mipGapPercent) + " %, feasibility tolerance " + Num(m_opt.feasibility) +
-            (m_opt.integrality >= 0 ? ", integrality tolerance " + Num(m_opt.integrality) : "") +
-            (m_opt.lpTolerance > 0 ? ", LP tolerance " + Num(m_opt.lpTolerance) : "") + ", seed " +
-            std::to_string(m_opt.seed) + (m_opt.firstFeasible ? ", stop at the first table" : "") +
-            (m_opt.prepSens ? ", prepsens" : "") + (m_opt.check ? "" : ", no checks"));
-        if (fast)
-            Say("  " + FastOptionsText(m_opt));
-        for (const std::string& note : NotApplyingOptions(m_opt))
-            Say("  " + note);
+        for (const std::string& line : OptionsInForce(m_opt))
+            Say("  " + line);
     }
 
     double Big() const { return m_opt.big > 0 ? m_opt.big : AutomaticBig(m_instance); }
@@ -314,37 +286,18 @@ private:
         if (!report.passed)
         {
             Warn("ERROR: the instance cannot be protected as it stands (see the input check)");
-            EndWithoutTable(kExitInfeasible, "infeasible",
-                            "the input check found a table that cannot be protected");
+            EndBeforeTheSolve(RunEnd::InputInfeasible,
+                              "the input check found a table that cannot be protected");
         }
         return report.passed;
     }
 
     bool BuildModel()
     {
-        StdModelSettings settings;
-        settings.additive = m_opt.additive;
-        settings.scale = m_opt.scale > 0 ? m_opt.scale : AutomaticScale(m_instance);
-        settings.big = m_opt.big;
-        settings.kind = m_opt.model;
-        settings.integerCells = m_opt.integerCells;
-        settings.prepSens = m_opt.prepSens;
-        m_model = BuildStdModel(m_instance, settings);
+        m_model = BuildStdModel(m_instance, StdModelSettingsFromOptions(m_instance, m_opt));
         m_control->SetObjectiveScale(m_model.scale);
-        const MipModel& mip = m_model.mip;
-        Say(std::string("model: Std, ") + (m_model.kind == StdModelKind::Classical ? "Classical" : "New") +
-            (m_opt.model == StdModelKind::Automatic ? " (chosen automatically: its relaxation is the tighter)"
-                                                    : "") +
-            ", scale " + Num(m_model.scale) + (m_opt.scale > 0 ? "" : " (automatic)") + ", largest change " +
-            Num(m_model.big) + (m_opt.big > 0 ? "" : " (automatic)"));
-        Say("  " + std::to_string(mip.ColumnCount()) + " columns (" + std::to_string(mip.IntegerCount()) +
-            " integer), " + std::to_string(mip.RowCount()) + " rows, " + std::to_string(mip.EntryCount()) +
-            " non-zeros; " + std::to_string(m_model.sensitiveCount) +
-            " sensitive cells, directions fixed in "
-            "advance: " +
-            std::to_string(m_model.fixedUp) + " up, " + std::to_string(m_model.fixedDown) + " down");
-        for (const auto& note : m_model.notes)
-            Say("  " + note);
+        for (const std::string& line : StdModelSummary(m_model, m_opt))
+            Say(line);
         return true;
     }
 
@@ -368,8 +321,7 @@ private:
         Warn("ERROR: " + adapter.Name() + " solves linear programs only, and this model has " +
              std::to_string(m_model.mip.IntegerCount()) +
              " integer columns; choose GLPK, CBC or SYMPHONY for the Std formulation");
-        EndWithoutTable(kExitUnsupported, "solver cannot solve this model",
-                        adapter.Name() + " solves linear programs only");
+        EndBeforeTheSolve(RunEnd::SolverUnfit, adapter.Name() + " solves linear programs only");
         return false;
     }
 
@@ -393,16 +345,7 @@ private:
             // with costs of 0 or more its lower bound is optimal.
             Say("nothing links the cells (no relations, nothing to protect): each cell takes its closest "
                 "allowed value without a solver");
-            const MipModel& mip = m_model.mip;
-            result.solution.resize(static_cast<size_t>(mip.ColumnCount()));
-            result.objective = 0;
-            for (int c = 0; c < mip.ColumnCount(); ++c)
-            {
-                result.solution[c] = mip.isInteger[c] ? std::ceil(mip.colLower[c] - 1e-9) : mip.colLower[c];
-                result.objective += mip.cost[c] * result.solution[c];
-            }
-            result.bound = result.objective;
-            result.status = SolveStatus::Optimal;
+            result = SolveWithoutRows(m_model.mip);
             return true;
         }
         Say("solving with " + adapter.Name() + " ...");
@@ -434,78 +377,49 @@ private:
         _exit(m_status);
     }
 
-    // Values that differ from a whole number only by the solver's rounding noise are written whole.
-    std::vector<double> CleanValues(std::vector<double> x) const
-    {
-        const double tolerance = m_opt.intDevTol > 0     ? m_opt.intDevTol
-                                 : m_opt.integrality > 0 ? m_opt.integrality
-                                                         : 1e-6;
-        for (size_t i = 0; i < x.size(); ++i)
-        {
-            const double whole = std::round(x[i]);
-            const bool originalWhole = m_instance.cells[i].value == std::round(m_instance.cells[i].value);
-            if (m_opt.integerCells
-                    ? std::fabs(x[i] - whole) <= tolerance
-                    : originalWhole && std::fabs(x[i] - whole) <= 1e-9 * std::max(1.0, std::fabs(x[i])))
-                x[i] = whole;
-        }
-        return x;
-    }
-
-    std::string OutcomeText(const SolveResult& result) const
+    RunFacts SolveFacts(const SolveResult& result) const
     {
         m_control->StopRequested(); // a solver that ended at its own time limit: the reason is the time limit
-        const StopReason reason = m_control->Reason();
-        switch (result.status)
-        {
-        case SolveStatus::Optimal:
-            return "optimal";
-        case SolveStatus::Feasible:
-            return "feasible" +
-                   (reason != StopReason::None ? " (" + StopReasonText(reason) + ")" : std::string());
-        case SolveStatus::Infeasible:
-            return "infeasible";
-        case SolveStatus::NoSolution:
-            return "no solution" +
-                   (reason != StopReason::None ? " (" + StopReasonText(reason) + ")" : std::string());
-        default:
-            return "solver failed";
-        }
+        RunFacts facts;
+        facts.status = result.status;
+        facts.stopReason = m_control->Reason();
+        facts.hasTable = result.solution.size() == static_cast<size_t>(m_model.mip.ColumnCount());
+        return facts;
     }
 
     bool Finish(const SolveResult& result)
     {
-        const std::string outcome = OutcomeText(result);
+        RunFacts facts = SolveFacts(result);
+        const RunOutcome decided = DecideOutcome(facts);
+        const std::string& outcome = decided.outcome;
         if (!result.detail.empty())
             Say("solver: " + result.detail);
-        const bool hasTable =
-            (result.status == SolveStatus::Optimal || result.status == SolveStatus::Feasible) &&
-            result.solution.size() == static_cast<size_t>(m_model.mip.ColumnCount());
-        if (!hasTable)
+        if (!decided.writesTable)
         {
-            const int status = result.status == SolveStatus::Infeasible ? kExitInfeasible : kExitNoSolution;
+            const int status = decided.exitStatus;
             if (status == kExitInfeasible)
                 Warn("ERROR: the problem is infeasible: no table satisfies the relations, bounds and "
                      "protection");
             EndWithoutTable(status, outcome, result.detail.empty() ? outcome : result.detail);
             return true;
         }
-        const std::vector<double> adjusted = CleanValues(m_model.AdjustedValues(m_instance, result.solution));
+        const std::vector<double> adjusted =
+            WholeWhereOnlyNoise(m_instance, m_model.AdjustedValues(m_instance, result.solution),
+                                m_opt.integerCells, WholeValueTolerance(m_opt.intDevTol, m_opt.integrality));
         const double objective = WeightedChange(m_instance, adjusted);
         SolutionHeader header{m_opt.instancePath, SolverName(m_opt.solver), outcome, {}};
-        header.fields.emplace_back("objective", Num(objective));
+        header.fields.emplace_back("objective", LogNumber(objective));
         Say("outcome: " + outcome);
-        Say("objective (total weighted change): " + Num(objective));
+        Say("objective (total weighted change): " + LogNumber(objective));
         if (std::isfinite(result.bound))
         {
             const double bound = result.bound * m_model.scale + m_model.mip.objectiveOffset;
             const double gap =
                 objective != 0 ? 100 * std::max(0.0, objective - bound) / std::fabs(objective) : 0;
-            header.fields.emplace_back("bound", Num(bound));
-            header.fields.emplace_back("gap", Num(std::round(gap * 100) / 100) + " %");
-            Say("bound: " + Num(bound) + ", gap " + Num(std::round(gap * 100) / 100) + " %");
+            header.fields.emplace_back("bound", LogNumber(bound));
+            header.fields.emplace_back("gap", LogNumber(std::round(gap * 100) / 100) + " %");
+            Say("bound: " + LogNumber(bound) + ", gap " + LogNumber(std::round(gap * 100) / 100) + " %");
         }
-        m_status = kExitProtected;
         if (m_opt.check)
         {
             const CheckReport report =
@@ -514,33 +428,18 @@ private:
             for (const auto& line : report.lines)
                 Say("  " + line);
             header.fields.emplace_back("check", report.passed ? "passed" : "failed");
+            facts.checkFailed = !report.passed;
             if (!report.passed)
-            {
                 Warn("WARNING: the adjusted table failed the solution check (see the log)");
-                m_status = kExitCheckFailed;
-            }
         }
-        std::string error;
-        if (!WriteSolutionFile(m_base + ".sol", header, m_instance, adjusted, error))
-        {
-            Warn("ERROR: " + error);
-            m_status = kExitResultFiles;
-        }
+        facts.resultWritten = WriteResult(header, adjusted);
+        m_status = DecideOutcome(facts).exitStatus;
         return true;
     }
 
     void ReportTimes()
     {
-        std::string line = "times:";
-        for (const auto& [name, seconds] : m_phaseTimes)
-        {
-            char text[32];
-            std::snprintf(text, sizeof text, " %.3f s", seconds);
-            line += " " + name + text + ";";
-        }
-        char total[48];
-        std::snprintf(total, sizeof total, " total %.3f s", m_control->Elapsed());
-        Say(line + total);
+        Say(TimesLine(m_phaseTimes, m_control->Elapsed()));
         Say("exit status " + std::to_string(m_status));
     }
 };

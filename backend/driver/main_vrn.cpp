@@ -1,10 +1,10 @@
 // mainVRN.exe: the back-end with the COIN-OR solvers (CBC, CLP, SYMPHONY). A run asked for GLPK
 // continues in the sibling executable mainVRN-glpk, which replaces this process (same process id,
 // pipes and process group, so the front-end sees one program).
-#include "backend_run.h"
-#include "cbc_solver.h"
-#include "clp_solver.h"
-#include "symphony_solver.h"
+#include "driver/backend_run.h"
+#include "solvers/cbc_solver.h"
+#include "solvers/clp_solver.h"
+#include "solvers/symphony_solver.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,7 +1,7 @@
 // mainVRN-glpk: the back-end with GLPK, started by mainVRN.exe for --solver g. It holds no
 // COIN-OR solver (the two licences do not mix in one executable).
-#include "backend_run.h"
-#include "glpk_solver.h"
+#include "driver/backend_run.h"
+#include "solvers/glpk_solver.h"
 
 #include <string>
 

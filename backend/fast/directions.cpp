@@ -1,4 +1,7 @@
-#include "directions.h"
+#include "fast/directions.h"
+
+#include "common/number_format.h"
+#include "instance/cell_rules.h"
 
 #include <algorithm>
 #include <cmath>
@@ -43,11 +46,6 @@ std::string DirectionChoice::Summary() const
     return how.empty() ? text : text + " (" + how + ")";
 }
 
-bool IsProtectable(const Cell& cell)
-{
-    return NeedsProtection(cell) && cell.status != 'z';
-}
-
 DirectionChoice ForcedDirections(const Instance& instance, double big)
 {
     DirectionChoice choice;
@@ -82,13 +80,6 @@ void ChooseAtRandom(const Instance& instance, uint64_t seed, DirectionChoice& ch
 
 namespace
 {
-
-std::string Num(double v)
-{
-    std::ostringstream out;
-    out << v;
-    return out.str();
-}
 
 bool WholeNumber(const std::string& token, long long& value)
 {
@@ -152,11 +143,11 @@ private:
         if (m_firstLine[i] != 0)
             return name + " was given a direction already on line " + std::to_string(m_firstLine[i]);
         if (direction == Direction::Up && !CanMoveUp(cell, m_big))
-            return name + " (value " + Num(cell.value) + ") cannot move up by " + Num(cell.upl) +
-                   " within its upper bound " + Num(cell.ub);
+            return name + " (value " + FormatNumber(cell.value, 6) + ") cannot move up by " +
+                   FormatNumber(cell.upl, 6) + " within its upper bound " + FormatNumber(cell.ub, 6);
         if (direction == Direction::Down && !CanMoveDown(cell, m_big))
-            return name + " (value " + Num(cell.value) + ") cannot move down by " + Num(cell.lpl) +
-                   " within its lower bound " + Num(cell.lb);
+            return name + " (value " + FormatNumber(cell.value, 6) + ") cannot move down by " +
+                   FormatNumber(cell.lpl, 6) + " within its lower bound " + FormatNumber(cell.lb, 6);
         m_firstLine[i] = lineNumber;
         m_result.choice.direction[i] = direction;
         m_result.choice.source[i] = DirectionSource::File;

@@ -2,8 +2,8 @@
 // directions file, or by the heuristic (see fast_solve.h). Everything here needs no solver.
 #pragma once
 
-#include "instance.h"
-#include "std_model.h"
+#include "instance/instance.h"
+#include "model/std_model.h"
 
 #include <cstdint>
 #include <string>
@@ -33,9 +33,6 @@ struct DirectionChoice
     // "N up, M down (a forced by the bounds, b at random, ...)".
     std::string Summary() const;
 };
-
-// Cells that must be protected and whose columns exist (status u with a positive level).
-bool IsProtectable(const Cell& cell);
 
 // Directions the bounds force, Free elsewhere (also where neither way is possible: the input check
 // reports those).

@@ -1,4 +1,6 @@
-#include "fast_model.h"
+#include "fast/fast_model.h"
+
+#include "instance/cell_rules.h"
 
 #include <algorithm>
 #include <cmath>

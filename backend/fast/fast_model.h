@@ -4,8 +4,8 @@
 // cannot be met.
 #pragma once
 
-#include "directions.h"
-#include "std_model.h"
+#include "fast/directions.h"
+#include "model/std_model.h"
 
 #include <vector>
 

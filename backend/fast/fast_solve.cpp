@@ -1,6 +1,10 @@
-#include "fast_solve.h"
+#include "fast/fast_solve.h"
 
-#include "backend_run.h"
+#include "common/exit_status.h"
+#include "common/number_format.h"
+#include "fast/lexmin.h"
+#include "fast/run_settings.h"
+#include "instance/cell_rules.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,13 +20,6 @@ namespace
 constexpr int kRepairRounds = 8;
 constexpr size_t kListedCells = 10;
 
-std::string Num(double v)
-{
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.10g", v);
-    return buffer;
-}
-
 double BigOf(const Instance& instance, const BackendOptions& options)
 {
     return options.big > 0 ? options.big : AutomaticBig(instance);
@@ -34,20 +31,6 @@ int FreeCount(const Instance& instance, const DirectionChoice& choice)
     for (size_t i = 0; i < instance.cells.size(); ++i)
         n += IsProtectable(instance.cells[i]) && choice.direction[i] == Direction::Free;
     return n;
-}
-
-FastSettings FastSettingsFromOptions(const Instance& instance, const BackendOptions& options)
-{
-    FastSettings settings;
-    settings.additive = options.additive;
-    settings.scale = options.scale > 0 ? options.scale : AutomaticScale(instance);
-    settings.big = options.big;
-    settings.integerCells = options.integerCells;
-    settings.pctBounds = options.pctBounds;
-    settings.expObj = options.expObj;
-    settings.withMaxObjective =
-        std::find(options.order.begin(), options.order.end(), 4) != options.order.end();
-    return settings;
 }
 
 std::string SourceWords(DirectionSource source)
@@ -73,8 +56,9 @@ std::string CellDirectionText(const Instance& instance, const DirectionChoice& c
 {
     const Cell& cell = instance.cells[i];
     const bool up = choice.direction[i] == Direction::Up;
-    return "cell " + std::to_string(i) + " (value " + Num(cell.value) + ") " + (up ? "up by " : "down by ") +
-           Num(up ? cell.upl : cell.lpl) + " (" + SourceWords(choice.source[i]) + ")";
+    return "cell " + std::to_string(i) + " (value " + LogNumber(cell.value) + ") " +
+           (up ? "up by " : "down by ") + LogNumber(up ? cell.upl : cell.lpl) + " (" +
+           SourceWords(choice.source[i]) + ")";
 }
 
 // Flips the short cells whose directions the program chose itself and whose other way is open.
@@ -111,11 +95,12 @@ void ClipToBounds(const MipModel& mip, std::vector<double>& solution)
 void ReportModel(const FastModel& model, const FastSettings& settings, const FastLog& log)
 {
     const MipModel& mip = model.base.mip;
-    log.say("model: Fast, scale " + Num(model.base.scale) + ", largest change " + Num(model.base.big) +
+    log.say("model: Fast, scale " + LogNumber(model.base.scale) + ", largest change " +
+            LogNumber(model.base.big) +
             (settings.pctBounds >= 0
-                 ? ", non-sensitive cells within " + Num(settings.pctBounds) + " % of their value"
+                 ? ", non-sensitive cells within " + LogNumber(settings.pctBounds) + " % of their value"
                  : "") +
-            ", relative changes divided by max(|value|, 1)^" + Num(settings.expObj));
+            ", relative changes divided by max(|value|, 1)^" + LogNumber(settings.expObj));
     log.say("  " + std::to_string(mip.ColumnCount()) + " columns (" + std::to_string(mip.IntegerCount()) +
             " integer), " + std::to_string(mip.RowCount()) + " rows, " + std::to_string(mip.EntryCount()) +
             " non-zeros; " + (mip.HasIntegers() ? "an integer program (integer cells)" : "a linear program"));
@@ -134,26 +119,13 @@ std::string FastOptionsText(const BackendOptions& options)
                          : options.fixDir == 'f' ? "from a file"
                                                  : "by the heuristic";
     return "order " + (order.empty() ? std::string("4-2-3-1 (default)") : order) + ", directions " + fixDir +
-           ", expobj " + Num(options.expObj) + ", epsf " + Num(options.epsF) + ", epsrhs " +
-           Num(options.epsRhs) +
-           (options.pctBounds >= 0 ? ", pct-bounds " + Num(options.pctBounds) + " %" : "") + ", LP method " +
+           ", expobj " + LogNumber(options.expObj) + ", epsf " + LogNumber(options.epsF) + ", epsrhs " +
+           LogNumber(options.epsRhs) +
+           (options.pctBounds >= 0 ? ", pct-bounds " + LogNumber(options.pctBounds) + " %" : "") +
+           ", LP method " +
            (options.simplex     ? "simplex"
             : options.crossover ? "barrier with crossover"
                                 : "barrier without crossover");
-}
-
-SolveParams SolveParamsFromOptions(const BackendOptions& options)
-{
-    SolveParams params;
-    params.mipGapPercent = options.mipGapPercent;
-    params.feasibility = options.feasibility;
-    params.integrality = options.integrality;
-    params.lpTolerance = options.lpTolerance;
-    params.firstFeasible = options.firstFeasible;
-    params.seed = static_cast<int>(options.seed);
-    params.simplex = options.simplex;
-    params.crossover = options.crossover;
-    return params;
 }
 
 namespace
@@ -296,7 +268,7 @@ void ExplainInfeasible(const Instance& instance, const BackendOptions& options, 
                        SolverAdapter& solver, RunControl& control, const FastLog& log)
 {
     const SolveParams params = SolveParamsFromOptions(options);
-    const std::string pct = "--pct-bounds " + Num(settings.pctBounds);
+    const std::string pct = "--pct-bounds " + LogNumber(settings.pctBounds);
     FastSettings unbounded = settings;
     unbounded.pctBounds = -1;
     if (!diagnosis.solved)
@@ -372,10 +344,7 @@ FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, S
             "far slower with the column that bounds every relative change)");
         params.simplex = true;
     }
-    LexminSettings lexmin;
-    lexmin.order = options.order.empty() ? std::vector<int>{4, 2, 3, 1} : options.order;
-    lexmin.epsF = options.epsF;
-    lexmin.epsRhs = options.epsRhs;
+    const LexminSettings lexmin = LexminSettingsFromOptions(options);
     std::vector<int> flips(instance.cells.size(), 0);
     for (int round = 0;; ++round)
     {

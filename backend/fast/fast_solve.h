@@ -3,23 +3,17 @@
 // fixed model explained. backend_run.cpp calls it in place of the Std model's build and solve.
 #pragma once
 
-#include "fast_model.h"
-#include "instance.h"
-#include "lexmin.h"
-#include "options.h"
-#include "solver_adapter.h"
+#include "cli/options.h"
+#include "fast/fast_log.h"
+#include "fast/fast_model.h"
+#include "instance/instance.h"
+#include "solvers/solver_adapter.h"
 
 #include <functional>
 #include <string>
 
 namespace vrn
 {
-
-struct FastLog
-{
-    std::function<void(const std::string&)> say;  // standard output and the log
-    std::function<void(const std::string&)> warn; // standard error and the log
-};
 
 struct FastOutcome
 {
@@ -32,9 +26,6 @@ struct FastOutcome
 
 // The Fast options in force, one line for the log.
 std::string FastOptionsText(const BackendOptions& options);
-
-// The SolveParams of a run's options.
-SolveParams SolveParamsFromOptions(const BackendOptions& options);
 
 // The heuristic: the balancing of directions.h (the Fast heuristic, no solver), or the Std model's LP
 // relaxation rounded at one half (Classical or New as the options say).

@@ -1,4 +1,6 @@
-#include "lexmin.h"
+#include "fast/lexmin.h"
+
+#include "common/number_format.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,42 +26,8 @@ std::string ObjectiveName(int objective)
     }
 }
 
-SolveResult SolveWithoutRows(const MipModel& model)
-{
-    SolveResult result;
-    result.solution.resize(static_cast<size_t>(model.ColumnCount()));
-    result.objective = 0;
-    for (int c = 0; c < model.ColumnCount(); ++c)
-    {
-        result.solution[c] = model.isInteger[c] ? std::ceil(model.colLower[c] - 1e-9) : model.colLower[c];
-        if (result.solution[c] > model.colUpper[c])
-        {
-            result.status = SolveStatus::Infeasible;
-            result.solution.clear();
-            return result;
-        }
-        result.objective += model.cost[c] * result.solution[c];
-    }
-    result.bound = result.objective;
-    result.status = SolveStatus::Optimal;
-    return result;
-}
-
-SolveResult SolveModel(const MipModel& model, SolverAdapter& solver, const SolveParams& params,
-                       RunControl& control)
-{
-    return model.RowCount() == 0 ? SolveWithoutRows(model) : solver.Solve(model, params, control);
-}
-
 namespace
 {
-
-std::string Num(double v)
-{
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.10g", v);
-    return buffer;
-}
 
 bool HasSolution(const SolveResult& result, const MipModel& model)
 {
@@ -104,7 +72,7 @@ LexminResult SolveLexicographic(FastModel& model, const LexminSettings& settings
         stage.limit = std::max(stage.value * (1 + settings.epsF), settings.epsRhs) +
                       std::max(params.feasibility, 1e-9) * std::max(1.0, std::fabs(stage.value));
         say("objective " + std::to_string(objective) + " (" + ObjectiveName(objective) + "): " +
-            Num(stage.value) + (result.status == SolveStatus::Optimal ? "" : " (not proven optimal)"));
+            LogNumber(stage.value) + (result.status == SolveStatus::Optimal ? "" : " (not proven optimal)"));
         // The table so far, for the progress lines and "status": its total weighted change.
         control.SetIncumbent(model.ObjectiveValue(1, result.solution) / model.base.scale);
         lex.stages.push_back(stage);

@@ -2,8 +2,9 @@
 // near its optimum while the next is solved.
 #pragma once
 
-#include "fast_model.h"
-#include "solver_adapter.h"
+#include "fast/fast_model.h"
+#include "solvers/solve_model.h"
+#include "solvers/solver_adapter.h"
 
 #include <functional>
 #include <string>
@@ -42,13 +43,5 @@ std::string ObjectiveName(int objective);
 LexminResult SolveLexicographic(FastModel& model, const LexminSettings& settings, SolverAdapter& solver,
                                 const SolveParams& params, RunControl& control,
                                 const std::function<void(const std::string&)>& say);
-
-// A model without rows: every column alone, at its lower bound (costs are never negative). Solvers
-// refuse such a model.
-SolveResult SolveWithoutRows(const MipModel& model);
-
-// Solves with the adapter, or without it when the model has no rows.
-SolveResult SolveModel(const MipModel& model, SolverAdapter& solver, const SolveParams& params,
-                       RunControl& control);
 
 } // namespace vrn

@@ -1,6 +1,8 @@
-#include "starting_point.h"
+#include "fast/starting_point.h"
 
-#include "checks.h"
+#include "common/number_format.h"
+#include "fast/fast_solve.h"
+#include "model/checks.h"
 
 #include <algorithm>
 #include <cmath>
@@ -58,9 +60,8 @@ std::vector<double> FindStartingPoint(const Instance& instance, const BackendOpt
         return {};
     }
     const std::vector<double> adjusted = outcome.model.AdjustedValues(instance, result.solution);
-    char text[96];
-    std::snprintf(text, sizeof text, "%.10g", WeightedChange(instance, adjusted));
-    log.say(std::string("starting point: a protected table with total weighted change ") + text);
+    log.say("starting point: a protected table with total weighted change " +
+            LogNumber(WeightedChange(instance, adjusted)));
     return StdColumnsOf(instance, model, adjusted);
 }
 

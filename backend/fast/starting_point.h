@@ -3,7 +3,11 @@
 // cannot be met are repaired; the table is translated into the Std model's columns.
 #pragma once
 
-#include "fast_solve.h"
+#include "cli/options.h"
+#include "fast/fast_log.h"
+#include "instance/instance.h"
+#include "model/std_model.h"
+#include "solvers/solver_adapter.h"
 
 #include <vector>
 

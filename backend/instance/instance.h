@@ -62,7 +62,4 @@ std::string FormatErrorText(const std::string& file, const FormatError& error);
 // Writes the canonical form: one cell or relation per line, numbers in their shortest exact form.
 void WriteInstance(std::ostream& out, const Instance& instance);
 
-// The shortest text that reads back as exactly this double.
-std::string FormatNumber(double value);
-
 } // namespace vrn

@@ -1,5 +1,6 @@
 // Reader of the .csp format: free-format tokens, with the line of each token kept for messages.
-#include "instance.h"
+#include "common/number_format.h"
+#include "instance/instance.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -149,11 +150,6 @@ std::string Quote(const Token& token)
     if (token.text.size() > 40)
         shown += "...";
     return "'" + shown + "'";
-}
-
-std::string Num(double value)
-{
-    return FormatNumber(value);
 }
 
 // Stops the read by throwing once an error ends it (first-error mode, or a fault nothing can follow).
@@ -344,17 +340,17 @@ private:
     void CheckCellValues(int line, const std::string& name, const Cell& cell)
     {
         if (cell.cost < 0)
-            Error(line, name + " has the negative cost " + Num(cell.cost) + "; costs are 0 or more");
+            Error(line, name + " has the negative cost " + FormatNumber(cell.cost) + "; costs are 0 or more");
         if (cell.lb > cell.ub)
-            Error(line,
-                  name + " has a lower bound " + Num(cell.lb) + " above its upper bound " + Num(cell.ub));
+            Error(line, name + " has a lower bound " + FormatNumber(cell.lb) + " above its upper bound " +
+                            FormatNumber(cell.ub));
         else if (cell.value < cell.lb || cell.value > cell.ub)
-            Error(line, name + " has the value " + Num(cell.value) + ", outside its bounds [" + Num(cell.lb) +
-                            ", " + Num(cell.ub) + "]");
+            Error(line, name + " has the value " + FormatNumber(cell.value) + ", outside its bounds [" +
+                            FormatNumber(cell.lb) + ", " + FormatNumber(cell.ub) + "]");
         if (cell.lpl < 0)
-            Error(line, name + " has the negative lower protection level " + Num(cell.lpl));
+            Error(line, name + " has the negative lower protection level " + FormatNumber(cell.lpl));
         if (cell.upl < 0)
-            Error(line, name + " has the negative upper protection level " + Num(cell.upl));
+            Error(line, name + " has the negative upper protection level " + FormatNumber(cell.upl));
     }
 
     void ReadRelations()

@@ -1,17 +1,11 @@
-#include "instance.h"
+#include "common/number_format.h"
+#include "instance/instance.h"
 
 #include <charconv>
 #include <ostream>
 
 namespace vrn
 {
-
-std::string FormatNumber(double value)
-{
-    char buffer[32];
-    const auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return ec == std::errc() ? std::string(buffer, ptr) : std::string("nan");
-}
 
 void WriteInstance(std::ostream& out, const Instance& instance)
 {

@@ -1,6 +1,8 @@
-#include "checks.h"
+#include "model/checks.h"
 
-#include "std_model.h"
+#include "common/number_format.h"
+#include "instance/cell_rules.h"
+#include "model/std_model.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,13 +12,6 @@ namespace vrn
 
 namespace
 {
-
-std::string Num(double v)
-{
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.10g", v);
-    return buffer;
-}
 
 // Residual of relation r for the values x, and the largest magnitude among its terms.
 double Residual(const Instance& in, size_t r, const std::vector<double>& x, double& magnitude)
@@ -77,12 +72,12 @@ CheckReport CheckInput(const Instance& in, bool additive, double big, double tol
             canChange = canChange || (in.cells[in.termCell[t]].status != 'z' && in.termCoef[t] != 0);
         if (additive && !canChange)
             Example(examples, unrepairable,
-                    "relation " + std::to_string(r + 1) + " is off by " + Num(residual) +
+                    "relation " + std::to_string(r + 1) + " is off by " + LogNumber(residual) +
                         " and all its cells have status z: it cannot hold");
     }
     report.lines.push_back(
         "relations off their right-hand side in the original table: " + std::to_string(withResidual) +
-        (withResidual ? ", largest residual " + Num(largest) : ""));
+        (withResidual ? ", largest residual " + LogNumber(largest) : ""));
     if (withResidual > 0)
         report.lines.push_back(
             additive ? "  the adjusted table will satisfy the relations as written (--additive y)"
@@ -94,9 +89,10 @@ CheckReport CheckInput(const Instance& in, bool additive, double big, double tol
             continue;
         if (!CanMoveDown(cell, big) && !CanMoveUp(cell, big))
             Example(examples, stuck,
-                    "sensitive cell " + std::to_string(i) + " (value " + Num(cell.value) +
-                        ") can move neither down by " + Num(cell.lpl) + " nor up by " + Num(cell.upl) +
-                        " within its bounds [" + Num(cell.lb) + ", " + Num(cell.ub) + "]");
+                    "sensitive cell " + std::to_string(i) + " (value " + LogNumber(cell.value) +
+                        ") can move neither down by " + LogNumber(cell.lpl) + " nor up by " +
+                        LogNumber(cell.upl) + " within its bounds [" + LogNumber(cell.lb) + ", " +
+                        LogNumber(cell.ub) + "]");
     }
     if (unrepairable > 0)
         report.lines.push_back("relations that no cell can repair: " + std::to_string(unrepairable));
@@ -124,28 +120,30 @@ CheckReport CheckSolution(const Instance& in, const std::vector<double>& x, bool
         const double allowed = tolerance * std::max({1.0, magnitude, originalMagnitude});
         worst = std::max(worst, std::fabs(residual));
         if (std::fabs(residual) > allowed)
-            Example(examples, relations, "relation " + std::to_string(r + 1) + " is off by " + Num(residual));
+            Example(examples, relations,
+                    "relation " + std::to_string(r + 1) + " is off by " + LogNumber(residual));
     }
     for (size_t i = 0; i < x.size(); ++i)
     {
         const Cell& cell = in.cells[i];
         const double slack = tolerance * std::max(1.0, std::fabs(x[i]));
-        const std::string name = "cell " + std::to_string(i) + " (" + Num(a[i]) + " -> " + Num(x[i]) + ")";
+        const std::string name =
+            "cell " + std::to_string(i) + " (" + LogNumber(a[i]) + " -> " + LogNumber(x[i]) + ")";
         if (x[i] < cell.lb - slack || x[i] > cell.ub + slack || !std::isfinite(x[i]))
             Example(examples, bounds,
-                    name + " is outside its bounds [" + Num(cell.lb) + ", " + Num(cell.ub) + "]");
+                    name + " is outside its bounds [" + LogNumber(cell.lb) + ", " + LogNumber(cell.ub) + "]");
         if (cell.status == 'z' && x[i] != a[i])
             Example(examples, zCells, name + " has status z but changed");
         if (NeedsProtection(cell) && cell.status != 'z' && x[i] > a[i] - cell.lpl + slack &&
             x[i] < a[i] + cell.upl - slack)
             Example(examples, protection,
-                    name + " moved by less than its protection (" + Num(cell.lpl) + " down, " +
-                        Num(cell.upl) + " up)");
+                    name + " moved by less than its protection (" + LogNumber(cell.lpl) + " down, " +
+                        LogNumber(cell.upl) + " up)");
         if (integerCells && x[i] != std::round(x[i]))
             Example(examples, fractional, name + " is not a whole number");
     }
     report.lines.push_back("relations: " + std::string(relations ? "FAILED" : "ok") + " (" +
-                           std::to_string(relations) + " off, largest residual " + Num(worst) + ")");
+                           std::to_string(relations) + " off, largest residual " + LogNumber(worst) + ")");
     report.lines.push_back("bounds: " +
                            std::string(bounds ? "FAILED (" + std::to_string(bounds) + " cells)" : "ok"));
     report.lines.push_back(

@@ -1,7 +1,7 @@
 // Checks of the input before the solve and of the adjusted table after it.
 #pragma once
 
-#include "instance.h"
+#include "instance/instance.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,7 @@
-#include "mip_model.h"
+#include "model/mip_model.h"
 
-#include "instance.h"
+#include "common/number_format.h"
+#include "instance/instance.h"
 
 #include <cmath>
 #include <cstdio>

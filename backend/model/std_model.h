@@ -3,9 +3,9 @@
 // prepsens, or given by the caller) become bounds instead of binaries.
 #pragma once
 
-#include "instance.h"
-#include "mip_model.h"
-#include "options.h"
+#include "instance/instance.h"
+#include "model/mip_model.h"
+#include "model/model_kind.h"
 
 #include <string>
 #include <vector>
@@ -45,20 +45,6 @@ struct StdModel
     // The adjusted table, in original units, from a solution vector of the solver.
     std::vector<double> AdjustedValues(const Instance& instance, const std::vector<double>& solution) const;
 };
-
-// True when cell i must be protected: status u and a protection level above 0.
-bool NeedsProtection(const Cell& cell);
-
-// Which ways a sensitive cell can move within its bounds (and within the largest change `big`).
-bool CanMoveDown(const Cell& cell, double big);
-bool CanMoveUp(const Cell& cell, double big);
-
-// The automatic scale: a power of ten that brings the largest magnitude below 1000, at least 1.
-double AutomaticScale(const Instance& instance);
-
-// The automatic largest change: twice the largest magnitude of a value plus twice the largest protection
-// level.
-double AutomaticBig(const Instance& instance);
 
 StdModel BuildStdModel(const Instance& instance, const StdModelSettings& settings);
 

@@ -1,6 +1,10 @@
-#include "result_files.h"
+#include "results/result_files.h"
 
+#include "common/number_format.h"
+
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -45,6 +49,25 @@ bool WriteSolutionFile(const std::string& path, const SolutionHeader& header, co
         return false;
     }
     return true;
+}
+
+double WholeValueTolerance(double intDevTol, double integrality)
+{
+    return intDevTol > 0 ? intDevTol : integrality > 0 ? integrality : 1e-6;
+}
+
+std::vector<double> WholeWhereOnlyNoise(const Instance& instance, std::vector<double> x, bool integerCells,
+                                        double tolerance)
+{
+    for (size_t i = 0; i < x.size(); ++i)
+    {
+        const double whole = std::round(x[i]);
+        const bool originalWhole = instance.cells[i].value == std::round(instance.cells[i].value);
+        if (integerCells ? std::fabs(x[i] - whole) <= tolerance
+                         : originalWhole && std::fabs(x[i] - whole) <= 1e-9 * std::max(1.0, std::fabs(x[i])))
+            x[i] = whole;
+    }
+    return x;
 }
 
 } // namespace vrn

@@ -1,6 +1,8 @@
 // Names of the result files: the same rule the front-end uses to find them.
 #pragma once
 
+#include "contract/solver_codes.h"
+
 #include <string>
 
 namespace vrn

@@ -1,6 +1,6 @@
-#include "cbc_solver.h"
+#include "solvers/cbc_solver.h"
 
-#include "coin_matrix.h"
+#include "solvers/coin_matrix.h"
 
 #include <CbcEventHandler.hpp>
 #include <CbcModel.hpp>

@@ -1,7 +1,7 @@
 // CBC through its own driver (CbcMain1), whose search finds tables that its plain API does not.
 #pragma once
 
-#include "solver_adapter.h"
+#include "solvers/solver_adapter.h"
 
 namespace vrn
 {

@@ -1,6 +1,6 @@
-#include "clp_solver.h"
+#include "solvers/clp_solver.h"
 
-#include "coin_matrix.h"
+#include "solvers/coin_matrix.h"
 
 #include <ClpEventHandler.hpp>
 #include <ClpSimplex.hpp>

@@ -1,7 +1,7 @@
 // CLP: linear programs only (the Std model with every direction fixed, or without sensitive cells).
 #pragma once
 
-#include "solver_adapter.h"
+#include "solvers/solver_adapter.h"
 
 namespace vrn
 {

@@ -1,7 +1,7 @@
 // The model's matrix as COIN-OR's CoinPackedMatrix (shared by the CBC and CLP adapters).
 #pragma once
 
-#include "mip_model.h"
+#include "model/mip_model.h"
 
 #include <CoinFinite.hpp>
 #include <CoinPackedMatrix.hpp>

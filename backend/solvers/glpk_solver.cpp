@@ -1,4 +1,4 @@
-#include "glpk_solver.h"
+#include "solvers/glpk_solver.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // GLPK: linked only into the sibling executable mainVRN-glpk (GPL), never beside the COIN-OR solvers.
 #pragma once
 
-#include "solver_adapter.h"
+#include "solvers/solver_adapter.h"
 
 namespace vrn
 {

@@ -3,8 +3,8 @@
 // the best solution it has.
 #pragma once
 
-#include "mip_model.h"
-#include "run_control.h"
+#include "control/run_control.h"
+#include "model/mip_model.h"
 
 #include <functional>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "symphony_solver.h"
+#include "solvers/symphony_solver.h"
 
 #include <atomic>
 #include <chrono>

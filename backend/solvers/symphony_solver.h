@@ -1,7 +1,7 @@
 // SYMPHONY's branch and cut.
 #pragma once
 
-#include "solver_adapter.h"
+#include "solvers/solver_adapter.h"
 
 namespace vrn
 {
