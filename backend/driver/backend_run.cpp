@@ -275,11 +275,10 @@ private:
             Say("  " + line);
     }
 
-    double Big() const { return m_opt.big > 0 ? m_opt.big : AutomaticBig(m_instance); }
-
     bool CheckTheInput()
     {
-        const CheckReport report = CheckInput(m_instance, m_opt.additive, Big(), m_opt.feasibility);
+        const CheckReport report =
+            CheckInput(m_instance, m_opt.additive, BigFromOptions(m_instance, m_opt), m_opt.feasibility);
         Say("input check:");
         for (const auto& line : report.lines)
             Say("  " + line);

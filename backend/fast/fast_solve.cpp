@@ -20,11 +20,6 @@ namespace
 constexpr int kRepairRounds = 8;
 constexpr size_t kListedCells = 10;
 
-double BigOf(const Instance& instance, const BackendOptions& options)
-{
-    return options.big > 0 ? options.big : AutomaticBig(instance);
-}
-
 int FreeCount(const Instance& instance, const DirectionChoice& choice)
 {
     int n = 0;
@@ -200,7 +195,7 @@ bool ChooseDirections(const Instance& instance, const BackendOptions& options, H
                       SolverAdapter& solver, RunControl& control, const FastLog& log, DirectionChoice& choice,
                       FastOutcome& end)
 {
-    const double big = BigOf(instance, options);
+    const double big = BigFromOptions(instance, options);
     choice = ForcedDirections(instance, big);
     if (options.fixDir == 'r')
     {
@@ -381,10 +376,10 @@ FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, S
             "the model with these directions is infeasible; looking for the directions that cause it ...");
         const DirectionDiagnosis diagnosis =
             DiagnoseDirections(instance, settings, choice, solver, params, control);
-        const int flipped =
-            round < kRepairRounds && diagnosis.solved
-                ? FlipShortCells(instance, BigOf(instance, options), diagnosis.shortCells, flips, choice)
-                : 0;
+        const int flipped = round < kRepairRounds && diagnosis.solved
+                                ? FlipShortCells(instance, BigFromOptions(instance, options),
+                                                 diagnosis.shortCells, flips, choice)
+                                : 0;
         if (flipped > 0 && !control.StopRequested())
         {
             log.say("repair: " + std::to_string(flipped) + " directions flipped; directions now " +

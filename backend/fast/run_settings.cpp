@@ -12,6 +12,11 @@ double ScaleFromOptions(const Instance& instance, const BackendOptions& options)
     return options.scale > 0 ? options.scale : AutomaticScale(instance);
 }
 
+double BigFromOptions(const Instance& instance, const BackendOptions& options)
+{
+    return options.big > 0 ? options.big : AutomaticBig(instance);
+}
+
 StdModelSettings StdModelSettingsFromOptions(const Instance& instance, const BackendOptions& options)
 {
     StdModelSettings settings;

@@ -15,6 +15,9 @@ namespace vrn
 // The scale the options ask for, or the automatic one of the table.
 double ScaleFromOptions(const Instance& instance, const BackendOptions& options);
 
+// The largest change the options ask for, or the automatic one of the table.
+double BigFromOptions(const Instance& instance, const BackendOptions& options);
+
 StdModelSettings StdModelSettingsFromOptions(const Instance& instance, const BackendOptions& options);
 
 FastSettings FastSettingsFromOptions(const Instance& instance, const BackendOptions& options);
