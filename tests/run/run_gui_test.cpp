@@ -494,7 +494,7 @@ TEST_F(FloodTest, StopWorksWhileTheBackendFloods)
 TEST_F(RunTest, APassWhoseTimeIsUpReadsOneBlockAndAsksForMore)
 {
     bool ended = false;
-    auto* process = new MyProcess([&] { ended = true; });
+    auto* process = new MyProcess(std::cout, [&] { ended = true; });
     const char* const argv[] = {"/bin/sh", "-c", "tr '\\0' x < /dev/zero", nullptr};
     const long pid = wxExecute(argv, wxEXEC_ASYNC | wxEXEC_MAKE_GROUP_LEADER, process);
     ASSERT_NE(pid, 0);
