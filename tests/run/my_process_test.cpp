@@ -52,7 +52,8 @@ public:
     static void DispatchOnce()
     {
         s_loop->DispatchTimeout(10);
-        wxTheApp->ProcessPendingEvents();
+        // wxTheApp would name the GUI application class, which this program does not link.
+        wxAppConsole::GetInstance()->ProcessPendingEvents();
     }
 
 private:
