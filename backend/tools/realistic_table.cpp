@@ -1,4 +1,4 @@
-#include "realistic_table.h"
+#include "tools/realistic_table.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 // contributors they add up.
 #pragma once
 
-#include "table_generator.h"
+#include "tools/table_generator.h"
 
 #include <cstdint>
 #include <vector>

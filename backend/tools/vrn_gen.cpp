@@ -8,10 +8,10 @@
 // tables from simulated microdata: --kind count|magnitude, --rule threshold|p|nk, --p PCT (15),
 //   --n N (2), --k PCT (85), --threshold N (3), --empty PCT (20), --contributors MEAN (6),
 //   --cost 1|value
-#include "instance.h"
-#include "options.h"
-#include "realistic_table.h"
-#include "table_generator.h"
+#include "cli/options.h"
+#include "instance/instance.h"
+#include "tools/realistic_table.h"
+#include "tools/table_generator.h"
 
 #include <cstdio>
 #include <fstream>

@@ -6,8 +6,8 @@
 //                                              the suite (default all)
 // Prints figures only.
 #include "bench_run.h"
-#include "instance.h"
-#include "realistic_table.h"
+#include "instance/instance.h"
+#include "tools/realistic_table.h"
 
 #include <cmath>
 #include <cstdio>
@@ -42,45 +42,46 @@ std::vector<SuiteTable> Suite()
 {
     using K = vrn::TableKind;
     using R = vrn::SensitivityRule;
-    return {{"count2d", {Dimension::Flat(20), Dimension::Flat(15)}, K::Count, R::Threshold, false, 6},
-            {"mag2d_p", {Dimension::Flat(40), Dimension::Flat(30)}, K::Magnitude, R::PPercent, false, 6},
-            {"mag_hier_nk",
-             {Dimension::Grouped(10, 6), Dimension::Flat(20)},
-             K::Magnitude,
-             R::Dominance,
-             true,
-             6},
-            {"count3d",
-             {Dimension::Flat(12), Dimension::Flat(10), Dimension::Flat(8)},
-             K::Count,
-             R::Threshold,
-             false,
-             8},
-            {"mag3d_p",
-             {Dimension::Flat(15), Dimension::Flat(12), Dimension::Flat(10)},
-             K::Magnitude,
-             R::PPercent,
-             true,
-             6},
-            {"count4d",
-             {Dimension::Flat(6), Dimension::Flat(5), Dimension::Flat(4), Dimension::Flat(4)},
-             K::Count,
-             R::Threshold,
-             false,
-             10},
-            {"mag4d_hier_p",
-             {Dimension::Grouped(3, 3), Dimension::Flat(8), Dimension::Flat(6), Dimension::Flat(5)},
-             K::Magnitude,
-             R::PPercent,
-             false,
-             6},
-            {"mag3d_big_p",
-             {Dimension::Flat(45), Dimension::Flat(36), Dimension::Flat(30)},
-             K::Magnitude,
-             R::PPercent,
-             false,
-             9}},
-};
+    return {
+        {"count2d", {Dimension::Flat(20), Dimension::Flat(15)}, K::Count, R::Threshold, false, 6},
+        {"mag2d_p", {Dimension::Flat(40), Dimension::Flat(30)}, K::Magnitude, R::PPercent, false, 6},
+        {"mag_hier_nk",
+         {Dimension::Grouped(10, 6), Dimension::Flat(20)},
+         K::Magnitude,
+         R::Dominance,
+         true,
+         6},
+        {"count3d",
+         {Dimension::Flat(12), Dimension::Flat(10), Dimension::Flat(8)},
+         K::Count,
+         R::Threshold,
+         false,
+         8},
+        {"mag3d_p",
+         {Dimension::Flat(15), Dimension::Flat(12), Dimension::Flat(10)},
+         K::Magnitude,
+         R::PPercent,
+         true,
+         6},
+        {"count4d",
+         {Dimension::Flat(6), Dimension::Flat(5), Dimension::Flat(4), Dimension::Flat(4)},
+         K::Count,
+         R::Threshold,
+         false,
+         10},
+        {"mag4d_hier_p",
+         {Dimension::Grouped(3, 3), Dimension::Flat(8), Dimension::Flat(6), Dimension::Flat(5)},
+         K::Magnitude,
+         R::PPercent,
+         false,
+         6},
+        {"mag3d_big_p",
+         {Dimension::Flat(45), Dimension::Flat(36), Dimension::Flat(30)},
+         K::Magnitude,
+         R::PPercent,
+         false,
+         9},
+    };
 }
 
 struct Figures

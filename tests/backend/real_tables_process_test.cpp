@@ -1,14 +1,14 @@
 // Tables as offices publish them, through the real mainVRN.exe started from an argument vector: the
 // table whose tied cells the Fast heuristic once ended as infeasible, and a Std run whose solver
 // returns an unprotected table (a loose integrality tolerance) that is repaired before it is written.
+#include "tools/child_process.h"
+
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -39,31 +39,14 @@ protected:
         return text.str();
     }
 
-    // mainVRN.exe INSTANCE DIR ARGS..., both output streams into one file; the exit status.
+    // mainVRN.exe INSTANCE DIR ARGS...; both output streams kept in m_out; the exit status.
     int Run(const std::string& instance, const std::vector<std::string>& options)
     {
         std::vector<std::string> args = {"mainVRN.exe", instance, m_dir.string()};
         args.insert(args.end(), options.begin(), options.end());
-        const fs::path output = m_dir / "output.txt";
-        const pid_t pid = fork();
-        if (pid == 0)
-        {
-            const int fd = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int none = open("/dev/null", O_RDONLY);
-            dup2(none, 0);
-            dup2(fd, 1);
-            dup2(fd, 2);
-            std::vector<char*> argv;
-            for (auto& a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(VRN_BACKEND_EXE, argv.data());
-            _exit(127);
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        m_out = Slurp(output);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const vrn::ChildResult result = vrn::RunChild(VRN_BACKEND_EXE, args);
+        m_out = result.out + result.err;
+        return result.status;
     }
 };
 

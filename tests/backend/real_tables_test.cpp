@@ -1,15 +1,16 @@
 // Tables as offices publish them, in process with the COIN-OR solvers: cells that the relations tie
 // together take consistent directions, the directions search before "infeasible", and linear
 // programs whose interior point fails or stops half-way.
-#include "cbc_solver.h"
-#include "cell_room.h"
-#include "checks.h"
-#include "clp_solver.h"
-#include "direction_search.h"
-#include "direction_ties.h"
-#include "fast_solve.h"
-#include "lp_fallback.h"
-#include "table_repair.h"
+#include "fast/direction_search.h"
+#include "fast/direction_ties.h"
+#include "fast/fast_solve.h"
+#include "fast/table_repair.h"
+#include "instance/cell_rules.h"
+#include "model/cell_room.h"
+#include "model/checks.h"
+#include "solvers/cbc_solver.h"
+#include "solvers/clp_solver.h"
+#include "solvers/lp_fallback.h"
 
 #include <gtest/gtest.h>
 

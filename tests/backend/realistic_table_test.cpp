@@ -1,6 +1,6 @@
 // The generator of tables from simulated microdata: the tables add up, empty cells are z, and the
 // sensitivity rules mark and protect the cells as the offices' rules say.
-#include "realistic_table.h"
+#include "tools/realistic_table.h"
 
 #include <gtest/gtest.h>
 
