@@ -319,9 +319,39 @@ private:
         else
         {
             m_model = std::move(fast.model);
+            Phase("checking the table",
+                  [&] { return SecureFastTable(*adapter, integerSolver.get(), fast.result); });
             Phase("writing the solution", [&] { return Finish(fast.result); });
         }
         ReportTimes();
+    }
+
+    // A Fast table that fails the check (the solver's tolerance acts on its scaled copy of the model) is
+    // solved again with its directions at a tight tolerance before it is written.
+    bool SecureFastTable(SolverAdapter& solver, SolverAdapter* integerSolver, SolveResult& result)
+    {
+        if ((result.status != SolveStatus::Optimal && result.status != SolveStatus::Feasible) ||
+            result.solution.size() != static_cast<size_t>(m_model.mip.ColumnCount()))
+            return true;
+        const std::vector<double> adjusted =
+            WholeWhereOnlyNoise(m_instance, m_model.AdjustedValues(m_instance, result.solution),
+                                m_opt.integerCells, WholeValueTolerance(m_opt.intDevTol, m_opt.integrality));
+        if (TablePasses(m_instance, m_opt, adjusted))
+            return true;
+        Say("the table fails the solution check; solving again with its directions at a tight tolerance ...");
+        const FastLog log{[this](const std::string& line) { Say(line); },
+                          [this](const std::string& line) { Warn(line); }};
+        const std::vector<double> repaired =
+            RepairTable(m_instance, m_opt, adjusted, solver, integerSolver, *m_control, log);
+        if (repaired.empty())
+        {
+            Say("repair: none found; the table is written as it is");
+            return true;
+        }
+        Say("repair: a checked table with total weighted change " +
+            LogNumber(WeightedChange(m_instance, repaired)));
+        result.solution = StdColumnsOf(m_instance, m_model, repaired);
+        return true;
     }
 
     // An integer solver of this executable for the searches of the Fast heuristic: the run's own when it

@@ -2,6 +2,7 @@
 
 #include "common/number_format.h"
 #include "fast/fast_solve.h"
+#include "fast/table_repair.h"
 #include "model/checks.h"
 
 #include <algorithm>
@@ -47,9 +48,6 @@ std::vector<double> FindStartingTable(const Instance& instance, const BackendOpt
     fast.writeLp = false;
     fast.firstFeasible = false;
     fast.model = kind;
-    // The primal simplex solves the fixed-direction program of the largest tables fastest (1,000,000 cells:
-    // 15 s with CLP, the barrier 33 s).
-    fast.simplex = true;
     const bool relaxation = options.startingPoint == 'c';
     log.say(std::string("starting point (") + (relaxation ? "c" : "s") +
             "): the Fast model with the heuristic's directions ...");
@@ -63,13 +61,18 @@ std::vector<double> FindStartingTable(const Instance& instance, const BackendOpt
         log.say("starting point: none found; the integer search starts without one");
         return {};
     }
-    const std::vector<double> adjusted = outcome.model.AdjustedValues(instance, result.solution);
-    if (!CheckSolution(instance, adjusted, options.additive, options.integerCells, options.feasibility)
-             .passed)
+    std::vector<double> adjusted = outcome.model.AdjustedValues(instance, result.solution);
+    if (!TablePasses(instance, options, adjusted))
     {
-        log.say("starting point: the table found fails the solution check; the integer search starts without "
-                "one");
-        return {};
+        // Within the solver's tolerance on its scaled copy, not within the check's: solved again tightly.
+        log.say("starting point: the table found fails the solution check; solving again with its directions "
+                "...");
+        adjusted = RepairTable(instance, options, adjusted, solver, integerSolver, control, log);
+        if (adjusted.empty())
+        {
+            log.say("starting point: none found; the integer search starts without one");
+            return {};
+        }
     }
     log.say("starting point: a protected table with total weighted change " +
             LogNumber(WeightedChange(instance, adjusted)));
