@@ -1,12 +1,15 @@
 #include "backend_run.h"
 
 #include "checks.h"
+#include "escape_text.h"
 #include "fast_solve.h"
+#include "file_safety.h"
 #include "instance.h"
 #include "options.h"
 #include "output_tee.h"
 #include "result_files.h"
 #include "result_path.h"
+#include "run_guards.h"
 #include "starting_point.h"
 #include "std_model.h"
 
@@ -18,6 +21,7 @@
 #include <cstring>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <unistd.h>
 
 namespace vrn
@@ -34,6 +38,8 @@ namespace
 constexpr const char* kVersion = "0.1.0";
 // How long a solver may take to obey a stop or the time limit before the run ends without it.
 constexpr double kStopGraceSeconds = 20;
+// How long a stop may wait before a solver starts (reading, checking, building the model).
+constexpr double kEarlyStopSeconds = 1;
 
 std::string Num(double v)
 {
@@ -47,7 +53,7 @@ std::string QuotedCommandLine(int argc, char** argv)
     std::string line;
     for (int i = 0; i < argc; ++i)
     {
-        std::string arg = argv[i];
+        std::string arg = EscapeControl(argv[i]);
         const bool plain = !arg.empty() && arg.find_first_of(" \t'\"\\$") == std::string::npos;
         if (!plain)
         {
@@ -69,13 +75,16 @@ public:
 
     int Run()
     {
+        EnsureStandardDescriptors();
         std::setvbuf(stdout, nullptr, _IOLBF, 0);
         std::signal(SIGPIPE, SIG_IGN);
         InstallStopSignalHandler();
-        if (!ParseOptions() || !HandOffIfElsewhere() || !OpenLog())
+        if (!ParseOptions() || !HandOffIfElsewhere() || !LockBase() || !OpenLog())
             return m_status;
         Steps();
+        m_earlyGuard.reset();
         m_tee.Finish();
+        ReportLogFailure();
         return m_status;
     }
 
@@ -85,7 +94,10 @@ private:
     const BuildInfo& m_build;
     BackendOptions m_opt;
     std::string m_base;
+    ResultBaseLock m_lock; // declared before the log: released after it is closed
     OutputTee m_tee;
+    std::vector<std::string> m_optionWarnings;
+    std::unique_ptr<StopWatchdog> m_earlyGuard; // until the solver starts
     std::shared_ptr<RunControl> m_control;
     Instance m_instance;
     StdModel m_model;
@@ -130,6 +142,7 @@ private:
             return false;
         }
         m_opt = parsed.options;
+        m_optionWarnings = parsed.warnings;
         m_control = std::make_shared<RunControl>(m_opt.timeLimit);
         return true;
     }
@@ -152,9 +165,32 @@ private:
         return false;
     }
 
-    bool OpenLog()
+    // One run at a time writes the files of a base; a second one ends before it touches them.
+    bool LockBase()
     {
         m_base = ResultBasePath(m_opt.outputFolder, m_opt.instancePath, m_opt.solver);
+        std::string error;
+        if (m_lock.Acquire(m_base, error))
+            return true;
+        WriteStreamLine(stderr, "mainVRN.exe: ERROR: " + error);
+        m_status = kExitResultFiles;
+        return false;
+    }
+
+    // A log that could not be written whole makes the run's files incomplete: said on standard error.
+    void ReportLogFailure()
+    {
+        std::string why;
+        if (!m_tee.LogWriteFailed(why))
+            return;
+        WriteStreamLine(stderr, "mainVRN.exe: ERROR: the log file " + EscapeControl(m_base) +
+                                    ".log could not be written whole: " + why);
+        if (m_status == kExitProtected)
+            m_status = kExitResultFiles;
+    }
+
+    bool OpenLog()
+    {
         std::string error;
         if (!m_tee.Start(m_base + ".log", error))
         {
@@ -164,13 +200,16 @@ private:
         }
         Say(std::string("VRN back-end ") + kVersion + " (" + m_build.programName + ")");
         Say("command line: " + QuotedCommandLine(m_argc, m_argv));
-        Say("result files: " + m_base + ".log, " + m_base + ".sol");
+        Say("result files: " + EscapeControl(m_base) + ".log, " + EscapeControl(m_base) + ".sol");
+        for (const std::string& warning : m_optionWarnings)
+            Warn("WARNING: " + warning);
         StartCommandWatcher(m_control);
         return true;
     }
 
     void Steps()
     {
+        GuardBeforeTheSolve();
         if (!SolverAvailable())
             return;
         if (!Phase("reading the instance", [this] { return ReadInstance(); }))
@@ -179,19 +218,45 @@ private:
         if (m_opt.check && !Phase("checking the input", [this] { return CheckTheInput(); }))
             return;
         if (m_opt.formulation() == Formulation::Fast)
+        {
+            m_earlyGuard.reset();
             return FastSteps();
+        }
         if (!Phase("building the model", [this] { return BuildModel(); }))
             return;
         auto adapter = Entry()->make();
         if (!SolverFits(*adapter) ||
             (m_opt.writeLp && !Phase("writing the LP file", [this] { return WriteLp(); })))
             return;
+        m_earlyGuard.reset();
         if (m_opt.startingPoint == 'c' || m_opt.startingPoint == 's')
             Phase("finding a starting point", [&] { return FindStart(*adapter); });
         SolveResult result;
         Phase("solving with " + adapter->Name(), [&] { return Solve(*adapter, result); });
         Phase("writing the solution", [&] { return Finish(result); });
         ReportTimes();
+    }
+
+    // Until a solver starts there is no table to keep: reading, checking and building a big table can
+    // take many seconds, and a stop or the time limit must not wait for them. The guard ends the run
+    // within about a second of the request.
+    void GuardBeforeTheSolve()
+    {
+        m_earlyGuard = std::make_unique<StopWatchdog>(m_control, kEarlyStopSeconds, [this] { EndEarly(); });
+    }
+
+    [[noreturn]] void EndEarly()
+    {
+        const std::string why = StopReasonText(m_control->Reason());
+        const std::string phase = m_control->Phase();
+        Warn("the run ends while " + phase + " (" + why + "): no table was found yet");
+        EndWithoutTable(kExitNoSolution, "no solution (" + why + ")",
+                        "the run was stopped while " + phase + ", before a solver started");
+        Say("exit status " + std::to_string(m_status));
+        m_tee.Finish();
+        ReportLogFailure();
+        std::fflush(stderr);
+        _exit(m_status);
     }
 
     void EndWithoutTable(int status, const std::string& outcome, const std::string& reason)
@@ -245,7 +310,7 @@ private:
 
     bool ReadInstance()
     {
-        Say("reading " + m_opt.instancePath +
+        Say("reading " + EscapeControl(m_opt.instancePath) +
             (m_opt.reportAllFormatErrors ? " (reporting every error)" : ""));
         ReadResult read = ReadInstanceFile(m_opt.instancePath, m_opt.reportAllFormatErrors);
         if (!read.errors.empty())
@@ -263,7 +328,19 @@ private:
         }
         m_instance = std::move(read.instance);
         ReportStatistics();
-        return true;
+        return OptionsFitTheTable();
+    }
+
+    // Tolerances and a scale that make no sense for this table end the run as a command line error.
+    bool OptionsFitTheTable()
+    {
+        const double scale = m_opt.scale > 0 ? m_opt.scale : AutomaticScale(m_instance);
+        const std::string refusal = CheckOptionsAgainstTable(m_instance, m_opt, scale);
+        if (refusal.empty())
+            return true;
+        Warn("ERROR: " + refusal);
+        EndWithoutTable(kExitUsage, "command line error", refusal);
+        return false;
     }
 
     void ReportStatistics()
@@ -410,6 +487,8 @@ private:
         {
             ProgressPrinter progress(m_control, m_opt.progressSeconds > 0 ? m_opt.progressSeconds : 5);
             StopWatchdog watchdog(m_control, kStopGraceSeconds, [&] { EndOverrun(adapter.Name()); });
+            if (m_model.mip.HasIntegers() && params.start.empty())
+                watchdog.SetGraceWithoutTable(kEarlyStopSeconds + 1);
             result = adapter.Solve(m_model.mip, params, *m_control);
         }
         if (const std::string note = KeepStartingPoint(m_model.mip, params.start, result); !note.empty())
@@ -493,23 +572,24 @@ private:
         const std::vector<double> adjusted = CleanValues(m_model.AdjustedValues(m_instance, result.solution));
         const double objective = WeightedChange(m_instance, adjusted);
         SolutionHeader header{m_opt.instancePath, SolverName(m_opt.solver), outcome, {}};
+        header.hasTable = true;
         header.fields.emplace_back("objective", Num(objective));
         Say("outcome: " + outcome);
         Say("objective (total weighted change): " + Num(objective));
         if (std::isfinite(result.bound))
         {
             const double bound = result.bound * m_model.scale + m_model.mip.objectiveOffset;
-            const double gap =
-                objective != 0 ? 100 * std::max(0.0, objective - bound) / std::fabs(objective) : 0;
+            const std::string gap = GapText(objective, bound);
             header.fields.emplace_back("bound", Num(bound));
-            header.fields.emplace_back("gap", Num(std::round(gap * 100) / 100) + " %");
-            Say("bound: " + Num(bound) + ", gap " + Num(std::round(gap * 100) / 100) + " %");
+            header.fields.emplace_back("gap", gap);
+            Say("bound: " + Num(bound) + ", gap " + gap);
         }
         m_status = kExitProtected;
-        if (m_opt.check)
+        // The solution is checked whatever --check says, with the check's own tolerances: a table that
+        // fails is never reported as protected.
         {
-            const CheckReport report =
-                CheckSolution(m_instance, adjusted, m_opt.additive, m_opt.integerCells, m_opt.feasibility);
+            const CheckReport report = CheckSolution(m_instance, adjusted, m_opt.additive, m_opt.integerCells,
+                                                     kSolutionCheckTolerance);
             Say(std::string("solution check: ") + (report.passed ? "passed" : "FAILED"));
             for (const auto& line : report.lines)
                 Say("  " + line);

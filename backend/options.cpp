@@ -9,12 +9,44 @@
 namespace vrn
 {
 
+// Digits with an optional sign, decimal point and exponent: the forms a person writes. strtod alone
+// would also take hexadecimal ("0x10"), "inf" and "nan".
+bool IsDecimalNumber(const char* p)
+{
+    auto digits = [&p]
+    {
+        const char* start = p;
+        while (*p >= '0' && *p <= '9')
+            ++p;
+        return p != start;
+    };
+    if (*p == '+' || *p == '-')
+        ++p;
+    bool mantissa = digits();
+    if (*p == '.')
+    {
+        ++p;
+        mantissa = digits() || mantissa;
+    }
+    if (!mantissa)
+        return false;
+    if (*p == 'e' || *p == 'E')
+    {
+        ++p;
+        if (*p == '+' || *p == '-')
+            ++p;
+        if (!digits())
+            return false;
+    }
+    return *p == '\0';
+}
+
 bool ParseNumber(const std::string& text, double& value)
 {
     const char* begin = text.c_str();
     while (*begin == ' ' || *begin == '\t')
         ++begin;
-    if (*begin == '\0')
+    if (*begin == '\0' || !IsDecimalNumber(begin))
         return false;
     char* end = nullptr;
     errno = 0;
@@ -35,6 +67,11 @@ bool BackendOptions::IsGiven(const std::string& name) const
 
 namespace
 {
+
+// Solver tolerances above this let a solver call a cell protected that moved visibly less than its
+// level; the solution check would refuse such tables anyway, so the run is refused at once.
+constexpr double kLargestTolerance = 1e-3;
+constexpr const char* kToleranceRange = "a number from 1e-12 to 0.001";
 
 using Setter = std::function<std::string(BackendOptions&, const std::string&)>;
 
@@ -65,13 +102,15 @@ Setter YesNo(bool BackendOptions::*member)
     return Letter("yn", [member](BackendOptions& o, char c) { o.*member = c == 'y'; });
 }
 
-// A number with an inclusive lower bound (or strict when strictMin), stored into member.
-Setter Number(double BackendOptions::*member, double min, bool strictMin, const char* what)
+// A number within [min, max] (the lower end excluded when strictMin), stored into member. Every
+// number has an upper end too: a value far beyond any sensible one (a time limit of centuries, a
+// progress interval that overflows the clock) is refused rather than obeyed wrongly.
+Setter Number(double BackendOptions::*member, double min, bool strictMin, double max, const char* what)
 {
     return [=](BackendOptions& o, const std::string& v) -> std::string
     {
         double x = 0;
-        if (ParseNumber(v, x) && (strictMin ? x > min : x >= min))
+        if (ParseNumber(v, x) && (strictMin ? x > min : x >= min) && x <= max)
         {
             o.*member = x;
             return {};
@@ -94,7 +133,8 @@ Setter Integer(const char* what)
     return [what](BackendOptions&, const std::string& v) -> std::string
     {
         double x = 0;
-        return ParseNumber(v, x) && x == std::floor(x) ? std::string() : std::string(what);
+        return ParseNumber(v, x) && x == std::floor(x) && std::fabs(x) <= 2147483647.0 ? std::string()
+                                                                                       : std::string(what);
     };
 }
 
@@ -151,19 +191,19 @@ const std::vector<OptionRule>& Rules()
         {"--additive", YesNo(&BackendOptions::additive)},
         {"--format", Letter("af", [](BackendOptions& o, char c) { o.reportAllFormatErrors = c == 'a'; })},
         {"--check", YesNo(&BackendOptions::check)},
-        {"--scale", Number(&BackendOptions::scale, 0, true, "a number greater than 0")},
-        {"--progress",
-         Number(&BackendOptions::progressSeconds, 0, true, "a number of seconds greater than 0")},
+        {"--scale", Number(&BackendOptions::scale, 1e-30, false, 1e30, "a number from 1e-30 to 1e30")},
+        {"--progress", Number(&BackendOptions::progressSeconds, 0.1, false, 86400,
+                              "a number of seconds from 0.1 to 86400")},
         {"--big",
          [](BackendOptions& o, const std::string& v) -> std::string
          {
              double x = 0;
-             if (ParseNumber(v, x) && (x > 0 || x == -1))
+             if (ParseNumber(v, x) && ((x > 0 && x <= 1e15) || x == -1))
              {
                  o.big = x;
                  return {};
              }
-             return "a number greater than 0, or -1 for automatic";
+             return "a number greater than 0 and at most 1e15, or -1 for automatic";
          }},
         {"--model", Letter("cna",
                            [](BackendOptions& o, char c) {
@@ -172,22 +212,24 @@ const std::vector<OptionRule>& Rules()
                                                     : StdModelKind::Automatic;
                            })},
         {"--order", SetOrder},
-        {"--pct-bounds", Number(&BackendOptions::pctBounds, 0, false, "a percentage of at least 0")},
-        {"--time", Number(&BackendOptions::timeLimit, 0, true, "a number of seconds greater than 0")},
+        {"--pct-bounds", Number(&BackendOptions::pctBounds, 0, false, 1e6, "a percentage from 0 to 1e6")},
+        {"--time",
+         Number(&BackendOptions::timeLimit, 0, true, 1e7, "a number of seconds greater than 0, at most 1e7")},
         {"--first", YesNo(&BackendOptions::firstFeasible)},
-        {"--mipgap", Number(&BackendOptions::mipGapPercent, 0, false, "a percentage of at least 0")},
-        {"--lptol", Number(&BackendOptions::lpTolerance, 0, true, "a number greater than 0")},
-        {"--feasibility", Number(&BackendOptions::feasibility, 0, true, "a number greater than 0")},
+        {"--mipgap", Number(&BackendOptions::mipGapPercent, 0, false, 100, "a percentage from 0 to 100")},
+        {"--lptol", Number(&BackendOptions::lpTolerance, 1e-12, false, kLargestTolerance, kToleranceRange)},
+        {"--feasibility",
+         Number(&BackendOptions::feasibility, 1e-12, false, kLargestTolerance, kToleranceRange)},
         {"--integrality",
          [](BackendOptions& o, const std::string& v) -> std::string
          {
              double x = 0;
-             if (ParseNumber(v, x) && x >= 0 && x < 1)
+             if (ParseNumber(v, x) && x >= 0 && x <= kLargestTolerance)
              {
                  o.integrality = x;
                  return {};
              }
-             return "a number from 0 up to (not including) 1";
+             return "a number from 0 to 0.001";
          }},
         {"--repair", YesNo(&BackendOptions::repair)},
         {"--repairfn", Path(&BackendOptions::repairFile)},
@@ -206,16 +248,16 @@ const std::vector<OptionRule>& Rules()
         {"--mipemphasis", Integer("a whole number")},
         {"--emphasis", Integer("a whole number")},
         {"--varsel", Integer("a whole number")},
-        {"--intdevtol", Number(&BackendOptions::intDevTol, 0, false, "a number of at least 0")},
+        {"--intdevtol", Number(&BackendOptions::intDevTol, 0, false, 0.49, "a number from 0 to 0.49")},
         {"--method", Letter("sb", [](BackendOptions& o, char c) { o.simplex = c == 's'; })},
         {"--crossover", YesNo(&BackendOptions::crossover)},
         {"--vineq", Letter("ycn", [](BackendOptions& o, char c) { o.validInequalities = c; })},
         {"--startingpoint", Letter("csn", [](BackendOptions& o, char c) { o.startingPoint = c; })},
         {"--fixdir", Letter("rfs", [](BackendOptions& o, char c) { o.fixDir = c; })},
         {"--fixdirfn", Path(&BackendOptions::fixDirFile)},
-        {"--expobj", Number(&BackendOptions::expObj, 0, false, "a number of at least 0")},
-        {"--epsf", Number(&BackendOptions::epsF, 0, false, "a number of at least 0")},
-        {"--epsrhs", Number(&BackendOptions::epsRhs, 0, false, "a number of at least 0")},
+        {"--expobj", Number(&BackendOptions::expObj, 0, false, 10, "a number from 0 to 10")},
+        {"--epsf", Number(&BackendOptions::epsF, 0, false, 1, "a number from 0 to 1")},
+        {"--epsrhs", Number(&BackendOptions::epsRhs, 0, false, 1e15, "a number from 0 to 1e15")},
     };
     return rules;
 }
@@ -233,7 +275,7 @@ const OptionRule* FindRule(const std::string& name)
 CommandLineResult ParseCommandLine(int argc, const char* const* argv)
 {
     CommandLineResult result;
-    for (int i = 1; i < argc; ++i)
+    for (int i = 1; i < argc && std::string(argv[i]) != "--"; ++i)
         if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h")
         {
             result.helpRequested = true;
@@ -241,10 +283,13 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv)
         }
 
     std::vector<std::string> positional;
+    bool optionsEnded = false;
     for (int i = 1; i < argc; ++i)
     {
         const std::string arg = argv[i];
-        if (arg.size() > 2 && arg.compare(0, 2, "--") == 0)
+        if (arg == "--" && !optionsEnded)
+            optionsEnded = true; // what follows is the instance and the folder, whatever they look like
+        else if (!optionsEnded && arg.size() > 2 && arg.compare(0, 2, "--") == 0)
         {
             const OptionRule* rule = FindRule(arg);
             if (rule == nullptr)
@@ -264,6 +309,9 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv)
                 result.error = "option " + arg + " has the value '" + value + "'; it accepts " + accepted;
                 return result;
             }
+            if (result.options.IsGiven(arg))
+                result.warnings.push_back("option " + arg + " is given more than once; the last value, '" +
+                                          value + "', is used");
             result.options.given.emplace_back(arg, value);
         }
         else
