@@ -228,9 +228,9 @@ private:
         if (!SolverFits(*adapter) ||
             (m_opt.writeLp && !Phase("writing the LP file", [this] { return WriteLp(); })))
             return;
-        m_earlyGuard.reset();
         if (m_opt.startingPoint == 'c' || m_opt.startingPoint == 's')
             Phase("finding a starting point", [&] { return FindStart(*adapter); });
+        m_earlyGuard.reset();
         SolveResult result;
         Phase("solving with " + adapter->Name(), [&] { return Solve(*adapter, result); });
         Phase("writing the solution", [&] { return Finish(result); });
@@ -295,6 +295,10 @@ private:
               [&]
               {
                   ProgressPrinter progress(m_control, 5);
+                  // Before its first stage ends the Fast solve holds no table: a stop then ends the run
+                  // at once (a barrier solve does not look at the clock).
+                  StopWatchdog watchdog(m_control, kStopGraceSeconds, [&] { EndOverrun(adapter->Name()); });
+                  watchdog.SetGraceWithoutTable(kEarlyStopSeconds + 1);
                   fast = SolveFast(m_instance, m_opt, *adapter, *m_control, m_base + ".lp", log);
                   return true;
               });
@@ -502,9 +506,7 @@ private:
     [[noreturn]] void EndOverrun(const std::string& solver)
     {
         const std::string why = StopReasonText(m_control->Reason());
-        Warn("ERROR: " + solver + " did not stop within " +
-             std::to_string(static_cast<int>(kStopGraceSeconds)) + " s (" + why +
-             "); the run ends without a table");
+        Warn("ERROR: " + solver + " did not stop in time (" + why + "); the run ends without a table");
         EndWithoutTable(kExitNoSolution, "no solution (" + why + ")",
                         solver + " did not stop in time and had no table to give");
         Say("exit status " + std::to_string(m_status));

@@ -432,14 +432,36 @@ private:
         return ok;
     }
 
-    // After a damaged relation: go on at the next place that looks like the start of one, on a later line.
+    // A line that starts a relation, even a damaged one: "RHS COUNT :" with a bad right-hand side or
+    // count, or a right-hand side and a count followed by something other than a term's "(".
+    bool LooksLikeRelationLine()
+    {
+        if (IsRelationStart())
+            return true;
+        const auto mark = m_tokens.Save();
+        const Token first = m_tokens.Next();
+        const Token second = m_tokens.Next();
+        const Token third = m_tokens.Next();
+        m_tokens.Restore(mark);
+        if (second.line != first.line || third.line != first.line)
+            return false;
+        double rhs = 0;
+        int64_t count = 0;
+        return third.text == ":" ||
+               (ToDouble(first.text, rhs) && ToCount(second.text, count) && third.text != "(");
+    }
+
+    // After a damaged relation: go on at the next line that looks like the start of one, so that each
+    // damaged relation is reported once and the relations after it keep their numbers.
     void SkipToNextRelation()
     {
-        const int line = m_tokens.Line();
+        int line = m_tokens.Line();
         while (!m_tokens.Peek().AtEnd())
         {
-            if (m_tokens.Peek().line > line && IsRelationStart())
+            const bool lineStart = m_tokens.Peek().line > line;
+            if (lineStart && LooksLikeRelationLine())
                 return;
+            line = m_tokens.Peek().line;
             m_tokens.Next();
         }
     }

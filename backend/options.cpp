@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "escape_text.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -294,7 +296,8 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv)
             const OptionRule* rule = FindRule(arg);
             if (rule == nullptr)
             {
-                result.error = "unknown option '" + arg + "' (mainVRN.exe --help lists the options)";
+                result.error =
+                    "unknown option '" + EscapeControl(arg) + "' (mainVRN.exe --help lists the options)";
                 return result;
             }
             if (i + 1 >= argc)
@@ -306,12 +309,13 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv)
             const std::string accepted = rule->set(result.options, value);
             if (!accepted.empty())
             {
-                result.error = "option " + arg + " has the value '" + value + "'; it accepts " + accepted;
+                result.error =
+                    "option " + arg + " has the value '" + EscapeControl(value) + "'; it accepts " + accepted;
                 return result;
             }
             if (result.options.IsGiven(arg))
                 result.warnings.push_back("option " + arg + " is given more than once; the last value, '" +
-                                          value + "', is used");
+                                          EscapeControl(value) + "', is used");
             result.options.given.emplace_back(arg, value);
         }
         else
@@ -321,7 +325,7 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv)
     {
         result.error = positional.size() < 2
                            ? "expected the instance file and the output folder before the options"
-                           : "unexpected argument '" + positional[2] +
+                           : "unexpected argument '" + EscapeControl(positional[2]) +
                                  "': only the instance file and the "
                                  "output folder come without an option name";
         return result;
@@ -368,39 +372,50 @@ weighted change. Writes OUTPUT_FOLDER/NAME_SUFFIX.log and OUTPUT_FOLDER/NAME_SUF
 where NAME is the instance file name without directory and extension and SUFFIX the solver's
 (_cplex _xpress _glpk _cbc _clp _sym).
 
-Every option is a name followed by a value; a missing option takes its default.
+Every option is a name followed by a value; a missing option takes its default. Numbers are
+decimal (1, 0.5, 2.5e-3; no hexadecimal, inf or nan) and each has a range; a value outside it
+is refused. An option given twice takes its last value, with a warning. "--" ends the options:
+what follows is the instance and the folder, even when they start with "--".
   --solver C         g GLPK, b CBC (default), l CLP (linear problems only), s SYMPHONY;
                      c Cplex and x Xpress are not available in this build
   --intdev y         adjusted values of all cells integer
   --additive n       keep the original table's residuals (default y: relations hold as written)
   --format a         report every error in the instance file (default: stop at the first)
-  --check n          skip the checks of the input and of the solution (default y)
-  --scale NUMBER     divide values by this factor for the solver (default: automatic)
-  --progress SECONDS progress lines at most every this many seconds (default 5)
-  --big NUMBER       largest change of a cell whose bounds are far or missing (-1: automatic)
+  --check n          skip the check of the input (default y); the solution is always checked
+  --scale NUMBER     divide values by this factor for the solver, 1e-30 to 1e30, and the
+                     largest value after it from 1e-6 to 1e9 (default: automatic, a power of
+                     ten that brings the largest value from 100 to 1000 when it is above
+                     1000 or below 1)
+  --progress SECONDS progress lines at most every this many seconds, 0.1 to 86400 (default 5)
+  --big NUMBER       largest change of a cell whose bounds are far or missing, at most 1e15
+                     (-1: automatic)
   --model c|n        Std model: c Classical, n New (default: automatic, the log says which)
   --order 4-2-3-1    Fast: solve the objectives in this order, each held within --epsf of its
                      optimum: 1 total weighted change, 2 total relative change, 3 relative
                      change of the totals, 4 largest relative change (default 4-2-3-1)
-  --pct-bounds PCT   Fast: largest change of a non-sensitive cell, percent of its value
-  --time SECONDS     wall-clock limit of the run; the best table found is written
+  --pct-bounds PCT   Fast: largest change of a non-sensitive cell, percent of its value (0 to 1e6)
+  --time SECONDS     wall-clock limit of the run, at most 1e7; the best table found is written
   --first y          stop at the first protected table found
-  --mipgap PCT       relative gap at which the integer solve stops (default 5)
-  --lptol NUMBER     LP optimality tolerance (default: the solver's)
-  --feasibility NUM  feasibility tolerance, also used by the solution check (default 1e-6)
-  --integrality NUM  integrality tolerance (default: the solver's)
+  --mipgap PCT       relative gap at which the integer solve stops, 0 to 100 (default 5)
+  --lptol NUMBER     LP optimality tolerance, 1e-12 to 0.001 (default: the solver's)
+  --feasibility NUM  the solvers' feasibility tolerance, 1e-12 to 0.001 and below the smallest
+                     protection level after scaling, else the run is refused (default 1e-6);
+                     the solution check has its own strict tolerances and never uses it
+  --integrality NUM  integrality tolerance, 0 to 0.001 (default: the solver's)
   --prepsens y       fix in advance the direction of sensitive cells that can move one way only
   --write y          write the model as an LP file, OUTPUT_FOLDER/NAME_SUFFIX.lp
   --seed INTEGER     seed of the random directions and the solvers' random choices (default 1)
-  --intdevtol NUM    with --intdev: values this close to an integer are written as that integer
+  --intdevtol NUM    with --intdev: values this close (at most 0.49) to an integer are written
+                     as that integer
   --method s         LP method: s simplex (default: barrier)
   --crossover n      no crossover after the barrier (default y)
   --fixdir r|f|s     Fast: directions of the sensitive cells fixed at random (r, with --seed),
                      from --fixdirfn (f), or by the heuristic (s, the default)
   --fixdirfn PATH    lines "cell direction" (0 down, 1 up); omitted cells take the heuristic
-  --expobj NUMBER    Fast: relative change = change / max(|value|, 1)^NUMBER (default 0.5)
-  --epsf NUMBER      Fast: a reached objective is held at most this fraction above (default 1e-4)
-  --epsrhs NUMBER    Fast: ... and never below this value (default 0)
+  --expobj NUMBER    Fast: relative change = change / max(|value|, 1)^NUMBER, 0 to 10 (default 0.5)
+  --epsf NUMBER      Fast: a reached objective is held at most this fraction above, 0 to 1
+                     (default 1e-4)
+  --epsrhs NUMBER    Fast: ... and never below this value, 0 to 1e15 (default 0)
   --startingpoint c|s  Std: start the integer search from a protected table found by a Fast
                      solve (c: directions rounded from the Std model's LP relaxation, s: from
                      the Fast heuristic's)
@@ -409,13 +424,25 @@ Every option is a name followed by a value; a missing option takes its default.
   --mipemphasis, --emphasis, --varsel: parameters of commercial solvers; accepted, ignored
 
 While it runs, standard input takes the commands: stop (end the solve, keep the best table
-found), status (print the current state), help. SIGTERM acts like stop.
+found), status (print the current state), help; a line longer than 1024 bytes is ignored.
+SIGTERM, SIGINT and SIGHUP act like stop, whatever the solver. Before a solver has a table, a
+stop or the time limit ends the run within about 2 s.
+
+Files: a .sol (and a .lp) is written to a temporary file beside it and renamed into place when
+complete: it is complete or absent. No result file is written through a symbolic link. One run
+at a time writes the files of a NAME_SUFFIX base: a second run on the same base ends with exit
+status 1 and touches nothing (the lock, NAME_SUFFIX.lock, is released however a run ends). A
+log that could not be written whole ends the run with exit status 1.
+
+The solution check is made after every run: a sensitive cell that moved less than its
+protection level by more than a billionth of the level fails it, whatever the tolerances.
 
 Exit status: 0 a protected table was written; 1 the result files could not be written;
 2 command line error; 3 the instance file (or the directions file of --fixdir f) cannot be
 read or has errors; 4 the problem is infeasible (with fixed directions: for those directions); 5 no protected table was found (time limit or stop came first, or the solver
 failed); 6 the solver is not available in this build; 7 the solver or this build cannot solve
-this kind of problem; 8 a table was written but failed the solution check.
+this kind of problem; 8 a table was written but failed the solution check (never reported as
+protected).
 )";
 }
 

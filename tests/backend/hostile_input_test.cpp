@@ -118,6 +118,7 @@ TEST(HostileOptions, DoubleDashEndsTheOptionsAndRepeatsAreWarned)
     ASSERT_EQ(r.warnings.size(), 1u);
     EXPECT_NE(r.warnings[0].find("--time"), std::string::npos);
     EXPECT_TRUE(Parse({"in.csp", "out", "--time", "5"}).warnings.empty());
+    EXPECT_EQ(Parse({"in.csp", "out", "--time", "5\n6"}).error.find('\n'), std::string::npos);
 }
 
 struct ReaderCase
@@ -158,6 +159,26 @@ TEST(HostileReader, OddFilesReadOrAreRefusedWithTheirLine)
         EXPECT_NE(errors[0].message.find(c.message), std::string::npos)
             << c.name << ": " << errors[0].message;
         EXPECT_EQ(errors[0].message.find('\0'), std::string::npos) << c.name;
+    }
+}
+
+// Every damaged relation is reported once, whatever its damage, and the next keeps its number.
+TEST(HostileReader, EveryDamagedRelationIsReportedUpToTheCap)
+{
+    const char* damaged[] = {"0 3 : 0 (-1) 1 (1) 2 (x)", "0 3 ; 0 (-1) 1 (1) 2 (1)",
+                             "x 3 : 0 (-1) 1 (1) 2 (1)", "0 y : 0 (-1) 1 (1) 2 (1)",
+                             "0 3 : 0 (-1) 1 (1) 2 1)",  "0 3 : 0 (-1) 1 (1) 9 (1)"};
+    std::string text = std::string(kCells) + "2002\n";
+    for (int r = 0; r < 2002; ++r)
+        text += std::string(damaged[r % 6]) + "\n";
+    const auto read = vrn::ReadInstanceText(text, true);
+    EXPECT_EQ(read.errors.size() + read.suppressedErrors, 2002u);
+    ASSERT_GE(read.errors.size(), 6u);
+    for (int r = 0; r < 6; ++r)
+    {
+        EXPECT_EQ(read.errors[r].line, 7 + r) << read.errors[r].message;
+        EXPECT_NE(read.errors[r].message.find("relation " + std::to_string(r + 1)), std::string::npos)
+            << read.errors[r].message;
     }
 }
 
