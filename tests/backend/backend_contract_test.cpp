@@ -2,9 +2,9 @@
 // vector: closed standard streams, a full disk, planted links, two runs on one result base, the stop
 // signals with every solver, input that never ends, a reader that stops reading, and the numbers
 // that must refuse a run rather than certify a table that is not protected.
-#include "checks.h"
-#include "instance.h"
-#include "table_generator.h"
+#include "instance/instance.h"
+#include "model/checks.h"
+#include "tools/table_generator.h"
 
 #include <gtest/gtest.h>
 

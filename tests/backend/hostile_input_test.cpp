@@ -1,15 +1,15 @@
 // The back-end's layers under input meant to break them: option values out of range or in odd
 // forms, damaged and odd instance files, tables the solution check must refuse, command lines on
 // standard input, and result files in a folder someone else also writes to.
-#include "checks.h"
-#include "escape_text.h"
-#include "file_safety.h"
-#include "instance.h"
-#include "options.h"
-#include "result_files.h"
-#include "run_control.h"
-#include "run_guards.h"
-#include "std_model.h"
+#include "cli/options.h"
+#include "common/escape_text.h"
+#include "common/file_safety.h"
+#include "control/run_control.h"
+#include "driver/run_guards.h"
+#include "instance/cell_rules.h"
+#include "instance/instance.h"
+#include "model/checks.h"
+#include "results/result_files.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // in a crash or a hang. Input that starts with 'D' is a directions file (--fixdirfn) for the 3x3
 // example table; any other input is a .csp file, and a table that reads must be consistent and
 // survive a write and a second read. No message may carry a control byte.
-#include "directions.h"
-#include "instance.h"
+#include "fast/directions.h"
+#include "instance/instance.h"
 
 #include <cstdint>
 #include <cstdlib>
