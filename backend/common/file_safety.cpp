@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -35,6 +36,26 @@ int CreateTemporaryBeside(const std::string& path, std::string& temporary)
     }
     errno = EEXIST;
     return -1;
+}
+
+// Temporary files of this base that a killed run left behind (the kernel released its lock, so no
+// run writes them now): BASE.sol.part... and BASE.lp.part... in the base's folder.
+void RemoveLeftoverParts(const std::string& base)
+{
+    const size_t slash = base.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : base.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? base : base.substr(slash + 1);
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    while (const dirent* entry = readdir(dir))
+    {
+        const std::string file = entry->d_name;
+        for (const char* kind : {".sol.part", ".lp.part"})
+            if (file.rfind(name + kind, 0) == 0)
+                unlink((slash == std::string::npos ? file : folder + file).c_str());
+    }
+    closedir(dir);
 }
 
 } // namespace
@@ -149,6 +170,7 @@ bool ResultBaseLock::Acquire(const std::string& base, std::string& error)
             held.st_dev == named.st_dev)
         {
             m_fd = fd;
+            RemoveLeftoverParts(base);
             return true;
         }
         close(fd);

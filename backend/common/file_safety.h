@@ -33,7 +33,9 @@ std::FILE* CreateFreshFile(const std::string& path, std::string& error);
 
 // Holds the lock on a result base for the lifetime of the run: flock(2) on BASE.lock, which the
 // kernel releases when the process ends however it ends (the front-end's Stop kills with SIGKILL), so
-// a killed run never blocks the next one. The lock file is removed when the lock is released.
+// a killed run never blocks the next one. The lock file is removed when the lock is released. Taking
+// the lock removes the temporary files of the base (BASE.sol.part..., BASE.lp.part...) that a run
+// killed while it wrote them left behind.
 class ResultBaseLock
 {
 public:

@@ -342,10 +342,17 @@ TEST_F(HostileFiles, OneRunAtATimeHoldsABaseAndALockOutlivesNoRun)
         EXPECT_NE(error.find("another run"), std::string::npos);
     }
     EXPECT_FALSE(fs::exists(base + ".lock"));
-    // A lock file left by a killed run (the kernel released its lock) does not block the next run.
+    // A lock file and half-written files left by a killed run (the kernel released its lock) do not
+    // block the next run, and its temporary files go; another base's stay.
     std::ofstream(base + ".lock") << "";
+    std::ofstream(base + ".sol.part123_0") << "half";
+    std::ofstream(base + ".lp.part123_1") << "half";
+    std::ofstream((m_dir / "t_glpk.sol.part9_0").string()) << "another base";
     vrn::ResultBaseLock next;
     EXPECT_TRUE(next.Acquire(base, error)) << error;
+    EXPECT_FALSE(fs::exists(base + ".sol.part123_0"));
+    EXPECT_FALSE(fs::exists(base + ".lp.part123_1"));
+    EXPECT_TRUE(fs::exists(m_dir / "t_glpk.sol.part9_0"));
 }
 
 } // namespace
