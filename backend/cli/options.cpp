@@ -277,10 +277,18 @@ const OptionRule* FindRule(const std::string& name)
 CommandLineResult ParseCommandLine(int argc, const char* const* argv)
 {
     CommandLineResult result;
+    // --help, then --version, win over everything else on the line, as in most programs (before a
+    // "--", after which every argument is the instance or the folder).
     for (int i = 1; i < argc && std::string(argv[i]) != "--"; ++i)
         if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h")
         {
             result.helpRequested = true;
+            return result;
+        }
+    for (int i = 1; i < argc && std::string(argv[i]) != "--"; ++i)
+        if (std::string(argv[i]) == "--version")
+        {
+            result.versionRequested = true;
             return result;
         }
 
@@ -365,6 +373,7 @@ std::vector<std::string> NotApplyingOptions(const BackendOptions& o)
 std::string HelpText()
 {
     return R"(Usage: mainVRN.exe INSTANCE OUTPUT_FOLDER --solver C [--name value]...
+  or:  mainVRN.exe --help | --version
 
 Protects a table (a .csp file) by publishing an adjusted table that adds up, stays within
 its bounds and moves every sensitive cell by at least its protection level, at the least
@@ -372,6 +381,7 @@ weighted change. Writes OUTPUT_FOLDER/NAME_SUFFIX.log and OUTPUT_FOLDER/NAME_SUF
 where NAME is the instance file name without directory and extension and SUFFIX the solver's
 (_cplex _xpress _glpk _cbc _clp _sym).
 
+Options:
 Every option is a name followed by a value; a missing option takes its default. Numbers are
 decimal (1, 0.5, 2.5e-3; no hexadecimal, inf or nan) and each has a range; a value outside it
 is refused. An option given twice takes its last value, with a warning. "--" ends the options:
@@ -386,14 +396,16 @@ what follows is the instance and the folder, even when they start with "--".
                      largest value after it from 1e-6 to 1e9 (default: automatic, a power of
                      ten that brings the largest value from 100 to 1000 when it is above
                      1000 or below 1)
-  --progress SECONDS progress lines at most every this many seconds, 0.1 to 86400 (default 5)
+  --progress SECONDS
+                     progress lines at most every this many seconds, 0.1 to 86400 (default 5)
   --big NUMBER       largest change of a cell whose bounds are far or missing, at most 1e15
                      (-1: automatic)
   --model c|n        Std model: c Classical, n New (default: automatic, the log says which)
   --order 4-2-3-1    Fast: solve the objectives in this order, each held within --epsf of its
                      optimum: 1 total weighted change, 2 total relative change, 3 relative
                      change of the totals, 4 largest relative change (default 4-2-3-1)
-  --pct-bounds PCT   Fast: largest change of a non-sensitive cell, percent of its value (0 to 1e6)
+  --pct-bounds PCT   Fast: largest change of a non-sensitive cell, percent of its value
+                     (0 to 1e6)
   --time SECONDS     wall-clock limit of the run, at most 1e7; the best table found is written
   --first y          stop at the first protected table found
   --mipgap PCT       relative gap at which the integer solve stops, 0 to 100 (default 5)
@@ -412,7 +424,8 @@ what follows is the instance and the folder, even when they start with "--".
   --fixdir r|f|s     Fast: directions of the sensitive cells fixed at random (r, with --seed),
                      from --fixdirfn (f), or by the heuristic (s, the default)
   --fixdirfn PATH    lines "cell direction" (0 down, 1 up); omitted cells take the heuristic
-  --expobj NUMBER    Fast: relative change = change / max(|value|, 1)^NUMBER, 0 to 10 (default 0.5)
+  --expobj NUMBER    Fast: relative change = change / max(|value|, 1)^NUMBER, 0 to 10
+                     (default 0.5)
   --epsf NUMBER      Fast: a reached objective is held at most this fraction above, 0 to 1
                      (default 1e-4)
   --epsrhs NUMBER    Fast: ... and never below this value, 0 to 1e15 (default 0)
@@ -422,13 +435,33 @@ what follows is the instance and the folder, even when they start with "--".
   --repair, --repairfn, --bcd-*, --dynamic, --dyn-*, --vineq: accepted, not available in
                      this build (the log says so)
   --mipemphasis, --emphasis, --varsel: parameters of commercial solvers; accepted, ignored
+  --help             print this text and exit (takes no value)
+  --version          print the version and exit (takes no value)
 
-While it runs, standard input takes the commands: stop (end the solve, keep the best table
-found), status (print the current state), help; a line longer than 1024 bytes is ignored.
-SIGTERM, SIGINT and SIGHUP act like stop, whatever the solver. Before a solver has a table, a
-stop or the time limit ends the run within about 2 s.
+Commands:
+While it runs, standard input takes one command per line.
+  stop               end the solve as soon as the solver allows; the best table found so far
+                     is written
+  status             print the current state (phase, time, best objective, bound, gap)
+  help               list the commands
+An empty line is ignored, anything else gets a one-line message; a line longer than 1024 bytes
+is ignored. End of input is not a stop. SIGTERM, SIGINT and SIGHUP act like stop, whatever the
+solver. Before a solver has a table, a stop or the time limit ends the run within about 2 s.
 
-Files: a .sol (and a .lp) is written to a temporary file beside it and renamed into place when
+Result files:
+  NAME_SUFFIX.log    everything printed on standard output and standard error during the
+                     run, from the version and the command line to the exit status
+  NAME_SUFFIX.sol    a header of "# key: value" lines (instance, solver, outcome, objective,
+                     bound, gap, check, cells; reason when there is no table), then a line
+                     "# index original adjusted change status" and one line of those five
+                     fields per cell: its index, its value in the instance, its published
+                     value, the difference and its status letter
+  NAME_SUFFIX.lp     the model in CPLEX LP format, with --write y
+The outcome is one of optimal, feasible (with the reason in brackets: time limit, stop
+command, SIGTERM, SIGINT or SIGHUP, first table), infeasible, no solution, solver failed,
+instance errors, solver not available, not available, command line error. Numbers are written
+in their shortest exact form; control bytes in header values are written escaped.
+A .sol (and a .lp) is written to a temporary file beside it and renamed into place when
 complete: it is complete or absent. No result file is written through a symbolic link. One run
 at a time writes the files of a NAME_SUFFIX base: a second run on the same base ends with exit
 status 1 and touches nothing (the lock, NAME_SUFFIX.lock, is released however a run ends). A
@@ -437,13 +470,25 @@ log that could not be written whole ends the run with exit status 1.
 The solution check is made after every run: a sensitive cell that moved less than its
 protection level by more than a billionth of the level fails it, whatever the tolerances.
 
-Exit status: 0 a protected table was written; 1 the result files could not be written;
-2 command line error; 3 the instance file (or the directions file of --fixdir f) cannot be
-read or has errors; 4 the problem is infeasible (with fixed directions: for those directions); 5 no protected table was found (time limit or stop came first, or the solver
-failed); 6 the solver is not available in this build; 7 the solver or this build cannot solve
-this kind of problem; 8 a table was written but failed the solution check (never reported as
-protected).
+Exit status:
+  0  a protected table was written (optimal within the gap, or the best found at a limit
+     or a stop)
+  1  the result files could not be written (for instance the output folder does not exist,
+     the disk is full, or another run writes the same result files)
+  2  command line error (also a tolerance or a scale that makes no sense for the table)
+  3  the instance file (or the directions file of --fixdir f) cannot be read or has errors
+  4  the problem is infeasible (with fixed directions: for those directions)
+  5  no protected table was found (time limit or stop came first, or the solver failed)
+  6  the solver is not available in this build
+  7  the solver or this build cannot solve this kind of problem
+  8  a table was written but failed the solution check (never reported as protected)
 )";
+}
+
+std::string VersionText(const std::string& program)
+{
+    return program + " (VRN) " VRN_VERSION "\n"
+                     "Copyright (c) 2026 Tessera Statistical Software. MIT licence.\n";
 }
 
 } // namespace vrn
