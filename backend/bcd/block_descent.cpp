@@ -289,11 +289,13 @@ private:
         objective = WeightedChange(m_instance, adjusted);
         if (objective >= m_incumbentObjective - 1e-7 * std::max(1.0, std::fabs(m_incumbentObjective)))
             return false;
-        if (!CheckSolution(m_instance, adjusted, m_settings.additive, m_settings.integerCells,
-                           m_settings.tolerance)
-                 .passed)
+        const CheckReport check = CheckSolution(m_instance, adjusted, m_settings.additive,
+                                                m_settings.integerCells, m_settings.tolerance);
+        if (!check.passed)
         {
             Say("BCD: a block's table failed the solution check; the incumbent is kept");
+            for (const std::string& line : check.lines)
+                Say("  " + line);
             return false;
         }
         m_incumbent = StdColumnsOf(m_instance, m_model, adjusted);
