@@ -1,6 +1,7 @@
 // Block coordinate descent measured with the real mainVRN.exe, beside plain Std and Std with the
 // starting point in the same run.
-//   bench_backend_bcd runs [SECONDS] [SIDES...]  generated 2-D tables (values 1 to 999, 5 % sensitive,
+//   bench_backend_bcd runs [SECONDS] [SIDES...] [--solvers bgs]  generated 2-D tables (values 1 to 999, 5 %
+//   sensitive,
 //        protection 10 %; default side 100, the quality table of bench_backend_solvers): the best objective
 //        each integer solver reaches in SECONDS (default 60) with plain Std, --startingpoint s, BCD with 10
 //        and 20 clusters, dynamic BCD, and one BCD cycle followed by a final branch-and-cut; beside them the
@@ -70,7 +71,7 @@ struct Row
     bool checked;
 };
 
-void RunsBench(const fs::path& dir, double seconds, const std::vector<int>& sides)
+void RunsBench(const fs::path& dir, double seconds, const std::vector<int>& sides, const std::string& solvers)
 {
     for (int side : sides)
     {
@@ -83,7 +84,7 @@ void RunsBench(const fs::path& dir, double seconds, const std::vector<int>& side
                     side, side, seconds);
         std::vector<Row> rows;
         double bestBound = -1;
-        for (const char* solver : {"b", "g", "s"})
+        for (const char code : solvers)
             for (const Config& config : Configs(seconds))
             {
                 std::vector<std::string> args = {
@@ -101,8 +102,9 @@ void RunsBench(const fs::path& dir, double seconds, const std::vector<int>& side
                         text.find("solution check: passed") != std::string::npos};
                 if (std::isfinite(row.bound))
                     bestBound = std::max(bestBound, row.bound);
-                std::printf("  solver %s  %-15s best %9.0f  bound %9.0f  check %-6s  wall %6.1f s\n", solver,
-                            config.name.c_str(), row.best, row.bound, row.checked ? "passed" : "NO", wall);
+                std::printf("  solver %s  %-15s best %9.0f  bound %9.0f  check %-6s  wall %6.1f s\n",
+                            solver.c_str(), config.name.c_str(), row.best, row.bound,
+                            row.checked ? "passed" : "NO", wall);
                 std::fflush(stdout);
                 rows.push_back(row);
             }
@@ -162,9 +164,14 @@ int main(int argc, char** argv)
     else
     {
         std::vector<int> sides;
+        std::string solvers = "bgs";
         for (int i = 3; i < argc; ++i)
-            sides.push_back(std::atoi(argv[i]));
-        RunsBench(dir, argc > 2 ? std::atof(argv[2]) : 60, sides.empty() ? std::vector<int>{100} : sides);
+            if (std::string(argv[i]) == "--solvers" && i + 1 < argc)
+                solvers = argv[++i];
+            else
+                sides.push_back(std::atoi(argv[i]));
+        RunsBench(dir, argc > 2 ? std::atof(argv[2]) : 60, sides.empty() ? std::vector<int>{100} : sides,
+                  solvers);
     }
     fs::remove_all(dir);
     return 0;
