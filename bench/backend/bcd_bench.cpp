@@ -87,6 +87,7 @@ void RunsBench(const fs::path& dir, double seconds, const std::vector<int>& side
         for (const char code : solvers)
             for (const Config& config : Configs(seconds))
             {
+                const std::string solver(1, code);
                 std::vector<std::string> args = {
                     VRN_BACKEND_EXE, csp.string(), dir.string(),           "--solver",
                     solver,          "--time",     std::to_string(seconds)};
