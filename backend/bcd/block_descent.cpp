@@ -1,8 +1,10 @@
-#include "block_descent.h"
+#include "bcd/block_descent.h"
 
-#include "checks.h"
-#include "lexmin.h"
-#include "starting_point.h"
+#include "common/number_format.h"
+#include "control/run_control.h"
+#include "fast/starting_point.h"
+#include "model/checks.h"
+#include "solvers/solve_model.h"
 
 #include <algorithm>
 #include <chrono>
@@ -48,13 +50,6 @@ int AdaptiveNoGainStop(const BcdSettings& settings)
 
 namespace
 {
-
-std::string Num(double v)
-{
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.10g", v);
-    return buffer;
-}
 
 // Passes a stop of the run (command, signal, time limit) on to a block's own control, which also
 // carries the block's time limit.
@@ -127,8 +122,8 @@ public:
         m_report.startObjective = m_incumbentObjective = WeightedChange(m_instance, Adjusted(start));
         Say("BCD: " + std::to_string(m_cells.size()) + " sensitive cells with a free direction, " +
             std::to_string(m_blocksPerCycle) + (m_settings.dynamic ? " dynamic blocks" : " clusters") +
-            " per cycle, from the table of weighted change " + Num(m_incumbentObjective) + "; stop after " +
-            std::to_string(m_noGainLimit) + " blocks in a row without improvement" +
+            " per cycle, from the table of weighted change " + LogNumber(m_incumbentObjective) +
+            "; stop after " + std::to_string(m_noGainLimit) + " blocks in a row without improvement" +
             (m_settings.noGainStop > 0 ? "" : " (adaptive)"));
         m_control->SetIncumbent(ModelObjective(m_incumbent));
         Descend();
@@ -221,8 +216,8 @@ private:
         if (m_control->StopRequested())
             m_report.stopReason = StopReasonText(m_control->Reason());
         else if (m_settings.hasObjectiveTarget && m_incumbentObjective <= m_settings.objectiveTarget)
-            m_report.stopReason = "weighted change " + Num(m_incumbentObjective) +
-                                  " at or below the target " + Num(m_settings.objectiveTarget) +
+            m_report.stopReason = "weighted change " + LogNumber(m_incumbentObjective) +
+                                  " at or below the target " + LogNumber(m_settings.objectiveTarget) +
                                   " (--bcd-objf)";
         else if (m_noGain >= m_noGainLimit)
             m_report.stopReason = std::to_string(m_noGain) + " blocks in a row without improvement";
@@ -327,9 +322,9 @@ private:
         m_noGain = step.improved ? 0 : m_noGain + 1;
         ++m_report.blocks;
         Say("[vrn] " + name + ": " + std::to_string(block.size()) + " cells, block's table " +
-            (step.hasTable ? Num(step.blockObjective) : std::string("none")) +
-            (step.improved ? " (better)" : " (no better)") + ", incumbent " + Num(m_incumbentObjective) +
-            ", " + Num(std::round(step.elapsed * 10) / 10) + " s");
+            (step.hasTable ? LogNumber(step.blockObjective) : std::string("none")) +
+            (step.improved ? " (better)" : " (no better)") + ", incumbent " +
+            LogNumber(m_incumbentObjective) + ", " + LogNumber(std::round(step.elapsed * 10) / 10) + " s");
         if (m_hooks.onBlock)
             m_hooks.onBlock(step);
     }
@@ -341,7 +336,7 @@ private:
             return;
         m_control->SetPhase("BCD final branch-and-cut");
         Say("BCD: branch-and-cut on the whole model from the table of weighted change " +
-            Num(m_incumbentObjective) + ", at most " + Num(m_settings.finalSeconds) + " s");
+            LogNumber(m_incumbentObjective) + ", at most " + LogNumber(m_settings.finalSeconds) + " s");
         m_report.finalSearch = true;
         SolveResult result = SolveFromIncumbent(m_settings.finalSeconds, m_params.mipGapPercent);
         if (result.status == SolveStatus::Infeasible)
@@ -359,7 +354,7 @@ private:
             m_status = SolveStatus::Optimal;
         Say("BCD: the final branch-and-cut " +
             std::string(m_report.finalImproved ? "found" : "did not find") + " a better table; incumbent " +
-            Num(m_incumbentObjective));
+            LogNumber(m_incumbentObjective));
     }
 
     BcdReport Report()
@@ -374,7 +369,7 @@ private:
             m_report.stopReason = m_cells.empty() ? "no sensitive cell with a free direction" : "stopped";
         result.detail = "block coordinate descent: " + std::to_string(m_report.cycles) + " cycles, " +
                         std::to_string(m_report.blocks) + " blocks, weighted change " +
-                        Num(m_report.startObjective) + " -> " + Num(m_incumbentObjective) +
+                        LogNumber(m_report.startObjective) + " -> " + LogNumber(m_incumbentObjective) +
                         "; ended: " + m_report.stopReason;
         return m_report;
     }

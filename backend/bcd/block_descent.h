@@ -5,10 +5,10 @@
 // incumbent is replaced only by a better table that passes the solution check.
 #pragma once
 
-#include "clusters.h"
-#include "options.h"
-#include "solver_adapter.h"
-#include "std_model.h"
+#include "bcd/clusters.h"
+#include "cli/options.h"
+#include "model/std_model.h"
+#include "solvers/solver_adapter.h"
 
 #include <cstdint>
 #include <functional>
@@ -56,7 +56,7 @@ int AdaptiveNoGainStop(const BcdSettings& settings);
 struct BcdStep
 {
     int cycle = 0, block = 0, blocksInCycle = 0;
-    Cluster cells; // the block's sensitive cells
+    Cluster cells;         // the block's sensitive cells
     bool hasTable = false; // the block's solve returned a table
     double blockObjective = 0;
     bool improved = false;

@@ -1,4 +1,4 @@
-#include "clusters.h"
+#include "bcd/clusters.h"
 
 #include <algorithm>
 #include <cmath>

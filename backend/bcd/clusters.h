@@ -3,7 +3,7 @@
 // descent (the cells most likely to gain from changing direction).
 #pragma once
 
-#include "instance.h"
+#include "instance/instance.h"
 
 #include <cstdint>
 #include <vector>

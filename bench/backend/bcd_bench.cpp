@@ -11,13 +11,12 @@
 // Prints figures only.
 #include "bcd/block_descent.h"
 #include "bench_run.h"
-#include "cbc_solver.h"
-#include "checks.h"
-#include "clp_solver.h"
-#include "fast_solve.h"
-#include "instance.h"
-#include "starting_point.h"
-#include "table_generator.h"
+#include "fast/fast_solve.h"
+#include "fast/starting_point.h"
+#include "instance/cell_rules.h"
+#include "instance/instance.h"
+#include "solvers/cbc_solver.h"
+#include "tools/table_generator.h"
 
 #include <algorithm>
 #include <chrono>

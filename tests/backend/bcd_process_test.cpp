@@ -2,8 +2,8 @@
 // front-end starts it: every integer solver (GLPK through its sibling) improves on the start and
 // passes the solution check, one progress line per block, status naming cycle and block, a stop
 // during a block keeping the best table, and the options' errors.
-#include "instance.h"
-#include "table_generator.h"
+#include "instance/instance.h"
+#include "tools/table_generator.h"
 
 #include <gtest/gtest.h>
 

@@ -3,13 +3,14 @@
 // bcd_process_test).
 #include "bcd/block_descent.h"
 #include "bcd/clusters.h"
-#include "cbc_solver.h"
-#include "checks.h"
-#include "clp_solver.h"
-#include "fast_solve.h"
-#include "starting_point.h"
-#include "symphony_solver.h"
-#include "table_generator.h"
+#include "fast/fast_solve.h"
+#include "fast/starting_point.h"
+#include "instance/cell_rules.h"
+#include "model/checks.h"
+#include "solvers/cbc_solver.h"
+#include "solvers/clp_solver.h"
+#include "solvers/symphony_solver.h"
+#include "tools/table_generator.h"
 
 #include <gtest/gtest.h>
 
