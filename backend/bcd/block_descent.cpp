@@ -289,8 +289,9 @@ private:
         if (!check.passed)
         {
             Say("BCD: a block's table failed the solution check; the incumbent is kept");
-            for (const std::string& line : check.lines)
-                Say("  " + line);
+            // The summary and the first findings; a block is rejected often enough to keep this short.
+            for (size_t k = 0; k < std::min<size_t>(check.lines.size(), 8); ++k)
+                Say("  " + check.lines[k]);
             return false;
         }
         m_incumbent = StdColumnsOf(m_instance, m_model, adjusted);

@@ -3,20 +3,15 @@
 // passes the solution check, one progress line per block, status naming cycle and block, a stop
 // during a block keeping the best table, and the options' errors.
 #include "instance/instance.h"
+#include "tools/child_process.h"
 #include "tools/table_generator.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <csignal>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -32,74 +27,6 @@ std::string Slurp(const fs::path& path)
     text << in.rdbuf();
     return text.str();
 }
-
-// mainVRN.exe with standard input on a pipe and its output streams in files.
-class Backend
-{
-public:
-    Backend(const std::vector<std::string>& args, const fs::path& dir)
-        : m_out(dir / "out.txt"), m_err(dir / "err.txt")
-    {
-        int in[2];
-        if (pipe(in) != 0)
-            return;
-        m_pid = fork();
-        if (m_pid == 0)
-        {
-            dup2(in[0], 0);
-            const int out = open(m_out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int err = open(m_err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            dup2(out, 1);
-            dup2(err, 2);
-            std::vector<char*> argv{const_cast<char*>(VRN_BACKEND_EXE)};
-            for (const auto& a : args)
-                argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            execv(VRN_BACKEND_EXE, argv.data());
-            _exit(127);
-        }
-        close(in[0]);
-        m_stdin = in[1];
-    }
-    ~Backend()
-    {
-        if (m_status == -1 && m_pid > 0)
-        {
-            kill(m_pid, SIGKILL);
-            Wait();
-        }
-    }
-    void Send(const std::string& text) { (void)!write(m_stdin, text.data(), text.size()); }
-    bool WaitForOutput(const std::string& pattern, double seconds)
-    {
-        const std::regex re(pattern);
-        const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-        for (; std::chrono::steady_clock::now() < end;
-             std::this_thread::sleep_for(std::chrono::milliseconds(50)))
-            if (std::regex_search(Out(), re))
-                return true;
-        return false;
-    }
-    int Wait()
-    {
-        if (m_status == -1)
-        {
-            close(m_stdin);
-            int raw = 0;
-            waitpid(m_pid, &raw, 0);
-            m_status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-        }
-        return m_status;
-    }
-    std::string Out() const { return Slurp(m_out); }
-    std::string Err() const { return Slurp(m_err); }
-
-private:
-    fs::path m_out, m_err;
-    pid_t m_pid = -1;
-    int m_stdin = -1;
-    int m_status = -1;
-};
 
 double NumberAfter(const std::string& text, const std::string& label)
 {
@@ -134,7 +61,7 @@ protected:
     std::vector<std::string> Args(const std::string& table, const std::string& solver,
                                   const std::vector<std::string>& options)
     {
-        std::vector<std::string> args{table, m_dir.string(), "--solver", solver};
+        std::vector<std::string> args{VRN_BACKEND_EXE, table, m_dir.string(), "--solver", solver};
         args.insert(args.end(), options.begin(), options.end());
         return args;
     }
@@ -146,7 +73,8 @@ TEST_F(BcdProcess, EveryIntegerSolverImprovesTheStartAndPassesTheCheck)
     for (const auto& [code, suffix] :
          {std::pair<std::string, std::string>{"b", "_cbc"}, {"g", "_glpk"}, {"s", "_sym"}})
     {
-        Backend run(Args(table, code, {"--bcd-clusters", "3", "--bcd-cycle", "o", "--mipgap", "0"}), m_dir);
+        vrn::ChildProcess run(
+            VRN_BACKEND_EXE, Args(table, code, {"--bcd-clusters", "3", "--bcd-cycle", "o", "--mipgap", "0"}));
         ASSERT_EQ(run.Wait(), 0) << code << "\n" << run.Out() << run.Err();
         const std::string out = run.Out();
         for (const char* line : {"[vrn] BCD cycle 1, block 1 of 3: ", "[vrn] BCD cycle 1, block 3 of 3: ",
@@ -164,7 +92,8 @@ TEST_F(BcdProcess, EveryIntegerSolverImprovesTheStartAndPassesTheCheck)
 
 TEST_F(BcdProcess, StatusNamesTheBlockAndAStopKeepsTheBestTable)
 {
-    Backend run(Args(Table(60, 60), "b", {"--bcd-clusters", "3", "--mipgap", "0", "--progress", "1"}), m_dir);
+    vrn::ChildProcess run(VRN_BACKEND_EXE, Args(Table(60, 60), "b",
+                                                {"--bcd-clusters", "3", "--mipgap", "0", "--progress", "1"}));
     ASSERT_TRUE(run.WaitForOutput("BCD: \\d+ sensitive cells", 60)) << run.Out() << run.Err();
     run.Send("status\n");
     ASSERT_TRUE(
@@ -201,7 +130,7 @@ TEST_F(BcdProcess, OptionErrorsAndOptionsThatDoNotApply)
     };
     for (const Case& c : cases)
     {
-        Backend run(Args(table, "b", c.options), m_dir);
+        vrn::ChildProcess run(VRN_BACKEND_EXE, Args(table, "b", c.options));
         EXPECT_EQ(run.Wait(), c.status) << c.options[0] << "\n" << run.Out() << run.Err();
         EXPECT_NE((run.Out() + run.Err()).find(c.text), std::string::npos) << c.text << "\n"
                                                                            << run.Out() << run.Err();
