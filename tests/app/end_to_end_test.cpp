@@ -215,13 +215,13 @@ TEST_F(EndToEndTest, BcdSectionRunsOneCycleOfBlocksAndAFinalBranchAndCut)
     const fs::path table = folder / "bcd.csp";
     ASSERT_TRUE(RunProgram(
         {VRN_GENERATOR, "2d", "40", "40", "--max", "999", "--seed", "3", "--out", table.string()}));
-    form.instanceFilePicker->SetPath(table.string());
-    form.solverChoice->SetSelection(kClpOrCbcIndex);
-    ClickHeader(form.bcdHeader);
-    ASSERT_TRUE(form.bcdPanel->IsShown());
-    form.bcdClustersText->SetValue("4");
-    form.bcdCycleChoice->SetSelection(0); // "One cycle"
-    form.bcdEndBcText->SetValue("5");
+    form.Get<wxFilePickerCtrl>("m_instanceFilePicker")->SetPath(table.string());
+    form.Choice("m_solverChoice")->SetSelection(kClpOrCbcIndex);
+    ClickHeader(form.Label("m_bcdHeader"));
+    ASSERT_TRUE(form.Panel("m_bcdPanel")->IsShown());
+    form.Text("m_bcdClustersText")->SetValue("4");
+    form.Choice("m_bcdCycleChoice")->SetSelection(0); // "One cycle"
+    form.Text("m_bcdEndBcText")->SetValue("5");
     ASSERT_TRUE(RunToTheEnd());
 
     const std::string output = Output();
