@@ -411,6 +411,8 @@ private:
     // The solver did not return after a stop: the run ends here, with both files, and without a table.
     [[noreturn]] void EndOverrun(const std::string& solver)
     {
+        if (!m_start.empty()) // the starting table is protected and checked: write it rather than nothing
+            EndOverrunWithTable(solver, m_start);
         const std::string why = StopReasonText(m_control->Reason());
         Warn("ERROR: " + solver + " did not stop within " +
              std::to_string(static_cast<int>(kStopGraceSeconds)) + " s (" + why +
