@@ -121,12 +121,18 @@ Setter Number(double BackendOptions::*member, double min, bool strictMin, double
     };
 }
 
-Setter Ignored(const char* what)
+// A percentage from min (exclusive when strictMin) up to 100, stored into member.
+Setter Percent(double BackendOptions::*member, bool strictMin, const char* what)
 {
-    return [what](BackendOptions&, const std::string& v) -> std::string
+    return [=](BackendOptions& o, const std::string& v) -> std::string
     {
         double x = 0;
-        return ParseNumber(v, x) ? std::string() : std::string(what);
+        if (ParseNumber(v, x) && (strictMin ? x > 0 : x >= 0) && x <= 100)
+        {
+            o.*member = x;
+            return {};
+        }
+        return what;
     };
 }
 
@@ -235,15 +241,22 @@ const std::vector<OptionRule>& Rules()
          }},
         {"--repair", YesNo(&BackendOptions::repair)},
         {"--repairfn", Path(&BackendOptions::repairFile)},
-        {"--bcd-clusters", Ignored("a number")},
-        {"--bcd-time", Ignored("a number of seconds")},
-        {"--bcd-objf", Ignored("a number")},
-        {"--bcd-endbc", Ignored("a number of seconds")},
-        {"--bcd-cycle", Letter("ocs", [](BackendOptions&, char) {})},
-        {"--bcd-nstop", Ignored("a number")},
-        {"--dynamic", Letter("yn", [](BackendOptions&, char) {})},
-        {"--dyn-sprop", Ignored("a percentage")},
-        {"--dyn-perturb", Ignored("a percentage")},
+        {"--bcd-clusters", Number(&BackendOptions::bcdClusters, 0, false, 1e6, "a number from 0 to 1e6")},
+        {"--bcd-time",
+         Number(&BackendOptions::bcdTime, 0, true, 1e7, "a number of seconds greater than 0, at most 1e7")},
+        {"--bcd-objf",
+         [](BackendOptions& o, const std::string& v) -> std::string
+         {
+             o.bcdObjFGiven = ParseNumber(v, o.bcdObjF);
+             return o.bcdObjFGiven ? std::string() : std::string("a number");
+         }},
+        {"--bcd-endbc",
+         Number(&BackendOptions::bcdEndBc, 0, false, 1e7, "a number of seconds from 0 to 1e7")},
+        {"--bcd-cycle", Letter("ocs", [](BackendOptions& o, char c) { o.bcdCycle = c; })},
+        {"--bcd-nstop", Number(&BackendOptions::bcdNstop, 1, false, 1e9, "a number from 1 to 1e9")},
+        {"--dynamic", YesNo(&BackendOptions::dynamic)},
+        {"--dyn-sprop", Percent(&BackendOptions::dynSprop, true, "a percentage above 0, at most 100")},
+        {"--dyn-perturb", Percent(&BackendOptions::dynPerturb, false, "a percentage from 0 to 100")},
         {"--prepsens", YesNo(&BackendOptions::prepSens)},
         {"--write", YesNo(&BackendOptions::writeLp)},
         {"--seed", SetSeed},
@@ -354,13 +367,21 @@ std::vector<std::string> NotApplyingOptions(const BackendOptions& o)
     };
     for (const char* name : {"--mipemphasis", "--emphasis", "--varsel"})
         note(name, "a parameter of the commercial solvers; it does not apply to the chosen solver");
-    for (const char* name :
-         {"--repair", "--repairfn", "--bcd-clusters", "--bcd-time", "--bcd-objf", "--bcd-endbc",
-          "--bcd-cycle", "--bcd-nstop", "--dynamic", "--dyn-sprop", "--dyn-perturb"})
+    for (const char* name : {"--repair", "--repairfn"})
         note(name, "not available in this build; ignored");
+    for (const char* name : {"--bcd-time", "--bcd-objf", "--bcd-endbc", "--bcd-cycle", "--bcd-nstop",
+                             "--dynamic", "--dyn-sprop", "--dyn-perturb"})
+        if (std && o.bcdClusters < 2)
+            note(name, "applies to block coordinate descent only (--bcd-clusters 2 or more); ignored");
+    for (const char* name : {"--dyn-sprop", "--dyn-perturb"})
+        if (std && o.bcdClusters >= 2 && !o.dynamic)
+            note(name, "applies to dynamic block coordinate descent only (--dynamic y); ignored");
     note("--vineq", std ? "not available in this build; ignored" : "applies to the Std formulation only");
     if (!std)
-        note("--startingpoint", "applies to the Std formulation only");
+        for (const char* name :
+             {"--startingpoint", "--bcd-clusters", "--bcd-time", "--bcd-objf", "--bcd-endbc", "--bcd-cycle",
+              "--bcd-nstop", "--dynamic", "--dyn-sprop", "--dyn-perturb"})
+            note(name, "applies to the Std formulation only");
     if (std)
         for (const char* name : {"--pct-bounds", "--expobj", "--epsf", "--epsrhs", "--fixdirfn"})
             note(name, "applies to the Fast formulation only");
@@ -432,8 +453,21 @@ what follows is the instance and the folder, even when they start with "--".
   --startingpoint c|s  Std: start the integer search from a protected table found by a Fast
                      solve (c: directions rounded from the Std model's LP relaxation, s: from
                      the Fast heuristic's)
-  --repair, --repairfn, --bcd-*, --dynamic, --dyn-*, --vineq: accepted, not available in
-                     this build (the log says so)
+  --bcd-clusters K   Std: block coordinate descent with K blocks per cycle (1: none); starts
+                     from the Fast heuristic's table (--startingpoint s unless c is given) and
+                     re-solves K blocks of sensitive cells in turn, the other directions fixed
+  --bcd-time SECONDS time limit of each block's solve (default: only the run's)
+  --bcd-objf NUMBER  stop once the weighted change is at or below NUMBER
+  --bcd-endbc SECONDS  when the descent ends, a branch-and-cut on the whole model from its
+                     table for at most SECONDS (default: none)
+  --bcd-cycle o|s|c  o one cycle, s repeat the same clusters (default), c repeat, regrouping
+                     the cells each cycle
+  --bcd-nstop N      stop after N blocks in a row without improvement (default adaptive: one
+                     cycle's worth with s, two with c or --dynamic)
+  --dynamic y        each block made afresh of the cells most likely to gain from a flip
+  --dyn-sprop PCT    dynamic: the best-scored PCT % of the sensitive cells are candidates (50)
+  --dyn-perturb PCT  dynamic: each candidate is left out with probability PCT % (50)
+  --repair, --repairfn, --vineq: accepted, not available in this build (the log says so)
   --mipemphasis, --emphasis, --varsel: parameters of commercial solvers; accepted, ignored
   --help             print this text and exit (takes no value)
   --version          print the version and exit (takes no value)

@@ -58,6 +58,17 @@ struct BackendOptions
     double expObj = 0.5;
     double epsF = 1e-4;
     double epsRhs = 0;
+    // Block coordinate descent (Std): clusters below 2 mean none.
+    double bcdClusters = 1;
+    double bcdTime = -1; // -1: no limit per block
+    bool bcdObjFGiven = false;
+    double bcdObjF = 0;
+    double bcdEndBc = -1; // -1: no final branch-and-cut
+    char bcdCycle = 's';  // o one cycle, s repeat the same clusters, c repeat regrouping them
+    double bcdNstop = -1; // -1: adaptive
+    bool dynamic = false;
+    double dynSprop = 50;
+    double dynPerturb = 50;
 
     // Every option as given, in order, for the log.
     std::vector<std::pair<std::string, std::string>> given;

@@ -1,5 +1,6 @@
 #include "driver/backend_run.h"
 
+#include "bcd/block_descent.h"
 #include "cli/options.h"
 #include "common/escape_text.h"
 #include "common/file_safety.h"
@@ -213,11 +214,19 @@ private:
         if (!SolverFits(*adapter) ||
             (m_opt.writeLp && !Phase("writing the LP file", [this] { return WriteLp(); })))
             return;
-        if (m_opt.startingPoint == 'c' || m_opt.startingPoint == 's')
+        if (m_opt.startingPoint == 'c' || m_opt.startingPoint == 's' || BcdWanted(m_opt))
             Phase("finding a starting point", [&] { return FindStart(*adapter); });
         m_earlyGuard.reset();
         SolveResult result;
-        Phase("solving with " + adapter->Name(), [&] { return Solve(*adapter, result); });
+        if (BcdWanted(m_opt) && !m_start.empty())
+            Phase("block coordinate descent with " + adapter->Name(),
+                  [&] { return Descend(*adapter, result); });
+        else
+        {
+            if (BcdWanted(m_opt))
+                Say("BCD: no starting table to improve; the whole model is solved instead");
+            Phase("solving with " + adapter->Name(), [&] { return Solve(*adapter, result); });
+        }
         Phase("writing the solution", [&] { return Finish(result); });
         ReportTimes();
     }
@@ -393,8 +402,44 @@ private:
         }
         const FastLog log{[this](const std::string& line) { Say(line); },
                           [this](const std::string& line) { Warn(line); }};
-        m_start = FindStartingPoint(m_instance, m_opt, m_model, adapter, *m_control, log);
+        BackendOptions startOptions =
+            m_opt; // block coordinate descent starts from the heuristic's table by default
+        if (startOptions.startingPoint != 'c')
+            startOptions.startingPoint = 's';
+        m_start = FindStartingPoint(m_instance, startOptions, m_model, adapter, *m_control, log);
         return true;
+    }
+
+    // Block coordinate descent from the starting table (bcd/block_descent.h).
+    bool Descend(SolverAdapter& adapter, SolveResult& result)
+    {
+        BcdHooks hooks;
+        hooks.say = [this](const std::string& line) { Say(line); };
+        hooks.stopGraceSeconds = kStopGraceSeconds;
+        hooks.onOverrun = [this, &adapter](const std::vector<double>& incumbent)
+        { EndOverrunWithTable(adapter.Name(), incumbent); };
+        ProgressPrinter progress(m_control, m_opt.progressSeconds > 0 ? m_opt.progressSeconds : 5);
+        result = RunBlockDescent(m_instance, m_model, adapter, SolveParamsFromOptions(m_opt), m_control,
+                                 BcdSettingsFromOptions(m_opt), m_start, hooks)
+                     .result;
+        return true;
+    }
+
+    // The solver did not return after a stop during the descent: the run ends with the best table so far.
+    [[noreturn]] void EndOverrunWithTable(const std::string& solver, const std::vector<double>& incumbent)
+    {
+        Warn("WARNING: " + solver + " did not stop within " +
+             std::to_string(static_cast<int>(kStopGraceSeconds)) +
+             " s; the run ends with the best table found so far");
+        SolveResult result;
+        result.status = SolveStatus::Feasible;
+        result.solution = incumbent;
+        Finish(result);
+        ReportTimes();
+        m_tee.Finish();
+        ReportLogFailure();
+        std::fflush(stderr);
+        _exit(m_status);
     }
 
     bool SolverFits(const SolverAdapter& adapter)
@@ -450,6 +495,8 @@ private:
     // The solver did not return after a stop: the run ends here, with both files, and without a table.
     [[noreturn]] void EndOverrun(const std::string& solver)
     {
+        if (!m_start.empty()) // the starting table is protected and checked: write it rather than nothing
+            EndOverrunWithTable(solver, m_start);
         const std::string why = StopReasonText(m_control->Reason());
         Warn("ERROR: " + solver + " did not stop in time (" + why + "); the run ends without a table");
         EndWithoutTable(kExitNoSolution, "no solution (" + why + ")",
