@@ -1,7 +1,11 @@
 #include "driver/backend_run.h"
 
+#include "bcd/block_descent.h"
 #include "cli/options.h"
+#include "common/escape_text.h"
+#include "common/file_safety.h"
 #include "common/number_format.h"
+#include "driver/run_guards.h"
 #include "driver/run_outcome.h"
 #include "driver/run_report.h"
 #include "fast/fast_solve.h"
@@ -26,6 +30,7 @@
 #include <cstring>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <unistd.h>
 
 namespace vrn
@@ -34,9 +39,10 @@ namespace vrn
 namespace
 {
 
-constexpr const char* kVersion = "0.1.0";
 // How long a solver may take to obey a stop or the time limit before the run ends without it.
 constexpr double kStopGraceSeconds = 20;
+// How long a stop may wait before a solver starts (reading, checking, building the model).
+constexpr double kEarlyStopSeconds = 1;
 
 int ExitStatusAt(RunEnd end)
 {
@@ -53,13 +59,16 @@ public:
 
     int Run()
     {
+        EnsureStandardDescriptors();
         std::setvbuf(stdout, nullptr, _IOLBF, 0);
         std::signal(SIGPIPE, SIG_IGN);
         InstallStopSignalHandler();
-        if (!ParseOptions() || !HandOffIfElsewhere() || !OpenLog())
+        if (!ParseOptions() || !HandOffIfElsewhere() || !LockBase() || !OpenLog())
             return m_status;
         Steps();
+        m_earlyGuard.reset();
         m_tee.Finish();
+        ReportLogFailure();
         return m_status;
     }
 
@@ -69,7 +78,10 @@ private:
     const BuildInfo& m_build;
     BackendOptions m_opt;
     std::string m_base;
+    ResultBaseLock m_lock; // declared before the log: released after it is closed
     OutputTee m_tee;
+    std::vector<std::string> m_optionWarnings;
+    std::unique_ptr<StopWatchdog> m_earlyGuard; // until the solver starts
     std::shared_ptr<RunControl> m_control;
     Instance m_instance;
     StdModel m_model;
@@ -100,11 +112,15 @@ private:
     bool ParseOptions()
     {
         const CommandLineResult parsed = ParseCommandLine(m_argc, m_argv);
-        if (parsed.helpRequested)
+        if (parsed.helpRequested || parsed.versionRequested)
         {
-            const std::string help = HelpText();
+            // The program's own name is the first word of its description.
+            const std::string text =
+                parsed.helpRequested
+                    ? HelpText()
+                    : VersionText(m_build.programName.substr(0, m_build.programName.find(' ')));
             char last = 0;
-            std::fputs(WithStreamLineEnds(help.data(), help.size(), last).c_str(), stdout);
+            std::fputs(WithStreamLineEnds(text.data(), text.size(), last).c_str(), stdout);
             m_status = kExitProtected;
             return false;
         }
@@ -115,6 +131,7 @@ private:
             return false;
         }
         m_opt = parsed.options;
+        m_optionWarnings = parsed.warnings;
         m_control = std::make_shared<RunControl>(m_opt.timeLimit);
         return true;
     }
@@ -137,9 +154,32 @@ private:
         return false;
     }
 
-    bool OpenLog()
+    // One run at a time writes the files of a base; a second one ends before it touches them.
+    bool LockBase()
     {
         m_base = ResultBasePath(m_opt.outputFolder, m_opt.instancePath, m_opt.solver);
+        std::string error;
+        if (m_lock.Acquire(m_base, error))
+            return true;
+        WriteStreamLine(stderr, "mainVRN.exe: ERROR: " + error);
+        m_status = ExitStatusAt(RunEnd::LogNotWritable);
+        return false;
+    }
+
+    // A log that could not be written whole makes the run's files incomplete: said on standard error.
+    void ReportLogFailure()
+    {
+        std::string why;
+        if (!m_tee.LogWriteFailed(why))
+            return;
+        WriteStreamLine(stderr, "mainVRN.exe: ERROR: the log file " + EscapeControl(m_base) +
+                                    ".log could not be written whole: " + why);
+        if (m_status == kExitProtected)
+            m_status = ExitStatusAt(RunEnd::LogNotWritable);
+    }
+
+    bool OpenLog()
+    {
         std::string error;
         if (!m_tee.Start(m_base + ".log", error))
         {
@@ -147,15 +187,18 @@ private:
             m_status = ExitStatusAt(RunEnd::LogNotWritable);
             return false;
         }
-        Say(std::string("VRN back-end ") + kVersion + " (" + m_build.programName + ")");
+        Say(std::string("VRN back-end ") + VRN_VERSION + " (" + m_build.programName + ")");
         Say("command line: " + QuotedCommandLine(m_argc, m_argv));
-        Say("result files: " + m_base + ".log, " + m_base + ".sol");
+        Say("result files: " + EscapeControl(m_base) + ".log, " + EscapeControl(m_base) + ".sol");
+        for (const std::string& warning : m_optionWarnings)
+            Warn("WARNING: " + warning);
         StartCommandWatcher(m_control);
         return true;
     }
 
     void Steps()
     {
+        GuardBeforeTheSolve();
         if (!SolverAvailable())
             return;
         if (!Phase("reading the instance", [this] { return ReadInstance(); }))
@@ -164,13 +207,17 @@ private:
         if (m_opt.check && !Phase("checking the input", [this] { return CheckTheInput(); }))
             return;
         if (m_opt.formulation() == Formulation::Fast)
+        {
+            m_earlyGuard.reset();
             return FastSteps();
+        }
         StdSteps();
     }
 
     // Std: a protected table from the Fast heuristic first (the solver's start, and the table written when
     // the solver finds nothing better), the model's largest changes from the data and that table, the
-    // integer search, and a table that fails the check repaired before it is written.
+    // integer search (or block coordinate descent from that table), and a table that fails the check
+    // repaired before it is written.
     void StdSteps()
     {
         BuildModel(false); // whether it has integer columns, and the starting table's model kind
@@ -179,7 +226,7 @@ private:
             return;
         auto linear = LinearSolver();
         SolverAdapter& lp = linear ? *linear : *adapter;
-        if (WantsStartingTable() && m_model.mip.HasIntegers())
+        if ((WantsStartingTable() || BcdWanted(m_opt)) && m_model.mip.HasIntegers())
             Phase("finding a starting point", [&] { return FindStart(lp, adapter.get()); });
         if (!Phase("building the model", [this] { return BuildModel(true); }) ||
             (m_opt.writeLp && !Phase("writing the LP file", [this] { return WriteLp(); })))
@@ -188,8 +235,17 @@ private:
         // first one and searched on past 10 minutes); the start stays the fallback.
         if (!m_startTable.empty())
             m_start = StdColumnsOf(m_instance, m_model, m_startTable);
+        m_earlyGuard.reset();
         SolveResult result;
-        Phase("solving with " + adapter->Name(), [&] { return Solve(*adapter, result); });
+        if (BcdWanted(m_opt) && !m_start.empty())
+            Phase("block coordinate descent with " + adapter->Name(),
+                  [&] { return Descend(*adapter, result); });
+        else
+        {
+            if (BcdWanted(m_opt))
+                Say("BCD: no starting table to improve; the whole model is solved instead");
+            Phase("solving with " + adapter->Name(), [&] { return Solve(*adapter, result); });
+        }
         Phase("checking the table", [&] { return SecureTable(lp, adapter.get(), result); });
         Phase("writing the solution", [&] { return Finish(result); });
         ReportTimes();
@@ -255,6 +311,28 @@ private:
         return true;
     }
 
+    // Until a solver starts there is no table to keep: reading, checking and building a big table can
+    // take many seconds, and a stop or the time limit must not wait for them. The guard ends the run
+    // within about a second of the request.
+    void GuardBeforeTheSolve()
+    {
+        m_earlyGuard = std::make_unique<StopWatchdog>(m_control, kEarlyStopSeconds, [this] { EndEarly(); });
+    }
+
+    [[noreturn]] void EndEarly()
+    {
+        const std::string why = StopReasonText(m_control->Reason());
+        const std::string phase = m_control->Phase();
+        Warn("the run ends while " + phase + " (" + why + "): no table was found yet");
+        EndWithoutTable(kExitNoSolution, "no solution (" + why + ")",
+                        "the run was stopped while " + phase + ", before a solver started");
+        Say("exit status " + std::to_string(m_status));
+        m_tee.Finish();
+        ReportLogFailure();
+        std::fflush(stderr);
+        _exit(m_status);
+    }
+
     // The run ends at `end`, before a solve: the .sol file carries the outcome and the reason only.
     void EndBeforeTheSolve(RunEnd end, const std::string& reason)
     {
@@ -310,6 +388,10 @@ private:
               [&]
               {
                   ProgressPrinter progress(m_control, 5);
+                  // Before its first stage ends the Fast solve holds no table: a stop then ends the run
+                  // at once (a barrier solve does not look at the clock).
+                  StopWatchdog watchdog(m_control, kStopGraceSeconds, [&] { EndOverrun(adapter->Name()); });
+                  watchdog.SetGraceWithoutTable(kEarlyStopSeconds + 1);
                   fast = SolveFast(m_instance, m_opt, *adapter, *m_control, m_base + ".lp", log,
                                    HeuristicRelaxation::Balance, integerSolver.get());
                   return true;
@@ -368,7 +450,7 @@ private:
 
     bool ReadInstance()
     {
-        Say("reading " + m_opt.instancePath +
+        Say("reading " + EscapeControl(m_opt.instancePath) +
             (m_opt.reportAllFormatErrors ? " (reporting every error)" : ""));
         ReadResult read = ReadInstanceFile(m_opt.instancePath, m_opt.reportAllFormatErrors);
         if (!read.errors.empty())
@@ -386,7 +468,19 @@ private:
         }
         m_instance = std::move(read.instance);
         ReportStatistics();
-        return true;
+        return OptionsFitTheTable();
+    }
+
+    // Tolerances and a scale that make no sense for this table end the run as a command line error.
+    bool OptionsFitTheTable()
+    {
+        const double scale = m_opt.scale > 0 ? m_opt.scale : AutomaticScale(m_instance);
+        const std::string refusal = CheckOptionsAgainstTable(m_instance, m_opt, scale);
+        if (refusal.empty())
+            return true;
+        Warn("ERROR: " + refusal);
+        EndBeforeTheSolve(RunEnd::CommandLine, refusal);
+        return false;
     }
 
     void ReportStatistics() { Say(InstanceSummary(m_instance)); }
@@ -444,8 +538,44 @@ private:
     {
         const FastLog log{[this](const std::string& line) { Say(line); },
                           [this](const std::string& line) { Warn(line); }};
-        m_startTable = FindStartingTable(m_instance, m_opt, m_model.kind, lp, integerSolver, *m_control, log);
+        BackendOptions startOptions = m_opt; // block coordinate descent starts from the heuristic's table
+        if (startOptions.startingPoint != 'c')
+            startOptions.startingPoint = 's';
+        m_startTable =
+            FindStartingTable(m_instance, startOptions, m_model.kind, lp, integerSolver, *m_control, log);
         return true;
+    }
+
+    // Block coordinate descent from the starting table (bcd/block_descent.h).
+    bool Descend(SolverAdapter& adapter, SolveResult& result)
+    {
+        BcdHooks hooks;
+        hooks.say = [this](const std::string& line) { Say(line); };
+        hooks.stopGraceSeconds = kStopGraceSeconds;
+        hooks.onOverrun = [this, &adapter](const std::vector<double>& incumbent)
+        { EndOverrunWithTable(adapter.Name(), incumbent); };
+        ProgressPrinter progress(m_control, m_opt.progressSeconds > 0 ? m_opt.progressSeconds : 5);
+        result = RunBlockDescent(m_instance, m_model, adapter, SolveParamsFromOptions(m_opt), m_control,
+                                 BcdSettingsFromOptions(m_opt), m_start, hooks)
+                     .result;
+        return true;
+    }
+
+    // The solver did not return after a stop during the descent: the run ends with the best table so far.
+    [[noreturn]] void EndOverrunWithTable(const std::string& solver, const std::vector<double>& incumbent)
+    {
+        Warn("WARNING: " + solver + " did not stop within " +
+             std::to_string(static_cast<int>(kStopGraceSeconds)) +
+             " s; the run ends with the best table found so far");
+        SolveResult result;
+        result.status = SolveStatus::Feasible;
+        result.solution = incumbent;
+        Finish(result);
+        ReportTimes();
+        m_tee.Finish();
+        ReportLogFailure();
+        std::fflush(stderr);
+        _exit(m_status);
     }
 
     bool SolverFits(const SolverAdapter& adapter)
@@ -488,6 +618,8 @@ private:
         {
             ProgressPrinter progress(m_control, m_opt.progressSeconds > 0 ? m_opt.progressSeconds : 5);
             StopWatchdog watchdog(m_control, kStopGraceSeconds, [&] { EndOverrun(adapter.Name()); });
+            if (m_model.mip.HasIntegers() && params.start.empty())
+                watchdog.SetGraceWithoutTable(kEarlyStopSeconds + 1);
             result = adapter.Solve(m_model.mip, params, *m_control);
         }
         if (const std::string note = KeepStartingPoint(m_model.mip, m_start, result); !note.empty())
@@ -500,30 +632,15 @@ private:
     // The solver did not return after a stop: the run ends here, with both files, and without a table.
     [[noreturn]] void EndOverrun(const std::string& solver)
     {
+        if (!m_start.empty()) // the starting table is protected and checked: write it rather than nothing
+            EndOverrunWithTable(solver, m_start);
         const std::string why = StopReasonText(m_control->Reason());
-        if (!m_start.empty())
-        {
-            // The solver is still busy with its own copy of the model; the starting table is ours to write.
-            Warn("WARNING: " + solver + " did not stop within " +
-                 std::to_string(static_cast<int>(kStopGraceSeconds)) + " s (" + why +
-                 "); the starting table is written");
-            SolveResult start;
-            start.status = SolveStatus::Feasible;
-            start.solution = m_start;
-            Finish(start);
-            Say("exit status " + std::to_string(m_status));
-            m_tee.Finish();
-            std::fflush(stdout);
-            std::fflush(stderr);
-            _exit(m_status);
-        }
-        Warn("ERROR: " + solver + " did not stop within " +
-             std::to_string(static_cast<int>(kStopGraceSeconds)) + " s (" + why +
-             "); the run ends without a table");
+        Warn("ERROR: " + solver + " did not stop in time (" + why + "); the run ends without a table");
         EndWithoutTable(kExitNoSolution, "no solution (" + why + ")",
                         solver + " did not stop in time and had no table to give");
         Say("exit status " + std::to_string(m_status));
         m_tee.Finish();
+        ReportLogFailure();
         std::fflush(stderr);
         _exit(m_status);
     }
@@ -559,22 +676,23 @@ private:
                                 m_opt.integerCells, WholeValueTolerance(m_opt.intDevTol, m_opt.integrality));
         const double objective = WeightedChange(m_instance, adjusted);
         SolutionHeader header{m_opt.instancePath, SolverName(m_opt.solver), outcome, {}};
+        header.hasTable = true;
         header.fields.emplace_back("objective", LogNumber(objective));
         Say("outcome: " + outcome);
         Say("objective (total weighted change): " + LogNumber(objective));
         if (std::isfinite(result.bound))
         {
             const double bound = result.bound * m_model.scale + m_model.mip.objectiveOffset;
-            const double gap =
-                objective != 0 ? 100 * std::max(0.0, objective - bound) / std::fabs(objective) : 0;
+            const std::string gap = GapText(objective, bound);
             header.fields.emplace_back("bound", LogNumber(bound));
-            header.fields.emplace_back("gap", LogNumber(std::round(gap * 100) / 100) + " %");
-            Say("bound: " + LogNumber(bound) + ", gap " + LogNumber(std::round(gap * 100) / 100) + " %");
+            header.fields.emplace_back("gap", gap);
+            Say("bound: " + LogNumber(bound) + ", gap " + gap);
         }
-        if (m_opt.check)
+        // The solution is checked whatever --check says, with the check's own tolerances: a table that
+        // fails is never reported as protected.
         {
-            const CheckReport report =
-                CheckSolution(m_instance, adjusted, m_opt.additive, m_opt.integerCells, m_opt.feasibility);
+            const CheckReport report = CheckSolution(m_instance, adjusted, m_opt.additive, m_opt.integerCells,
+                                                     kSolutionCheckTolerance);
             Say(std::string("solution check: ") + (report.passed ? "passed" : "FAILED"));
             for (const auto& line : report.lines)
                 Say("  " + line);

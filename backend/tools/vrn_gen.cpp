@@ -23,6 +23,51 @@
 namespace
 {
 
+constexpr const char* kHelp =
+    R"(Usage: vrn-gen 2d ROWS COLS [options]
+  or:  vrn-gen 3d N1 N2 N3 [options]
+  or:  vrn-gen hier GROUPS ITEMS COLS [options]
+  or:  vrn-gen table SIZE... --kind count|magnitude [options]
+  or:  vrn-gen --help | --version
+
+Writes a generated table with all its margins in the .csp format, to standard output or to a
+file: 2d a table of ROWS x COLS inner cells, 3d one of N1 x N2 x N3 inner cells, hier one whose
+rows are GROUPS groups of ITEMS rows, each group under a subtotal row, by COLS columns. Inner
+values are whole numbers drawn from 1 to the largest value; every cell costs 1 per unit of
+change and lies between 0 and 1.5 x the grand total.
+
+table builds a table from simulated microdata, one SIZE per dimension: N (N items and their
+total) or GxI (G groups of I items, a total of subtotals). Each inner cell is empty (z) or has
+contributors with heavy-tailed values; count tables publish their number, magnitude tables their
+sum. Sensitive cells, totals included: counts below the threshold; magnitudes by the p % rule
+or the (n, k) dominance rule, protected by what the rule asks.
+
+Options:
+  --sensitive PCT    percent of the inner cells that are sensitive (default 5)
+  --protection PCT   protection level of a sensitive cell, percent of its value, rounded and
+                     at least 1 (default 10)
+  --max VALUE        largest inner value (default 99)
+  --seed N           seed of the random values and choices (default 1): the same seed and
+                     sizes give the same table
+  --out FILE         write the table to FILE instead of standard output
+  --kind KIND        uniform (the values above), count or magnitude (microdata; table only
+                     needs it, the others take it too)
+  --rule RULE        threshold (counts' default), p (magnitudes' default) or nk
+  --p PCT            the p of the p % rule (default 15)
+  --n N, --k PCT     the (n, k) dominance rule (default 2 and 85)
+  --threshold N      counts below N are sensitive (default 3)
+  --empty PCT        percent of the inner cells without contributors (default 20)
+  --contributors M   typical number of contributors of a cell (default 6)
+  --cost 1|value     each cell's cost: 1 (default) or its value
+  --help             print this text and exit
+  --version          print the version and exit
+
+Exit status:
+  0  the table was written
+  1  the table could not be written
+  2  command line error
+)";
+
 int Usage()
 {
     std::fputs("usage: vrn-gen 2d ROWS COLS | 3d N1 N2 N3 | hier GROUPS ITEMS COLS | table SIZE...\n"
@@ -32,7 +77,28 @@ int Usage()
                "       from microdata: --kind count|magnitude [--rule threshold|p|nk] [--p PCT] [--n N]\n"
                "       [--k PCT] [--threshold N] [--empty PCT] [--contributors MEAN] [--cost 1|value]\n",
                stderr);
+    std::fputs("vrn-gen --help explains them.\n", stderr);
     return 2;
+}
+
+// --help or --version anywhere on the line: prints the text and returns true.
+bool PrintedHelpOrVersion(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h")
+        {
+            std::fputs(kHelp, stdout);
+            return true;
+        }
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--version")
+        {
+            std::fputs("vrn-gen (VRN) " VRN_VERSION "\n"
+                       "Copyright (c) 2026 Tessera Statistical Software. MIT licence.\n",
+                       stdout);
+            return true;
+        }
+    return false;
 }
 
 bool ToPositive(const std::string& text, int& value)
@@ -178,6 +244,8 @@ bool ReadOptions(int argc, char** argv, int first, Choices& c)
 
 int main(int argc, char** argv)
 {
+    if (PrintedHelpOrVersion(argc, argv))
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
     if (argc < 2)
         return Usage();
     Choices choices;

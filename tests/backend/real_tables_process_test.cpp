@@ -65,10 +65,10 @@ TEST_F(RealTables, TheForcedEqualTableIsProtectedByFastWithEveryLpSolver)
 
 TEST_F(RealTables, AStdTableThatFailsTheCheckIsRepairedBeforeItIsWritten)
 {
-    // With a tolerance of 0.01 a binary at 0.01 lets a cell's up and down deviations both be positive;
+    // With a tolerance of 0.001 a binary at 0.001 lets a cell's up and down deviations both be positive;
     // GLPK returned such a table on this magnitude table (status 8 before the repair).
     const std::string instance = std::string(VRN_EXAMPLES_DIR) + "/magnitude_hier.csp";
-    ASSERT_EQ(Run(instance, {"--solver", "g", "--integrality", "0.01", "--time", "60"}), 0) << m_out;
+    ASSERT_EQ(Run(instance, {"--solver", "g", "--integrality", "0.001", "--time", "60"}), 0) << m_out;
     EXPECT_NE(m_out.find("the solver's table fails the solution check; repairing it"), std::string::npos)
         << m_out;
     EXPECT_NE(m_out.find("solution check: passed"), std::string::npos);
