@@ -5,6 +5,7 @@
 #include "instance.h"
 #include "options.h"
 #include "output_tee.h"
+#include "repair_run.h"
 #include "result_files.h"
 #include "result_path.h"
 #include "starting_point.h"
@@ -92,6 +93,8 @@ private:
     int m_status = kExitProtected;
     std::vector<std::pair<std::string, double>> m_phaseTimes;
     std::vector<double> m_start; // --startingpoint: the table the integer search starts from
+    SolverAdapter* m_solver = nullptr;
+    std::vector<std::pair<std::string, std::string>> m_repairHeader; // --repair: what the .sol header says
 
     void Say(const std::string& line) { std::printf("%s\n", line.c_str()); }
 
@@ -180,9 +183,12 @@ private:
             return;
         if (m_opt.formulation() == Formulation::Fast)
             return FastSteps();
+        auto adapter = Entry()->make();
+        m_solver = adapter.get();
+        if (m_opt.repair && !Phase("repairing the instance", [&] { return Repair(*adapter); }))
+            return ReportTimes();
         if (!Phase("building the model", [this] { return BuildModel(); }))
             return;
-        auto adapter = Entry()->make();
         if (!SolverFits(*adapter) ||
             (m_opt.writeLp && !Phase("writing the LP file", [this] { return WriteLp(); })))
             return;
@@ -198,6 +204,7 @@ private:
     {
         m_status = status;
         SolutionHeader header{m_opt.instancePath, SolverName(m_opt.solver), outcome, {{"reason", reason}}};
+        header.fields.insert(header.fields.end(), m_repairHeader.begin(), m_repairHeader.end());
         std::string error;
         if (!WriteSolutionFile(m_base + ".sol", header, m_instance, {}, error))
         {
@@ -307,17 +314,48 @@ private:
 
     bool CheckTheInput()
     {
-        const CheckReport report = CheckInput(m_instance, m_opt.additive, Big(), m_opt.feasibility);
+        CheckReport report = CheckInput(m_instance, m_opt.additive, Big(), m_opt.feasibility);
+        const ConflictReport conflicts = FindInputConflicts(m_instance, m_opt);
+        if (conflicts.Proven())
+        {
+            report.passed = false;
+            report.lines.push_back(
+                "conflicts that single relations and bounds prove: " + std::to_string(conflicts.cells) +
+                " sensitive cells, " + std::to_string(conflicts.relations) + " relations");
+            for (const auto& line : conflicts.lines)
+                report.lines.push_back("  " + line);
+        }
         Say("input check:");
         for (const auto& line : report.lines)
             Say("  " + line);
-        if (!report.passed)
+        const bool std = m_opt.formulation() == Formulation::Std;
+        if (!report.passed && std && m_opt.repair)
+            Say("the instance cannot be protected as it stands: the repair looks for the least change");
+        else if (!report.passed)
         {
             Warn("ERROR: the instance cannot be protected as it stands (see the input check)");
+            if (std)
+                Warn(RepairAdviceText());
             EndWithoutTable(kExitInfeasible, "infeasible",
                             "the input check found a table that cannot be protected");
         }
-        return report.passed;
+        return report.passed || (std && m_opt.repair);
+    }
+
+    bool Repair(SolverAdapter& adapter)
+    {
+        const FastLog log{[this](const std::string& line) { Say(line); },
+                          [this](const std::string& line) { Warn(line); }};
+        RepairRunResult repair = RepairForRun(m_instance, m_opt, adapter, *m_control, m_base, log);
+        m_repairHeader = repair.header;
+        if (!repair.goOn)
+        {
+            EndWithoutTable(repair.exitStatus, repair.outcome, repair.reason);
+            return false;
+        }
+        if (repair.repaired)
+            m_instance = std::move(repair.instance);
+        return true;
     }
 
     bool BuildModel()
@@ -485,14 +523,19 @@ private:
         {
             const int status = result.status == SolveStatus::Infeasible ? kExitInfeasible : kExitNoSolution;
             if (status == kExitInfeasible)
+            {
                 Warn("ERROR: the problem is infeasible: no table satisfies the relations, bounds and "
                      "protection");
+                const FastLog log{[this](const std::string& line) { Say(line); },
+                                  [this](const std::string& line) { Warn(line); }};
+                ExplainInfeasibleTable(m_instance, m_opt, m_solver, *m_control, log);
+            }
             EndWithoutTable(status, outcome, result.detail.empty() ? outcome : result.detail);
             return true;
         }
         const std::vector<double> adjusted = CleanValues(m_model.AdjustedValues(m_instance, result.solution));
         const double objective = WeightedChange(m_instance, adjusted);
-        SolutionHeader header{m_opt.instancePath, SolverName(m_opt.solver), outcome, {}};
+        SolutionHeader header{m_opt.instancePath, SolverName(m_opt.solver), outcome, m_repairHeader};
         header.fields.emplace_back("objective", Num(objective));
         Say("outcome: " + outcome);
         Say("objective (total weighted change): " + Num(objective));

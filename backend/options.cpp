@@ -294,11 +294,12 @@ std::vector<std::string> NotApplyingOptions(const BackendOptions& o)
     };
     for (const char* name : {"--mipemphasis", "--emphasis", "--varsel"})
         note(name, "a parameter of the commercial solvers; it does not apply to the chosen solver");
-    for (const char* name :
-         {"--repair", "--repairfn", "--bcd-clusters", "--bcd-time", "--bcd-objf", "--bcd-endbc",
-          "--bcd-cycle", "--bcd-nstop", "--dynamic", "--dyn-sprop", "--dyn-perturb"})
+    for (const char* name : {"--bcd-clusters", "--bcd-time", "--bcd-objf", "--bcd-endbc", "--bcd-cycle",
+                             "--bcd-nstop", "--dynamic", "--dyn-sprop", "--dyn-perturb"})
         note(name, "not available in this build; ignored");
-    note("--vineq", std ? "not available in this build; ignored" : "applies to the Std formulation only");
+    if (!std)
+        for (const char* name : {"--repair", "--repairfn", "--vineq"})
+            note(name, "applies to the Std formulation only");
     if (!std)
         note("--startingpoint", "applies to the Std formulation only");
     if (std)
@@ -356,16 +357,26 @@ Every option is a name followed by a value; a missing option takes its default.
   --startingpoint c|s  Std: start the integer search from a protected table found by a Fast
                      solve (c: directions rounded from the Std model's LP relaxation, s: from
                      the Fast heuristic's)
-  --repair, --repairfn, --bcd-*, --dynamic, --dyn-*, --vineq: accepted, not available in
-                     this build (the log says so)
+  --repair y         Std: a table that cannot be protected is repaired first: the least
+                     widening of bounds (and, only where that cannot help, lowering of
+                     protection levels) that makes it protectable; every change is listed,
+                     the repaired instance written to OUTPUT_FOLDER/NAME_SUFFIX_repaired.csp
+                     and protected; on a table that can be protected it changes nothing
+  --repairfn PATH    prices of the repair, lines "CELL WHAT PRICE": WHAT lb ub lpl upl, PRICE
+                     a number >= 0 per unit of change or fixed (may not change); '#' starts a
+                     comment; default price 1. A file that prices a protection level weighs
+                     every change by its price in one sum instead
+  --vineq y|c        Std: add valid inequalities that raise the integer model's bound (y), or
+                     only report how many the LP relaxation's optimum violates (c)
+  --bcd-*, --dynamic, --dyn-*: accepted, not available in this build (the log says so)
   --mipemphasis, --emphasis, --varsel: parameters of commercial solvers; accepted, ignored
 
 While it runs, standard input takes the commands: stop (end the solve, keep the best table
 found), status (print the current state), help. SIGTERM acts like stop.
 
 Exit status: 0 a protected table was written; 1 the result files could not be written;
-2 command line error; 3 the instance file (or the directions file of --fixdir f) cannot be
-read or has errors; 4 the problem is infeasible (with fixed directions: for those directions); 5 no protected table was found (time limit or stop came first, or the solver
+2 command line error; 3 the instance file (or the directions file of --fixdir f, or the
+repair file) cannot be read or has errors; 4 the problem is infeasible (with fixed directions: for those directions); 5 no protected table was found (time limit or stop came first, or the solver
 failed); 6 the solver is not available in this build; 7 the solver or this build cannot solve
 this kind of problem; 8 a table was written but failed the solution check.
 )";
