@@ -10,6 +10,7 @@
 #include "result_path.h"
 #include "starting_point.h"
 #include "std_model.h"
+#include "valid_inequalities.h"
 
 #include <algorithm>
 #include <chrono>
@@ -189,8 +190,11 @@ private:
             return ReportTimes();
         if (!Phase("building the model", [this] { return BuildModel(); }))
             return;
-        if (!SolverFits(*adapter) ||
-            (m_opt.writeLp && !Phase("writing the LP file", [this] { return WriteLp(); })))
+        if (!SolverFits(*adapter))
+            return;
+        if (m_opt.validInequalities == 'y' || m_opt.validInequalities == 'c')
+            Phase("valid inequalities", [&] { return AddValidInequalities(*adapter); });
+        if (m_opt.writeLp && !Phase("writing the LP file", [this] { return WriteLp(); }))
             return;
         if (m_opt.startingPoint == 'c' || m_opt.startingPoint == 's')
             Phase("finding a starting point", [&] { return FindStart(*adapter); });
@@ -396,6 +400,30 @@ private:
         const FastLog log{[this](const std::string& line) { Say(line); },
                           [this](const std::string& line) { Warn(line); }};
         m_start = FindStartingPoint(m_instance, m_opt, m_model, adapter, *m_control, log);
+        return true;
+    }
+
+    bool AddValidInequalities(SolverAdapter& adapter)
+    {
+        if (!m_model.mip.HasIntegers())
+        {
+            Say("valid inequalities: the model has no direction to choose; nothing to add");
+            return true;
+        }
+        const bool add = m_opt.validInequalities == 'y';
+        const ValidInequalityReport report = ApplyValidInequalities(
+            m_instance, m_model, m_opt.additive, add, adapter, SolveParamsFromOptions(m_opt), *m_control,
+            [this](const std::string& line) { Say(line); });
+        if (!report.relaxationSolved)
+            Say("valid inequalities: the relaxation was not solved; none added");
+        else if (add)
+            Say("valid inequalities: " + std::to_string(report.added) + " of " +
+                std::to_string(report.candidates) + " added; relaxation bound " + Num(report.boundBefore) +
+                " -> " + Num(report.boundAfter));
+        else
+            Say("valid inequalities (check only): the relaxation's optimum violates " +
+                std::to_string(report.atStart.count) + " of " + std::to_string(report.candidates) +
+                "; none added");
         return true;
     }
 
