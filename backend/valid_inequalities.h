@@ -29,8 +29,14 @@ struct ValidInequality
 // by its upper level (y = 1), the relation's other cells must change the other way by as much (less
 // what the relation's residual gives); moving down (y = 0), likewise. Their sum is the inequality
 // sum_{j != i} |c_j| (p_j + m_j) >= |c_i| (upl y + lpl (1 - y)) - |residual|, which they imply.
+//
+// With `hop`, the cells j of a relation for which hop(j) holds are counted through another relation of
+// theirs: what j gives must be made up there by the other cells (|c_qj| |change_j| <= sum |c_qk|
+// (p_k + m_k) + |residual_q|). The relaxation can let j move up and down at once, giving without changing;
+// counted so, it cannot.
 std::vector<ValidInequality> CompensationInequalities(const Instance& instance, const StdModel& model,
-                                                      bool additive);
+                                                      bool additive,
+                                                      const std::function<bool(int)>& hop = nullptr);
 
 struct Violations
 {
@@ -55,6 +61,7 @@ struct ValidInequalityReport
     bool relaxationSolved = false;
     double boundBefore = 0, boundAfter = 0; // the relaxation's optimum, original units
     Violations atStart;                     // at the first relaxation's optimum
+    Violations chainsAtStart;               // ... of those counted through other relations
 };
 
 // --vineq: solves the relaxation, and with `add` adds the inequalities it violates, solving again until
