@@ -215,6 +215,22 @@ private:
                (m_set.boundsWords ? " (" + OwnLimitWords(j, rises) + ")" : "");
     }
 
+    // "cells 7, 8 and 9" for the first `count` of them (at most ten named).
+    template <class Other>
+    static std::string CellList(const std::vector<Other>& others, size_t count)
+    {
+        std::string text = "cells";
+        const size_t named = std::min<size_t>(count, 10);
+        for (size_t k = 0; k < named; ++k)
+            text += (k == 0                             ? " "
+                     : k + 1 == named && named == count ? " and "
+                                                        : ", ") +
+                    std::to_string(others[k].cell);
+        if (named < count)
+            text += " and " + std::to_string(count - named) + " more";
+        return text;
+    }
+
     std::string RelationWords(int i, bool up, int r) const
     {
         // Cell i moving up with a positive coefficient needs the others' sum to fall, and so on.
@@ -252,17 +268,29 @@ private:
             text += " (it is off by " + Num(m_needed[r]) + " in the original table)";
         if (others.empty())
             return text + " (the cell is alone in it)";
-        text += " (";
-        for (size_t k = 0; k < others.size() && k < m_set.listedOthers; ++k)
-            text += (k ? ", " : "") + OtherWords(others[k].cell, others[k].rises, others[k].amount);
-        if (others.size() > m_set.listedOthers)
+        // The fixed cells in one phrase, then the others one by one up to the limit.
+        size_t fixed = 0;
+        while (fixed < others.size() && m_in.cells[others[fixed].cell].status == 'z')
+            ++fixed;
+        std::vector<std::string> parts;
+        if (fixed == 1)
+            parts.push_back(OtherWords(others[0].cell, others[0].rises, 0));
+        else if (fixed > 1)
+            parts.push_back(CellList(others, fixed) + " are fixed (z)");
+        const size_t listedEnd = std::min(others.size(), fixed + m_set.listedOthers);
+        for (size_t k = fixed; k < listedEnd; ++k)
+            parts.push_back(OtherWords(others[k].cell, others[k].rises, others[k].amount));
+        if (listedEnd < others.size())
         {
             double rest = 0;
-            for (size_t k = m_set.listedOthers; k < others.size(); ++k)
+            for (size_t k = listedEnd; k < others.size(); ++k)
                 rest += std::max(0.0, others[k].amount);
-            text += ", and " + std::to_string(others.size() - m_set.listedOthers) +
-                    " more cells can move by at most " + Num(rest) + " in all";
+            parts.push_back("and " + std::to_string(others.size() - listedEnd) +
+                            " more cells can move by at most " + Num(rest) + " in all");
         }
+        text += " (";
+        for (size_t k = 0; k < parts.size(); ++k)
+            text += (k ? ", " : "") + parts[k];
         return text + ")";
     }
 };

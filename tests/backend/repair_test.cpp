@@ -84,7 +84,7 @@ TEST(Conflicts, SingleRelationsAndBoundsProveWhatTheyCan)
          kBoxedIn,
          1,
          {"cell 1 (value 10) must move down by at least 3 or up by at least 3",
-          "cannot fall at all: relation 1 can absorb no more (cell 0 is fixed (z), cell 2 is fixed (z))"}},
+          "cannot fall at all: relation 1 can absorb no more (cells 0 and 2 are fixed (z))"}},
         {"bound forbids",
          kBoundForbids,
          1,
