@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <map>
 
 namespace vrn
 {
@@ -28,28 +29,44 @@ std::string Num(double v)
     return buffer;
 }
 
-bool IsWhole(double v)
+// The coarsest step of ten (1, 0.1, ... 1e-6) on which every value, bound and level of the table lies; 0 for
+// none.
+double DataStep(const Instance& in)
 {
-    return std::fabs(v - std::round(v)) <= 1e-9 * std::max(1.0, std::fabs(v));
-}
-
-bool AllWhole(const Instance& in)
-{
-    for (const Cell& c : in.cells)
-        if (!IsWhole(c.value) || !IsWhole(c.lb) || !IsWhole(c.ub) || !IsWhole(c.lpl) || !IsWhole(c.upl))
-            return false;
-    return true;
+    for (double step = 1; step >= 1e-6; step /= 10)
+    {
+        const auto onGrid = [step](double v)
+        {
+            const double units = v / step;
+            return std::fabs(units - std::round(units)) <= 1e-6 * std::max(1.0, std::fabs(units) * 1e-9);
+        };
+        if (std::all_of(in.cells.begin(), in.cells.end(),
+                        [&](const Cell& c) {
+                            return onGrid(c.value) && onGrid(c.lb) && onGrid(c.ub) && onGrid(c.lpl) &&
+                                   onGrid(c.upl);
+                        }))
+            return step;
+    }
+    return 0;
 }
 
 // A change the solver found, made a little larger where it is not exact, so that the repaired instance
-// is protectable also in exact arithmetic: whole units for a table of whole numbers, else six
-// significant digits.
-double RoundedUp(double amount, bool whole)
+// is protectable also in exact arithmetic: up to the table's own step (whole units for a table of whole
+// numbers), else to six significant digits. What lies within the solvers' noise of a step (they may stop
+// short by their tolerance) is that step.
+double RoundedUp(double amount, double step)
 {
-    if (whole)
-        return std::ceil(amount - 1e-6 * std::max(1.0, amount));
-    const double step = std::pow(10.0, std::floor(std::log10(amount)) - 5);
-    return std::ceil(amount / step - 1e-6) * step;
+    if (step > 0)
+        return std::ceil(amount / step - 1e-3) * step;
+    const double digits = std::pow(10.0, std::floor(std::log10(amount)) - 5);
+    return std::ceil(amount * (1 + 2e-6) / digits) * digits;
+}
+
+// The room a cell has within its bounds, each way, in the model's units (0 for z cells).
+double Room(const RepairModel& model, size_t j, bool up)
+{
+    const int32_t col = up ? model.colPlus[j] : model.colMinus[j];
+    return col >= 0 ? model.mip.colUpper[col] : 0;
 }
 
 class ModelBuilder
@@ -74,6 +91,7 @@ public:
         AddRelationRows();
         for (size_t i = 0; i < n; ++i)
             AddProtection(i);
+        AddShortfallRows();
         return std::move(m_model);
     }
 
@@ -176,6 +194,87 @@ private:
         mip.AddRow(-kInfinity, 0, with(rise, y, -big), "pU" + id);
         mip.AddRow(lpl, kInfinity, with(with(fall, m_model.colChange[i][kLpl], 1), y, lpl), "pl" + id);
         mip.AddRow(-kInfinity, big, with(fall, y, big), "pL" + id);
+    }
+
+    // What the room within the bounds cannot give must come from widened bounds or a lowered level, in the
+    // direction the binary chooses: for the cell itself, and for the other cells of each of its relations.
+    // Each row is the convex hull of the two directions, where the rows above let the relaxation use the
+    // same room for half a move each way and widen nothing.
+    void AddShortfallRows()
+    {
+        std::vector<std::vector<int>> relationsOf(m_in.cells.size());
+        for (size_t r = 0; r < m_in.RelationCount(); ++r)
+            for (int64_t t = m_in.termStart[r]; t < m_in.termStart[r + 1]; ++t)
+                if (auto& of = relationsOf[m_in.termCell[t]]; of.empty() || of.back() != static_cast<int>(r))
+                    of.push_back(static_cast<int>(r));
+        for (size_t i = 0; i < m_in.cells.size(); ++i)
+        {
+            if (m_model.colDir[i] < 0)
+                continue;
+            const Cell& cell = m_in.cells[i];
+            for (const bool up : {true, false})
+            {
+                const double level = S(up ? cell.upl : cell.lpl);
+                std::vector<std::pair<int32_t, double>> own;
+                AddIf(own, m_model.colChange[i][up ? kUb : kLb], 1);
+                ShortfallRow(i, up, level - Room(m_model, i, up), own);
+                for (const int r : relationsOf[i])
+                    RelationShortfall(i, up, level, r);
+            }
+        }
+    }
+
+    static void AddIf(std::vector<std::pair<int32_t, double>>& entries, int32_t col, double value)
+    {
+        if (col >= 0)
+            entries.emplace_back(col, value);
+    }
+
+    // entries + lowering of i's level >= shortfall * (y or 1 - y), when the shortfall is positive.
+    void ShortfallRow(size_t i, bool up, double shortfall, std::vector<std::pair<int32_t, double>> entries,
+                      double levelWeight = 1)
+    {
+        if (shortfall <= 1e-9 * std::max(1.0, shortfall))
+            return;
+        AddIf(entries, m_model.colChange[i][up ? kUpl : kLpl], levelWeight);
+        const int32_t y = m_model.colDir[i];
+        const std::string id =
+            (up ? "su" : "sd") + std::to_string(i) + "_" + std::to_string(m_model.mip.RowCount());
+        if (up)
+            m_model.mip.AddRow(0, kInfinity, (entries.emplace_back(y, -shortfall), entries), id);
+        else
+            m_model.mip.AddRow(shortfall, kInfinity, (entries.emplace_back(y, shortfall), entries), id);
+    }
+
+    void RelationShortfall(size_t i, bool up, double level, int r)
+    {
+        double ci = 0, original = 0, room = 0;
+        for (int64_t t = m_in.termStart[r]; t < m_in.termStart[r + 1]; ++t)
+        {
+            original += m_in.termCoef[t] * m_in.cells[m_in.termCell[t]].value;
+            if (static_cast<size_t>(m_in.termCell[t]) == i)
+                ci += m_in.termCoef[t];
+        }
+        if (ci == 0)
+            return;
+        const double s = ci > 0 ? 1 : -1;
+        const double residual = m_set.additive ? S(m_in.rhs[r] - original) : 0;
+        // i moving up (s > 0) needs the others' part of sign -s: cells with c > 0 falling, c < 0 rising.
+        const double wanted = up ? -s : s;
+        std::map<int32_t, double> widen;
+        for (int64_t t = m_in.termStart[r]; t < m_in.termStart[r + 1]; ++t)
+        {
+            const size_t j = static_cast<size_t>(m_in.termCell[t]);
+            const double c = m_in.termCoef[t];
+            if (j == i || c == 0)
+                continue;
+            const bool rises = (c > 0) == (wanted > 0);
+            room += std::fabs(c) * Room(m_model, j, rises);
+            if (const int32_t col = m_model.colChange[j][rises ? kUb : kLb]; col >= 0)
+                widen[col] += std::fabs(c);
+        }
+        const double need = std::fabs(ci) * level + (up ? -s : s) * residual;
+        ShortfallRow(i, up, need - room, {widen.begin(), widen.end()}, std::fabs(ci));
     }
 };
 
@@ -318,18 +417,18 @@ private:
 
     RepairOutcome Changes(const RepairModel& model, const std::vector<double>& x)
     {
-        const bool whole = AllWhole(m_in);
+        const double step = DataStep(m_in);
         for (size_t i = 0; i < m_in.cells.size(); ++i)
             for (size_t what = 0; what < 4; ++what)
                 if (const int32_t c = model.colChange[i][what]; c >= 0)
-                    AddChange(static_cast<int>(i), static_cast<RepairWhat>(what), x[c] * model.scale, whole);
+                    AddChange(static_cast<int>(i), static_cast<RepairWhat>(what), x[c] * model.scale, step);
         m_outcome.status = m_outcome.changes.empty() ? RepairStatus::NothingToChange : RepairStatus::Repaired;
         if (!m_outcome.changes.empty())
             m_outcome.repaired = ApplyRepair(m_in, m_outcome.changes);
         return m_outcome;
     }
 
-    void AddChange(int i, RepairWhat what, double amount, bool whole)
+    void AddChange(int i, RepairWhat what, double amount, double step)
     {
         const Cell& cell = m_in.cells[i];
         const double from = what == RepairWhat::Lb    ? cell.lb
@@ -338,7 +437,7 @@ private:
                                                       : cell.upl;
         if (amount <= m_set.tolerance * std::max(1.0, std::fabs(from)))
             return;
-        amount = RoundedUp(amount, whole);
+        amount = RoundedUp(amount, step);
         RepairChange change{i, what, from, 0, m_prices.Of(static_cast<size_t>(i), what)};
         if (what == RepairWhat::Lb)
             change.to = from - amount;
@@ -346,6 +445,12 @@ private:
             change.to = from + amount;
         else
             change.to = std::max(0.0, from - amount);
+        if (step > 0)
+        {
+            // On the table's own grid exactly: 85, not 84.99999999999999.
+            const double perUnit = std::round(1 / step);
+            change.to = std::round(change.to * perUnit) / perUnit;
+        }
         const double size = std::fabs(change.to - from) * change.price;
         (what == RepairWhat::Lb || what == RepairWhat::Ub ? m_outcome.boundsTotal
                                                           : m_outcome.protectionTotal) += size;

@@ -230,6 +230,9 @@ void ExplainInfeasibleTable(const Instance& instance, const BackendOptions& opti
         }
         else if (repair.status == RepairStatus::Impossible)
             log.say("why: " + repair.detail);
+        else if (repair.status == RepairStatus::NothingToChange)
+            log.say("why: the least change that would make it protectable is within the solvers' tolerances "
+                    "(try --feasibility or --scale)");
         else
             log.say("why: the search for the cells in conflict did not finish");
     }

@@ -268,6 +268,13 @@ TEST(Repair, FindsTheLeastChangeOfHandBuiltTables)
          0,
          {"cell 4: lower bound 19 -> 17 (price 1 per unit)",
           "cell 4: upper bound 21 -> 23 (price 1 per unit)"}},
+        {"fractional values: six significant digits",
+         "0 3\n0 30.5 1 s 0 30.5 0 0 0\n1 10.5 1 u 8.25 100 4 4 0\n"
+         "2 20 1 z 0 100 0 0 0\n1\n0 3 : 0 (-1) 1 (1) 2 (1)\n",
+         "",
+         1.75,
+         0,
+         {"cell 1: lower bound 8.25 -> 6.5 (price 1 per unit)"}},
         // Priced protection: one sum, and lowering the level by 2 at 0.5 beats widening by 2 at 1.
         {"protection priced below bounds",
          kBoundForbids,
