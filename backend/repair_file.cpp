@@ -1,8 +1,7 @@
 #include "repair_file.h"
 
-#include "options.h"
-
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -23,6 +22,17 @@ bool WholeNumber(const std::string& text, long long& value)
     if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 18)
         return false;
     value = std::stoll(text);
+    return true;
+}
+
+bool Price(const std::string& text, double& value)
+{
+    char* end = nullptr;
+    errno = 0;
+    const double parsed = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || *end != '\0' || errno == ERANGE || !std::isfinite(parsed) || parsed < 0)
+        return false;
+    value = parsed;
     return true;
 }
 
@@ -70,7 +80,7 @@ public:
         if (what < 0)
             return "'" + Quoted(tokens[1]) + "' for cell " + tokens[0] + "; expected one of lb ub lpl upl";
         double price = kFixedPrice;
-        if (tokens[2] != "fixed" && (!ParseNumber(tokens[2], price) || price < 0))
+        if (tokens[2] != "fixed" && !Price(tokens[2], price))
             return "price '" + Quoted(tokens[2]) + "' for cell " + tokens[0] + " " + tokens[1] +
                    "; expected a number >= 0 or fixed";
         return Assign(static_cast<size_t>(cell), what, price, lineNumber);
