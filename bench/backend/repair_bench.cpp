@@ -11,8 +11,8 @@
 //                                          solver, without and with --vineq y
 // Prints figures only.
 #include "bench_run.h"
-#include "instance.h"
-#include "table_generator.h"
+#include "instance/instance.h"
+#include "tools/table_generator.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // The repair and the explanation of an infeasible table through the real mainVRN.exe: the changes in
 // the log, BASE_repaired.csp read back and protected, the .sol header, the repair file's errors with
 // their lines, every integer solver, and a table that needs no repair.
-#include "checks.h"
-#include "instance.h"
+#include "instance/instance.h"
+#include "model/checks.h"
 
 #include <gtest/gtest.h>
 

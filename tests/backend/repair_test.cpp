@@ -2,12 +2,13 @@
 // sensitive cell boxed in by z neighbours, a bound that forbids the only open direction, two
 // sensitive cells that need opposite room in one relation, and a conflict that only a chain of
 // relations shows. Also the words of the conflicts and the repair file's errors.
-#include "cbc_solver.h"
-#include "checks.h"
-#include "conflict.h"
-#include "repair.h"
-#include "repair_file.h"
-#include "symphony_solver.h"
+#include "instance/cell_rules.h"
+#include "instance/repair_file.h"
+#include "model/checks.h"
+#include "model/conflict.h"
+#include "solvers/cbc_solver.h"
+#include "solvers/symphony_solver.h"
+#include "standard/repair.h"
 
 #include <gtest/gtest.h>
 

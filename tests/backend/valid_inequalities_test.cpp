@@ -1,12 +1,13 @@
 // The valid inequalities never cut off a protected table (every choice of directions of small tables is
 // solved without them, with the least change and with random costs, and each table satisfies every
 // inequality), they raise the relaxation's bound, and the integer optimum stays where it was.
-#include "cbc_solver.h"
-#include "clp_solver.h"
-#include "lexmin.h"
-#include "starting_point.h"
-#include "table_generator.h"
-#include "valid_inequalities.h"
+#include "fast/starting_point.h"
+#include "instance/cell_rules.h"
+#include "solvers/cbc_solver.h"
+#include "solvers/clp_solver.h"
+#include "solvers/solve_model.h"
+#include "standard/valid_inequalities.h"
+#include "tools/table_generator.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // libFuzzer target for the .csp reader and the repair file's reader: any bytes must end in a table
 // (or prices) or in messages, never in a crash or a hang; a table that reads must be consistent and
 // survive a write and a second read.
-#include "instance.h"
-#include "repair_file.h"
+#include "instance/instance.h"
+#include "instance/repair_file.h"
 
 #include <cmath>
 #include <cstdint>
