@@ -368,9 +368,9 @@ private:
         if (!report.relaxationSolved)
             Say("valid inequalities: the relaxation was not solved; none added");
         else if (add)
-            Say("valid inequalities: " + std::to_string(report.added) + " of " +
-                std::to_string(report.candidates) + " added; relaxation bound " +
-                LogNumber(report.boundBefore) + " -> " + LogNumber(report.boundAfter));
+            Say("valid inequalities: " + std::to_string(report.added) + " added in " +
+                std::to_string(report.rounds) + " rounds; relaxation bound " + LogNumber(report.boundBefore) +
+                " -> " + LogNumber(report.boundAfter));
         else
             Say("valid inequalities (check only): the relaxation's optimum violates " +
                 std::to_string(report.atStart.count) + " of " + std::to_string(report.candidates) +

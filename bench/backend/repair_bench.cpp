@@ -173,7 +173,7 @@ void VineqBench(const fs::path& dir, double seconds)
                 const double before = LastMatch(text, R"(round 1, relaxation bound ([-0-9.e+]+))");
                 const double after =
                     std::string(vineq) == "y"
-                        ? LastMatch(text, R"(added; relaxation bound [-0-9.e+]+ -> ([-0-9.e+]+))")
+                        ? LastMatch(text, R"(rounds; relaxation bound [-0-9.e+]+ -> ([-0-9.e+]+))")
                         : NAN;
                 const double best = LastMatch(text, R"(objective \(total weighted change\): ([-0-9.e+]+))");
                 const double bound = LastMatch(text, R"(\nbound: ([-0-9.e+]+))");

@@ -197,4 +197,22 @@ TEST_F(RepairProcess, WhatNoRepairCanMendEndsAsInfeasible)
     EXPECT_EQ(Run(instance, {"--solver", "l", "--repair", "y", "--repairfn", ""}), 7) << m_out << m_err;
 }
 
+TEST_F(RepairProcess, ValidInequalitiesKeepTheOptimumWithEveryIntegerSolver)
+{
+    const fs::path instance = fs::path(VRN_EXAMPLES_DIR) / "table3x3.csp";
+    ASSERT_EQ(Run(instance, {"--solver", "b", "--vineq", "c"}), 0) << m_out << m_err;
+    EXPECT_TRUE(Said("valid inequalities (check only): the relaxation's optimum violates 4 of 4; none added"))
+        << m_out;
+    for (const char* solver : {"b", "g", "s"})
+    {
+        ASSERT_EQ(Run(instance, {"--solver", solver, "--vineq", "y", "--mipgap", "0"}), 0) << m_out << m_err;
+        EXPECT_TRUE(Said("relaxation bound 5 -> ")) << solver << "\n" << m_out;
+        EXPECT_TRUE(Said("objective (total weighted change): 20\r\n")) << solver << "\n" << m_out;
+        EXPECT_TRUE(Said("solution check: passed")) << solver;
+    }
+    // Not for the Fast formulation, which has no directions to choose.
+    ASSERT_EQ(Run(instance, {"--solver", "l", "--order", "1", "--fixdir", "s", "--vineq", "y"}), 0) << m_err;
+    EXPECT_TRUE(Said("--vineq: applies to the Std formulation only")) << m_out;
+}
+
 } // namespace
