@@ -3,15 +3,14 @@
 // their lines, every integer solver, and a table that needs no repair.
 #include "instance/instance.h"
 #include "model/checks.h"
+#include "tools/child_process.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -80,32 +79,14 @@ protected:
         return m_dir / name;
     }
 
-    // mainVRN.exe INSTANCE DIR ARGS... with its output in files; returns the exit status.
+    // mainVRN.exe INSTANCE DIR ARGS... to the end; returns the exit status.
     int Run(const fs::path& instance, std::vector<std::string> args)
     {
         args.insert(args.begin(), {"mainVRN.exe", instance.string(), m_dir.string()});
-        const std::string outPath = (m_dir / "out.txt").string(), errPath = (m_dir / "err.txt").string();
-        const pid_t pid = fork();
-        if (pid == 0)
-        {
-            const int in = open("/dev/null", O_RDONLY);
-            const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            dup2(in, 0);
-            dup2(out, 1);
-            dup2(err, 2);
-            std::vector<char*> argv;
-            for (auto& a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(VRN_BACKEND_EXE, argv.data());
-            _exit(127);
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        m_out = ReadFile(outPath);
-        m_err = ReadFile(errPath);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const vrn::ChildResult run = vrn::RunChild(VRN_BACKEND_EXE, args);
+        m_out = run.out;
+        m_err = run.err;
+        return run.status;
     }
 
     bool Said(const std::string& words) const { return m_out.find(words) != std::string::npos; }
