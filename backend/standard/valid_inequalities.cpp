@@ -229,6 +229,7 @@ ValidInequalityReport ApplyValidInequalities(const Instance& instance, StdModel&
     std::vector<char> added(all.size(), 0);
     const double unit = model.scale;
     double previousBound = 0;
+    int unpaidRounds = 0;
     for (int round = 0; round < kMaxRounds && !control.StopRequested(); ++round)
     {
         const SolveResult lp = SolveRelaxation(model.mip, solver, params, control);
@@ -265,11 +266,14 @@ ValidInequalityReport ApplyValidInequalities(const Instance& instance, StdModel&
             ", " + std::to_string(chainViolated.count) + " through other relations");
         which.erase(std::remove_if(which.begin(), which.end(), [&](size_t k) { return added[k] != 0; }),
                     which.end());
-        // A round that raised the bound by less than a thousandth does not pay for the rows it adds.
+        // Rounds that raise the bound by less than a thousandth do not pay for the rows they add; one such
+        // round is allowed, since a degenerate relaxation may move the same slack to other cells first.
         const bool paid =
             round == 0 || bound > previousBound + kLeastGain * std::max(1.0, std::fabs(previousBound));
-        previousBound = bound;
-        if (!add || which.size() + chainWhich.size() == 0 || !paid)
+        unpaidRounds = paid ? 0 : unpaidRounds + 1;
+        if (paid)
+            previousBound = bound;
+        if (!add || which.size() + chainWhich.size() == 0 || unpaidRounds >= 2)
             break;
         AddInequalityRows(model.mip, all, which);
         AddInequalityRows(model.mip, chains, chainWhich);
