@@ -229,7 +229,7 @@ private:
         Phase("solving the Fast formulation with " + adapter->Name(),
               [&]
               {
-                  ProgressPrinter progress(m_control, 5);
+                  ProgressPrinter progress(m_control, m_opt.progressSeconds > 0 ? m_opt.progressSeconds : 5);
                   fast = SolveFast(m_instance, m_opt, *adapter, *m_control, m_base + ".lp", log);
                   return true;
               });

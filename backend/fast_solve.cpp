@@ -1,6 +1,8 @@
 #include "fast_solve.h"
 
 #include "backend_run.h"
+#include "lexmin_shared.h"
+#include "pct_advice.h"
 
 #include <algorithm>
 #include <cmath>
@@ -290,6 +292,19 @@ DirectionDiagnosis DiagnoseDirections(const Instance& instance, const FastSettin
 namespace
 {
 
+// The percentage that would work for the directions a new run starts with (the repair flips only
+// where the percentage is not the cause), in one line; nothing when no percentage helps.
+void AdvisePctBounds(const Instance& instance, const FastSettings& settings,
+                     const DirectionChoice& startChoice, SolverAdapter& solver, const SolveParams& params,
+                     RunControl& control, const FastLog& log)
+{
+    if (settings.pctBounds < 0 || control.StopRequested())
+        return;
+    const PctAdvice advice = LeastWorkablePct(instance, settings, startChoice, solver, params, control);
+    if (advice.found && advice.suggested > settings.pctBounds)
+        log.warn(PctAdviceLine(advice, settings.pctBounds));
+}
+
 // Says why the fixed model is infeasible, as far as the elastic model can tell.
 void ExplainInfeasible(const Instance& instance, const BackendOptions& options, const FastSettings& settings,
                        const DirectionChoice& choice, const DirectionDiagnosis& diagnosis,
@@ -339,6 +354,29 @@ void ExplainInfeasible(const Instance& instance, const BackendOptions& options, 
         log.warn("the heuristic (--fixdir s) looks for directions the bounds and relations can satisfy");
 }
 
+// The stages share one model where the solver keeps one loaded between solves and the model is a
+// linear program with relations (a model without rows needs no solver).
+bool SharesOneModel(const Instance& instance, const BackendOptions& options, const LexminSettings& lexmin,
+                    SolverAdapter& solver)
+{
+    const bool severalStagesOrMax =
+        lexmin.order.size() > 1 ||
+        std::find(lexmin.order.begin(), lexmin.order.end(), 4) != lexmin.order.end();
+    return severalStagesOrMax && !options.integerCells && instance.RelationCount() > 0 &&
+           solver.OpenLpSession(MipModel{}) != nullptr;
+}
+
+std::string SharedModelNote(const BackendOptions& options, const LexminSettings& lexmin)
+{
+    const bool max = std::find(lexmin.order.begin(), lexmin.order.end(), 4) != lexmin.order.end();
+    return std::string(
+               "the stages share one model: the first solve uses the primal simplex with presolve, each "
+               "later one starts from the basis of the one before") +
+           (max ? "; objective 4 is found by bisection on its value with column bounds" : "") +
+           (options.simplex ? ""
+                            : " (the barrier leaves no basis to start from, so --method b does not apply)");
+}
+
 } // namespace
 
 FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, SolverAdapter& solver,
@@ -359,10 +397,20 @@ FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, S
     DirectionChoice choice;
     if (!ChooseDirections(instance, options, relaxation, solver, control, log, choice, out))
         return out;
-    const FastSettings settings = FastSettingsFromOptions(instance, options);
+    FastSettings settings = FastSettingsFromOptions(instance, options);
     SolveParams params = SolveParamsFromOptions(options);
     params.firstFeasible = false; // --first belongs to the Std formulation: every stage runs to its end
-    if (settings.withMaxObjective && !params.simplex)
+    LexminSettings lexmin;
+    lexmin.order = options.order.empty() ? std::vector<int>{4, 2, 3, 1} : options.order;
+    lexmin.epsF = options.epsF;
+    lexmin.epsRhs = options.epsRhs;
+    const bool shared = SharesOneModel(instance, options, lexmin, solver);
+    if (shared)
+    {
+        settings.withMaxObjective = false; // its value becomes column bounds instead
+        log.say(SharedModelNote(options, lexmin));
+    }
+    else if (settings.withMaxObjective && !params.simplex)
     {
         // Objective 4's bounding column sits in one row per cell, and neither CLP's nor GLPK's interior point
         // treats such a dense column: on a 300x300 table CLP's barrier took 215 s for 4-2-3-1, its
@@ -372,10 +420,7 @@ FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, S
             "far slower with the column that bounds every relative change)");
         params.simplex = true;
     }
-    LexminSettings lexmin;
-    lexmin.order = options.order.empty() ? std::vector<int>{4, 2, 3, 1} : options.order;
-    lexmin.epsF = options.epsF;
-    lexmin.epsRhs = options.epsRhs;
+    const DirectionChoice startChoice = choice;
     std::vector<int> flips(instance.cells.size(), 0);
     for (int round = 0;; ++round)
     {
@@ -395,7 +440,11 @@ FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, S
             }
         }
         control.SetObjectiveScale(model.base.scale);
-        LexminResult lex = SolveLexicographic(model, lexmin, solver, params, control, log.say);
+        LexminResult lex =
+            shared ? SolveLexicographicShared(
+                         model, lexmin, [&](const MipModel& mip) { return solver.OpenLpSession(mip); },
+                         params, control, log.say)
+                   : SolveLexicographic(model, lexmin, solver, params, control, log.say);
         const bool infeasible = lex.stages.front().status == SolveStatus::Infeasible;
         if (!infeasible)
         {
@@ -423,6 +472,7 @@ FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, S
             continue;
         }
         ExplainInfeasible(instance, options, settings, choice, diagnosis, solver, control, log);
+        AdvisePctBounds(instance, settings, startChoice, solver, params, control, log);
         out.model = std::move(model.base);
         out.result = std::move(lex.last);
         out.solved = true;
