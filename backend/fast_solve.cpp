@@ -443,7 +443,7 @@ FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, S
         LexminResult lex =
             shared ? SolveLexicographicShared(
                          model, lexmin, [&](const MipModel& mip) { return solver.OpenLpSession(mip); },
-                         params, control, log.say)
+                         params, control, log.say, ColumnBases(instance, model.base))
                    : SolveLexicographic(model, lexmin, solver, params, control, log.say);
         const bool infeasible = lex.stages.front().status == SolveStatus::Infeasible;
         if (!infeasible)

@@ -24,6 +24,9 @@ std::string Seconds(double v)
     return buffer;
 }
 
+// Halving the bracket this often takes it below any tolerance the search asks for.
+constexpr int kMostBisectionSteps = 64;
+
 bool HasPoint(const SolveResult& result, int columns)
 {
     return (result.status == SolveStatus::Optimal || result.status == SolveStatus::Feasible) &&
@@ -92,7 +95,18 @@ void KeepNetChanges(const StdModel& model, std::vector<double>& x)
     }
 }
 
-PointCheck CheckPoint(const MipModel& model, const std::vector<double>& x, double tolerance)
+std::vector<double> ColumnBases(const Instance& instance, const StdModel& model)
+{
+    std::vector<double> base(static_cast<size_t>(model.mip.ColumnCount()), 0);
+    for (size_t i = 0; i < instance.cells.size(); ++i)
+        for (const int c : {model.colPlus[i], model.colMinus[i], model.colValue[i]})
+            if (c >= 0)
+                base[c] = std::fabs(instance.cells[i].value) / model.scale;
+    return base;
+}
+
+PointCheck CheckPoint(const MipModel& model, const std::vector<double>& x, double tolerance,
+                      const std::vector<double>& columnBase)
 {
     PointCheck check;
     for (int r = 0; r < model.RowCount(); ++r)
@@ -100,9 +114,10 @@ PointCheck CheckPoint(const MipModel& model, const std::vector<double>& x, doubl
         double activity = 0, magnitude = 1;
         for (int64_t e = model.rowStart[r]; e < model.rowStart[r + 1]; ++e)
         {
-            const double term = model.entryValue[e] * x[model.entryCol[e]];
-            activity += term;
-            magnitude = std::max(magnitude, std::fabs(term));
+            const int c = model.entryCol[e];
+            activity += model.entryValue[e] * x[c];
+            const double base = columnBase.empty() ? 0 : columnBase[c];
+            magnitude = std::max(magnitude, std::fabs(model.entryValue[e]) * (std::fabs(x[c]) + base));
         }
         for (const double bound : {model.rowLower[r], model.rowUpper[r]})
             if (std::isfinite(bound))
@@ -156,18 +171,26 @@ LimitSearch FindLeastLimit(LpSession& session, const CellLimits& limits, const s
     }
     keep(std::move(first));
     search.lowerBound = limits.LowerBound(lower);
-    auto closeEnough = [&] { return search.value <= search.lowerBound * (1 + relativeTolerance) + 1e-12; };
+    // The bracket: no t below lowerBound works, `top` does. A point reached at t is kept when it is the best
+    // so far; the bracket shrinks to t whatever the point's own measure (a solver's point may pass its
+    // caps by its tolerance), so the search ends.
+    double top = search.value;
+    auto closeEnough = [&] { return top <= search.lowerBound * (1 + relativeTolerance) + 1e-12; };
     // The lower bound itself often holds (a protection level that no other cell's change exceeds).
     bool triedLowerBound = false;
-    while (!closeEnough() && !control.StopRequested())
+    for (int step = 0; step < kMostBisectionSteps && !closeEnough() && !control.StopRequested(); ++step)
     {
-        const double t = triedLowerBound ? (search.lowerBound + search.value) / 2 : search.lowerBound;
+        const double t = triedLowerBound ? (search.lowerBound + top) / 2 : search.lowerBound;
         triedLowerBound = true;
         phase("trying " + Num(t) + " (least " + Num(search.lowerBound) + ", reached " + Num(search.value) +
               ")");
         SolveResult trial = solveAt(t);
         if (HasPoint(trial, columns) && trial.status == SolveStatus::Optimal)
-            keep(std::move(trial));
+        {
+            top = std::min(t, limits.Measure(trial.solution));
+            if (limits.Measure(trial.solution) < search.value)
+                keep(std::move(trial));
+        }
         else if (trial.status == SolveStatus::Infeasible)
             search.lowerBound = t;
         else
@@ -187,9 +210,9 @@ class SharedLoop
 public:
     SharedLoop(FastModel& model, const LexminSettings& settings, const LpSessionOpener& open,
                const SolveParams& params, RunControl& control,
-               const std::function<void(const std::string&)>& say)
+               const std::function<void(const std::string&)>& say, const std::vector<double>& columnBase)
         : m_model(model), m_settings(settings), m_open(open), m_params(params), m_control(control),
-          m_say(say), m_limits(RelativeChangeLimits(model))
+          m_say(say), m_limits(RelativeChangeLimits(model)), m_columnBase(columnBase)
     {
     }
 
@@ -221,6 +244,7 @@ private:
     RunControl& m_control;
     const std::function<void(const std::string&)>& m_say;
     CellLimits m_limits;
+    const std::vector<double>& m_columnBase;
     std::unique_ptr<LpSession> m_session;
     LexminResult m_lex;
     std::string m_stageText;
@@ -236,6 +260,17 @@ private:
         return m_model.ObjectiveCosts(2);
     }
 
+    // A point as the table takes it: within its columns' bounds (the solver's tolerance acts on its own
+    // scaled copy of the model, so a value may pass a bound by more than the tolerance here) and with
+    // net changes only. The rows are checked after this.
+    void Tidy(std::vector<double>& x) const
+    {
+        const MipModel& mip = m_model.base.mip;
+        for (size_t c = 0; c < x.size(); ++c)
+            x[c] = std::min(std::max(x[c], mip.colLower[c]), mip.colUpper[c]);
+        KeepNetChanges(m_model.base, x);
+    }
+
     SolveResult SolveOnce(int objective, double& value)
     {
         MipModel& mip = m_model.base.mip;
@@ -243,7 +278,7 @@ private:
         {
             SolveResult result = m_session->Solve(m_params, m_control);
             if (HasPoint(result, mip.ColumnCount()))
-                KeepNetChanges(m_model.base, result.solution);
+                Tidy(result.solution);
             value =
                 HasPoint(result, mip.ColumnCount()) ? m_model.ObjectiveValue(objective, result.solution) : 0;
             return result;
@@ -254,8 +289,9 @@ private:
             [&](const std::string& step) { m_control.SetPhase("solving " + m_stageText + ", " + step); });
         if (HasPoint(search.result, mip.ColumnCount()))
         {
-            KeepNetChanges(m_model.base, search.result.solution);
+            Tidy(search.result.solution);
             search.result.status = search.status;
+            search.value = m_limits.Measure(search.result.solution);
         }
         value = search.value;
         return std::move(search.result);
@@ -276,7 +312,7 @@ private:
         SolveResult result = SolveOnce(objective, value);
         const bool warm = m_session->LastSolveWasWarm();
         if (HasPoint(result, mip.ColumnCount()))
-            if (const PointCheck check = CheckPoint(mip, result.solution, m_params.feasibility);
+            if (const PointCheck check = CheckPoint(mip, result.solution, m_params.feasibility, m_columnBase);
                 !check.Passed())
             {
                 // Never the table: the stage is solved again from nothing.
@@ -288,7 +324,7 @@ private:
                 m_session = m_open(mip);
                 result = SolveOnce(objective, value);
                 if (HasPoint(result, mip.ColumnCount()) &&
-                    !CheckPoint(mip, result.solution, m_params.feasibility).Passed())
+                    !CheckPoint(mip, result.solution, m_params.feasibility, m_columnBase).Passed())
                 {
                     m_say("stage " + std::to_string(s + 1) +
                           ": the fresh solve breaks the model too; the table of the stage before is kept");
@@ -347,9 +383,10 @@ private:
 
 LexminResult SolveLexicographicShared(FastModel& model, const LexminSettings& settings,
                                       const LpSessionOpener& open, const SolveParams& params,
-                                      RunControl& control, const std::function<void(const std::string&)>& say)
+                                      RunControl& control, const std::function<void(const std::string&)>& say,
+                                      const std::vector<double>& columnBase)
 {
-    return SharedLoop(model, settings, open, params, control, say).Run();
+    return SharedLoop(model, settings, open, params, control, say, columnBase).Run();
 }
 
 } // namespace vrn

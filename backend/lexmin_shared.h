@@ -41,7 +41,8 @@ CellLimits RelativeChangeLimits(const FastModel& model);
 void KeepNetChanges(const StdModel& model, std::vector<double>& x);
 
 // How far a point is off the model: rows (relations and holds) and column bounds, each against the
-// tolerance relative to the magnitudes involved.
+// tolerance relative to the magnitudes involved. A deviation column's magnitude includes its cell's value
+// (`columnBase`, model units; empty for none), as the solution check measures the adjusted table.
 struct PointCheck
 {
     int rowsOff = 0;
@@ -49,7 +50,11 @@ struct PointCheck
     double largestExcess = 0; // in the model's units
     bool Passed() const { return rowsOff == 0 && columnsOff == 0; }
 };
-PointCheck CheckPoint(const MipModel& model, const std::vector<double>& x, double tolerance);
+PointCheck CheckPoint(const MipModel& model, const std::vector<double>& x, double tolerance,
+                      const std::vector<double>& columnBase = {});
+
+// Per column: the magnitude of its cell's value in model units (0 for columns of no cell).
+std::vector<double> ColumnBases(const Instance& instance, const StdModel& model);
 
 // The least t for which the session's model is feasible with `limits` capping `upper`. The session
 // holds `lower` and `upper` as its bounds when called, and holds the caps of the result afterwards.
@@ -66,9 +71,10 @@ LimitSearch FindLeastLimit(LpSession& session, const CellLimits& limits, const s
                            const SolveParams& params, RunControl& control,
                            const std::function<void(const std::string&)>& phase);
 
+// `columnBase` as from ColumnBases, for the check of each stage's point.
 LexminResult SolveLexicographicShared(FastModel& model, const LexminSettings& settings,
                                       const LpSessionOpener& open, const SolveParams& params,
-                                      RunControl& control,
-                                      const std::function<void(const std::string&)>& say);
+                                      RunControl& control, const std::function<void(const std::string&)>& say,
+                                      const std::vector<double>& columnBase);
 
 } // namespace vrn
