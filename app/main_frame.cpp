@@ -7,10 +7,12 @@
 
 const char* const kMainWindowTitle = "VRN - Tessera Statistical Software";
 
-wxBEGIN_EVENT_TABLE(MainFrame, MainFrameVRN) EVT_TIMER(kRunTimerId, MainFrame::OnTimer)
-    EVT_IDLE(MainFrame::OnIdle) wxEND_EVENT_TABLE()
+wxBEGIN_EVENT_TABLE(MainFrame, MainFrameVRN)
+    EVT_TIMER(kRunTimerId, MainFrame::OnTimer)
+    EVT_IDLE(MainFrame::OnIdle)
+wxEND_EVENT_TABLE()
 
-        MainFrame::MainFrame()
+MainFrame::MainFrame()
     : MainFrameVRN(nullptr, wxID_ANY, kMainWindowTitle, wxDefaultPosition, wxSize(1100, 750)), m_argc(0),
       m_argv(nullptr), m_savedCoutBuf(nullptr), m_savedCerrBuf(nullptr), m_process(nullptr),
       m_mipProblem(true), m_stdFormulation(true), m_repairSectionWasShown(false), m_bcdSectionWasShown(false)

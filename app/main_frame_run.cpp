@@ -166,13 +166,13 @@ void MainFrame::DoBuildCommandLine()
 bool MainFrame::DoLaunch(const std::string& program)
 {
     const unsigned run = ++m_runNumber;
-    m_process = new MyProcess(
-        [this, run]
-        {
-            // A notice of an earlier run never resets a newer one.
-            if (run == m_runNumber && m_liveProcess != nullptr)
-                OnProcessTerminated();
-        });
+    m_process = new MyProcess(std::cout,
+                              [this, run]
+                              {
+                                  // A notice of an earlier run never resets a newer one.
+                                  if (run == m_runNumber && m_liveProcess != nullptr)
+                                      OnProcessTerminated();
+                              });
     m_liveProcess = m_process;
 
     // The program name stays element 0 of m_argv; the child is started from where it was found.

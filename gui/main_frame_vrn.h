@@ -43,6 +43,17 @@ public:
     // the destructor disconnects them (202 entries).
     std::vector<EventConnection> EventConnections() const;
 
+    // One control (or sizer) of this window and the name of the member that holds it.
+    struct NamedControl
+    {
+        const char* memberName;
+        wxObject* control;
+    };
+
+    // Every control and sizer member of this window under its member name, in declaration order
+    // (129 entries), so that tools outside the class can find a control by the name it has here.
+    std::vector<NamedControl> NamedControls() const;
+
 protected:
     // ---- Window structure ----
     wxPanel* m_mainPanel;

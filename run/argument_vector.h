@@ -1,5 +1,6 @@
 #pragma once
 
+#include "contract/solver_codes.h"
 #include "form_snapshot.h"
 
 #include <string>
@@ -21,15 +22,10 @@ bool ParseNumericText(const std::string& text, double& value);
 std::vector<std::string> BuildArgumentVector(const FormSnapshot& form);
 
 // "--solver" value ("c", "x", "g", "b", "l", "s") and result-file suffix ("_cplex", ...) of the
-// selected solver; index 3 is Cbc for integer problems and Clp for linear ones.
+// selected solver; index 3 is Cbc for integer problems and Clp for linear ones. Empty for an
+// index outside the solver table. ResultBasePath comes with the solver table.
 std::string SolverCode(int solverIndex, bool mipProblem);
 std::string SolverSuffix(int solverIndex, bool mipProblem);
-
-// Where the back-end writes its result files, without the extension: the folder, one separator
-// unless the folder is empty or already ends in one, the instance file's name without directory
-// (up to the last separator) and extension (from the last "."), and the solver suffix.
-std::string ResultBasePath(const std::string& outputFolder, const std::string& instanceFile,
-                           const std::string& solverSuffix, char separator);
 
 // The separator that counts in result paths on this system.
 constexpr char kPathSeparator = '/';

@@ -3,24 +3,22 @@
 #include <wx/log.h>
 #include <wx/stream.h>
 
-#include <iostream>
-
 namespace
 {
 
 constexpr std::size_t kReadBlockSize = 64 * 1024;
 
-void Show(const std::string& text)
-{
-    if (!text.empty())
-        std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
-}
-
 } // namespace
 
-MyProcess::MyProcess(std::function<void()> onEnded)
-    : wxProcess(wxPROCESS_REDIRECT), m_onEnded(std::move(onEnded))
+MyProcess::MyProcess(std::ostream& output, std::function<void()> onEnded)
+    : wxProcess(wxPROCESS_REDIRECT), m_output(output), m_onEnded(std::move(onEnded))
 {
+}
+
+void MyProcess::Show(const std::string& text)
+{
+    if (!text.empty())
+        m_output.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 bool MyProcess::ReadStream(wxInputStream* stream, vrn::PipeTextDecoder& decoder, Clock::time_point deadline)
@@ -99,7 +97,7 @@ void MyProcess::OnTerminate(int WXUNUSED(pid), int WXUNUSED(status))
         ReadOutput(Clock::time_point::max());
         Show(m_outputText.Flush());
         Show(m_errorText.Flush());
-        std::cout.flush();
+        m_output.flush();
         m_onEnded();
     }
     // The toolkit does not touch the process object after this notice.

@@ -6,13 +6,15 @@
 
 #include <chrono>
 #include <functional>
+#include <ostream>
 #include <string>
 
 class wxInputStream;
 
 // One run of the back-end: the child process with its three redirected streams. Its output is
-// read in blocks, only as far as it is already there, and written to std::cout (the main
-// window's output area). Typed lines wait here until the child's standard input takes them.
+// read in blocks, only as far as it is already there, and written as text to the stream the
+// owner names (the main window passes std::cout, which carries it into the output area). Typed
+// lines wait here until the child's standard input takes them.
 //
 // The owner is told through `onEnded` once the child has ended and its output has been drained;
 // the object then deletes itself. An owner that goes away first calls DetachFromOwner: the
@@ -23,10 +25,11 @@ class MyProcess : public wxProcess
 public:
     using Clock = std::chrono::steady_clock;
 
-    explicit MyProcess(std::function<void()> onEnded);
+    // `output` receives the child's text and must outlive this object's last notice.
+    MyProcess(std::ostream& output, std::function<void()> onEnded);
 
-    // Reads what the child wrote to its standard output, then to its standard error, into
-    // std::cout, until nothing more is waiting or `deadline` passes. Returns true when output
+    // Reads what the child wrote to its standard output, then to its standard error, into the
+    // output stream, until nothing more is waiting or `deadline` passes. Returns true when output
     // may still be waiting (the deadline cut the reading short).
     bool ReadOutput(Clock::time_point deadline);
 
@@ -49,6 +52,10 @@ private:
     // while more may be waiting.
     bool ReadStream(wxInputStream* stream, vrn::PipeTextDecoder& decoder, Clock::time_point deadline);
 
+    // Writes decoded text to the output stream.
+    void Show(const std::string& text);
+
+    std::ostream& m_output;
     std::function<void()> m_onEnded;
     vrn::PipeTextDecoder m_outputText;
     vrn::PipeTextDecoder m_errorText;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages listed in scripts/packages.txt (only when one is missing) and
-# builds VRN into ./build. Runs as root, or as a normal user who may use sudo.
+# builds VRN into ./build; with --packages-only it stops after the packages. Runs as root, or
+# as a normal user who may use sudo.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 top="$(dirname "$here")"
@@ -24,6 +25,10 @@ if [ "${#missing[@]}" -gt 0 ] || [ "${VRN_FORCE_APT:-0}" = 1 ]; then
     echo "Installing: ${missing[*]:-(refreshing package lists)}"
     "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update
     "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${packages[@]}"
+fi
+
+if [ "${1:-}" = "--packages-only" ]; then
+    exit 0
 fi
 
 cmake -S "$top" -B "$build_dir" -DCMAKE_BUILD_TYPE="$build_type" ${VRN_CMAKE_ARGS:-}

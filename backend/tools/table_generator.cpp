@@ -1,4 +1,4 @@
-#include "table_generator.h"
+#include "tools/table_generator.h"
 
 #include <algorithm>
 #include <cmath>

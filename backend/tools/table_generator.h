@@ -2,7 +2,7 @@
 // items) or hierarchical (a total, groups, and the items of each group).
 #pragma once
 
-#include "instance.h"
+#include "instance/instance.h"
 
 #include <cstdint>
 #include <vector>

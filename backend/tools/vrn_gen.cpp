@@ -3,9 +3,9 @@
 //   vrn-gen 3d N1 N2 N3 [options]
 //   vrn-gen hier GROUPS ITEMS_PER_GROUP COLS [options]   (rows grouped under subtotals)
 // options: --sensitive PCT (5) --protection PCT (10) --max VALUE (99) --seed N (1) --out FILE
-#include "instance.h"
-#include "options.h"
-#include "table_generator.h"
+#include "cli/options.h"
+#include "instance/instance.h"
+#include "tools/table_generator.h"
 
 #include <cstdio>
 #include <fstream>

@@ -9,8 +9,9 @@
 namespace vrn::bench
 {
 
-// Runs argv (looked up on PATH) with standard output and error into `log` and standard input
-// from /dev/null; returns the wall time in seconds, or -1 when it could not be started.
+// Runs argv (looked up on PATH) with standard input closed and its standard output, then its
+// standard error, written to `log`; returns the wall time in seconds, or -1 when it could not be
+// started.
 double Run(const std::vector<std::string>& args, const std::filesystem::path& log);
 
 std::string ReadText(const std::filesystem::path& path);

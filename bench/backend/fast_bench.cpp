@@ -7,8 +7,8 @@
 //                                        --startingpoint s and c, beside the plain model's in the same run
 // Prints figures only; needs the clp program (Debian: coinor-clp) for the first.
 #include "bench_run.h"
-#include "instance.h"
-#include "table_generator.h"
+#include "instance/instance.h"
+#include "tools/table_generator.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,7 +1,7 @@
 // Reading speed of the .csp reader on a generated table of 1,000,000 cells (999 x 999 with margins).
 // Goal: under 1 s.
-#include "instance.h"
-#include "table_generator.h"
+#include "instance/instance.h"
+#include "tools/table_generator.h"
 
 #include <chrono>
 #include <cstdio>

@@ -3,8 +3,8 @@
 //   bench_backend_solvers quality    100x100, 5 % sensitive, 10 % protection, 60 s each
 // Prints wall times and objectives; needs glpsol, cbc and clp (Debian: glpk-utils, coinor-cbc, coinor-clp).
 #include "bench_run.h"
-#include "instance.h"
-#include "table_generator.h"
+#include "instance/instance.h"
+#include "tools/table_generator.h"
 
 #include <chrono>
 #include <cmath>

@@ -4,6 +4,7 @@
 // the baseline (the same text appended straight to a text control in 64 KiB blocks); their
 // ratio; and the longest gap between two events the event loop dispatched during the flood.
 #include "main_frame.h"
+#include "main_frame_driver.h"
 #include "wx_widgets_app.h"
 
 #include <wx/app.h>
@@ -27,19 +28,12 @@ wxIMPLEMENT_APP_NO_MAIN(wxWidgetsApp);
 namespace
 {
 
+using vrn::test::Ui;
+
 using Clock = std::chrono::steady_clock;
 
 constexpr long kLines = 200000;
 constexpr std::size_t kLineChars = 81; // 80 characters and the carriage return that stays
-
-struct Controls : MainFrame
-{
-    static constexpr auto outputText = &Controls::m_outputText;
-    static constexpr auto startButton = &Controls::m_startButton;
-    static constexpr auto instancePicker = &Controls::m_instanceFilePicker;
-    static constexpr auto folderPicker = &Controls::m_outputFolderPicker;
-    static constexpr auto seedText = &Controls::m_seedText;
-};
 
 double Seconds(Clock::duration d)
 {
@@ -68,10 +62,10 @@ public:
 class IdleWatch : public wxTimer
 {
 public:
-    explicit IdleWatch(MainFrame* frame) : m_frame(frame) {}
+    explicit IdleWatch(wxButton* startButton) : m_startButton(startButton) {}
     void Notify() override
     {
-        if ((m_frame->*Controls::startButton)->GetLabel() == "Start optimization")
+        if (m_startButton->GetLabel() == "Start optimization")
         {
             end = Clock::now();
             Stop();
@@ -81,7 +75,7 @@ public:
     Clock::time_point end;
 
 private:
-    MainFrame* m_frame;
+    wxButton* m_startButton;
 };
 
 double Baseline(long style, double& appendsAlone)
@@ -127,23 +121,25 @@ int main(int argc, char** argv)
     char folder[] = "/tmp/vrn-bench-XXXXXX";
     if (frame == nullptr || mkdtemp(folder) == nullptr)
         return 2;
-    (frame->*Controls::instancePicker)->SetPath(wxString(folder) + "/flood.csp");
-    (frame->*Controls::folderPicker)->SetPath(folder);
-    (frame->*Controls::seedText)->SetValue(std::to_string(kLines));
-    const long style = (frame->*Controls::outputText)->GetWindowStyleFlag();
+    const vrn::test::MainFrameDriver ui(*frame);
+    wxButton* startButton = ui.Button("m_startButton");
+    ui.Get<wxFilePickerCtrl>("m_instanceFilePicker")->SetPath(wxString(folder) + "/flood.csp");
+    ui.Get<wxDirPickerCtrl>("m_outputFolderPicker")->SetPath(folder);
+    ui.Text("m_seedText")->SetValue(std::to_string(kLines));
+    const long style = ui.Text("m_outputText")->GetWindowStyleFlag();
     wxTheApp->Yield(true);
 
     GapFilter gaps;
     wxEvtHandler::AddFilter(&gaps);
-    IdleWatch watch(frame);
+    IdleWatch watch(startButton);
     watch.Start(10);
 
-    wxCommandEvent click(wxEVT_BUTTON, (frame->*Controls::startButton)->GetId());
-    click.SetEventObject(frame->*Controls::startButton);
+    wxCommandEvent click(wxEVT_BUTTON, startButton->GetId());
+    click.SetEventObject(startButton);
     const Clock::time_point start = Clock::now();
     gaps.armed = true;
     gaps.last = start;
-    (frame->*Controls::startButton)->GetEventHandler()->ProcessEvent(click);
+    startButton->GetEventHandler()->ProcessEvent(click);
     wxTheApp->OnRun();
     gaps.armed = false;
     std::cout.flush();
@@ -151,7 +147,7 @@ int main(int argc, char** argv)
     wxTheApp->Yield(true);
     const double runEnded = Seconds(watch.end - start);
     const double ours = Seconds(Clock::now() - start);
-    const long shown = (frame->*Controls::outputText)->GetLastPosition();
+    const long shown = ui.Text("m_outputText")->GetLastPosition();
     wxEvtHandler::RemoveFilter(&gaps);
 
     double appendsAlone = 0.0;

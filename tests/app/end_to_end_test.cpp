@@ -46,7 +46,7 @@ protected:
         OptionFormTest::SetUp();
         folder = fs::temp_directory_path() / ("vrn-end-to-end-" + std::to_string(getpid()));
         fs::create_directories(folder);
-        form.outputFolderPicker->SetPath(folder.string());
+        form.Get<wxDirPickerCtrl>("m_outputFolderPicker")->SetPath(folder.string());
     }
 
     void TearDown() override
@@ -58,25 +58,26 @@ protected:
 
     void UseExample(const std::string& name)
     {
-        form.instanceFilePicker->SetPath(std::string(VRN_EXAMPLES_DIR) + "/" + name + ".csp");
+        form.Get<wxFilePickerCtrl>("m_instanceFilePicker")
+            ->SetPath(std::string(VRN_EXAMPLES_DIR) + "/" + name + ".csp");
     }
 
-    std::string Output() const { return form.outputText->GetValue().utf8_string(); }
+    std::string Output() const { return form.Text("m_outputText")->GetValue().utf8_string(); }
 
-    bool Running() const { return form.startButton->GetLabel() == "Stop optimization"; }
+    bool Running() const { return form.Button("m_startButton")->GetLabel() == "Stop optimization"; }
 
     // Presses Start and waits until the run is over and its result buttons show; a run this
     // small may be over before Press returns.
     bool RunToTheEnd(milliseconds timeout = milliseconds(120000))
     {
-        Press(form.startButton);
-        return PumpUntil([this] { return !Running() && form.showLogButton->IsShown(); }, timeout);
+        Press(form.Button("m_startButton"));
+        return PumpUntil([this] { return !Running() && form.Button("m_showLogButton")->IsShown(); }, timeout);
     }
 
     // The text of the viewer that "Show solution" opens on this run's solution.
     std::string SolutionViewerText(const std::string& path)
     {
-        Press(form.showSolutionButton);
+        Press(form.Button("m_showSolutionButton"));
         for (wxWindow* window : wxTopLevelWindows)
         {
             auto* viewer = dynamic_cast<AuxFrame*>(window);
@@ -96,8 +97,8 @@ protected:
 TEST_F(EndToEndTest, StdRunWithCbcProtectsTheSmallTableAndShowsItsSolution)
 {
     UseExample("table3x3");
-    form.solverChoice->SetSelection(kClpOrCbcIndex);
-    ASSERT_EQ(form.solverChoice->GetStringSelection(), "Cbc");
+    form.Choice("m_solverChoice")->SetSelection(kClpOrCbcIndex);
+    ASSERT_EQ(form.Choice("m_solverChoice")->GetStringSelection(), "Cbc");
     ASSERT_TRUE(RunToTheEnd());
 
     const std::string output = Output();
@@ -119,8 +120,8 @@ TEST_F(EndToEndTest, FastRunWithClpShowsEachStageAndWritesItsFiles)
 {
     UseExample("grid30x30");
     SelectFormulation(form, 1);
-    form.solverChoice->SetSelection(kClpOrCbcIndex);
-    ASSERT_EQ(form.solverChoice->GetStringSelection(), "Clp");
+    form.Choice("m_solverChoice")->SetSelection(kClpOrCbcIndex);
+    ASSERT_EQ(form.Choice("m_solverChoice")->GetStringSelection(), "Clp");
     ASSERT_TRUE(RunToTheEnd());
 
     const std::string output = Output();
@@ -149,12 +150,12 @@ TEST_F(EndToEndTest, FastRunWhoseBoundsAreTooTightSaysWhichOptionToRaise)
     // The 3x3 table's sensitive cell must move by 5 where its neighbours may move only 2 % each.
     UseExample("table3x3");
     SelectFormulation(form, 1);
-    form.solverChoice->SetSelection(kClpOrCbcIndex);
+    form.Choice("m_solverChoice")->SetSelection(kClpOrCbcIndex);
     ASSERT_TRUE(RunToTheEnd());
     EXPECT_TRUE(Contains(Output(), "raise --pct-bounds")) << Output();
 
-    form.outputText->Clear();
-    form.pctBoundsText->SetValue("50");
+    form.Text("m_outputText")->Clear();
+    form.Text("m_pctBoundsText")->SetValue("50");
     ASSERT_TRUE(RunToTheEnd());
     EXPECT_TRUE(Contains(Output(), "solution check: passed")) << Output();
 }
@@ -166,19 +167,19 @@ TEST_F(EndToEndTest, StopTypedIntoInputEndsTheSolveAndKeepsTheBestTable)
     const std::string generate = std::string(VRN_GENERATOR) + " 2d 60 60 --sensitive 5 --seed 7 --out " +
                                  table.string() + " > /dev/null";
     ASSERT_EQ(std::system(generate.c_str()), 0);
-    form.instanceFilePicker->SetPath(table.string());
-    form.solverChoice->SetSelection(kClpOrCbcIndex);
-    form.gapText->SetValue("0");
+    form.Get<wxFilePickerCtrl>("m_instanceFilePicker")->SetPath(table.string());
+    form.Choice("m_solverChoice")->SetSelection(kClpOrCbcIndex);
+    form.Text("m_gapText")->SetValue("0");
 
-    Press(form.startButton);
+    Press(form.Button("m_startButton"));
     ASSERT_TRUE(Running());
     ASSERT_TRUE(PumpUntil([this] { return Contains(Output(), "instance:"); }, milliseconds(30000)))
         << Output();
     PumpFor(milliseconds(1500));
-    form.inputText->SetValue("stop");
-    wxCommandEvent enter(wxEVT_TEXT_ENTER, form.inputText->GetId());
-    enter.SetEventObject(form.inputText);
-    form.inputText->GetEventHandler()->ProcessEvent(enter);
+    form.Text("m_inputText")->SetValue("stop");
+    wxCommandEvent enter(wxEVT_TEXT_ENTER, form.Text("m_inputText")->GetId());
+    enter.SetEventObject(form.Text("m_inputText"));
+    form.Text("m_inputText")->GetEventHandler()->ProcessEvent(enter);
 
     ASSERT_TRUE(PumpUntil([this] { return !Running(); }, milliseconds(60000))) << Output();
     const std::string output = Output();

@@ -1,6 +1,7 @@
 #include "about_text.h"
 #include "gui_test_main.h"
 #include "main_frame.h"
+#include "main_frame_driver.h"
 #include "wx_widgets_app.h"
 
 #include <wx/app.h>
@@ -22,27 +23,7 @@ int main(int argc, char** argv)
 namespace
 {
 
-// Reaches MainFrame's protected controls through pointers to members, which a derived class may
-// form; the frame itself stays the one the application built.
-struct Controls : MainFrame
-{
-    static constexpr auto outputText = &Controls::m_outputText;
-    static constexpr auto gauge = &Controls::m_progressGauge;
-    static constexpr auto clearButton = &Controls::m_clearOutputButton;
-    static constexpr auto logButton = &Controls::m_showLogButton;
-    static constexpr auto solutionButton = &Controls::m_showSolutionButton;
-    static constexpr auto startButton = &Controls::m_startButton;
-    static constexpr auto aboutButton = &Controls::m_aboutButton;
-    static constexpr auto statusBar = &Controls::m_statusBar;
-    static constexpr auto solverChoice = &Controls::m_solverChoice;
-    static constexpr auto optionsWindow = &Controls::m_optionsWindow;
-    static constexpr auto timingPanel = &Controls::m_timingPanel;
-    static constexpr auto tolerancesPanel = &Controls::m_tolerancesPanel;
-    static constexpr auto repairPanel = &Controls::m_repairPanel;
-    static constexpr auto bcdPanel = &Controls::m_bcdPanel;
-    static constexpr auto advancedPanel = &Controls::m_advancedPanel;
-    static constexpr auto bcdEndBcLabel = &Controls::m_bcdEndBcLabel;
-};
+using vrn::test::Ui;
 
 MainFrame* AppFrame()
 {
@@ -51,15 +32,13 @@ MainFrame* AppFrame()
 
 void Click(wxButton* button)
 {
-    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
-    click.SetEventObject(button);
-    button->GetEventHandler()->ProcessEvent(click);
+    vrn::test::ClickButton(button);
     vrn::test::PumpFor(std::chrono::milliseconds(20));
 }
 
 wxString OutputOf(MainFrame* frame)
 {
-    return (frame->*Controls::outputText)->GetValue();
+    return Ui(frame).Text("m_outputText")->GetValue();
 }
 
 class MainFrameTest : public ::testing::Test
@@ -69,7 +48,7 @@ protected:
     {
         frame = AppFrame();
         ASSERT_NE(frame, nullptr);
-        (frame->*Controls::outputText)->Clear();
+        Ui(frame).Text("m_outputText")->Clear();
     }
 
     MainFrame* frame = nullptr;
@@ -80,34 +59,34 @@ TEST_F(MainFrameTest, StartsAsUserSeesIt)
     EXPECT_TRUE(frame->IsShown());
     EXPECT_EQ(frame->GetTitle(), "VRN - Tessera Statistical Software");
     EXPECT_EQ(frame->GetSize(), wxSize(1100, 750));
-    EXPECT_FALSE((frame->*Controls::gauge)->IsShown());
-    EXPECT_FALSE((frame->*Controls::clearButton)->IsShown());
-    EXPECT_FALSE((frame->*Controls::logButton)->IsShown());
-    EXPECT_FALSE((frame->*Controls::solutionButton)->IsShown());
-    EXPECT_EQ((frame->*Controls::startButton)->GetLabel(), "Start optimization");
-    EXPECT_EQ((frame->*Controls::statusBar)->GetStatusText(0), "");
-    EXPECT_EQ((frame->*Controls::solverChoice)->GetStringSelection(), "Xpress");
-    EXPECT_EQ((frame->*Controls::bcdEndBcLabel)->GetLabelText(), "Final B&C time");
-    EXPECT_TRUE((frame->*Controls::timingPanel)->IsShown());
-    EXPECT_FALSE((frame->*Controls::tolerancesPanel)->IsShown());
-    EXPECT_FALSE((frame->*Controls::repairPanel)->IsShown());
-    EXPECT_FALSE((frame->*Controls::bcdPanel)->IsShown());
-    EXPECT_FALSE((frame->*Controls::advancedPanel)->IsShown());
+    EXPECT_FALSE(Ui(frame).Get<wxGauge>("m_progressGauge")->IsShown());
+    EXPECT_FALSE(Ui(frame).Button("m_clearOutputButton")->IsShown());
+    EXPECT_FALSE(Ui(frame).Button("m_showLogButton")->IsShown());
+    EXPECT_FALSE(Ui(frame).Button("m_showSolutionButton")->IsShown());
+    EXPECT_EQ(Ui(frame).Button("m_startButton")->GetLabel(), "Start optimization");
+    EXPECT_EQ(Ui(frame).Get<wxStatusBar>("m_statusBar")->GetStatusText(0), "");
+    EXPECT_EQ(Ui(frame).Choice("m_solverChoice")->GetStringSelection(), "Xpress");
+    EXPECT_EQ(Ui(frame).Label("m_bcdEndBcLabel")->GetLabelText(), "Final B&C time");
+    EXPECT_TRUE(Ui(frame).Panel("m_timingPanel")->IsShown());
+    EXPECT_FALSE(Ui(frame).Panel("m_tolerancesPanel")->IsShown());
+    EXPECT_FALSE(Ui(frame).Panel("m_repairPanel")->IsShown());
+    EXPECT_FALSE(Ui(frame).Panel("m_bcdPanel")->IsShown());
+    EXPECT_FALSE(Ui(frame).Panel("m_advancedPanel")->IsShown());
 }
 
 TEST_F(MainFrameTest, OptionsWindowIsFittedToItsBestWidth)
 {
     // The options column is as wide as its content plus room for the vertical scrollbar, and
     // asks for no height of its own.
-    wxScrolledWindow* options = frame->*Controls::optionsWindow;
+    wxScrolledWindow* options = Ui(frame).Get<wxScrolledWindow>("m_optionsWindow");
     EXPECT_EQ(options->GetMinClientSize().GetWidth(), options->GetSizer()->GetMinSize().GetWidth() + 30);
     EXPECT_EQ(options->GetMinClientSize().GetHeight(), 0);
 }
 
 TEST_F(MainFrameTest, AboutTwiceWritesBothBlocksTwiceInOrder)
 {
-    Click(frame->*Controls::aboutButton);
-    Click(frame->*Controls::aboutButton);
+    Click(Ui(frame).Button("m_aboutButton"));
+    Click(Ui(frame).Button("m_aboutButton"));
 
     const std::string banner = vrn::AboutBanner();
     const std::string authors = vrn::AboutAuthors();
@@ -166,17 +145,17 @@ TEST(AboutText, AuthorsBlockHasHeadingBlankLineAndAuthorLines)
 TEST_F(MainFrameTest, ClearOutputEmptiesAreaAndHidesResultButtons)
 {
     std::cout << "back-end line 1\nback-end line 2" << std::endl;
-    (frame->*Controls::clearButton)->Show();
-    (frame->*Controls::logButton)->Show();
-    (frame->*Controls::solutionButton)->Show();
+    Ui(frame).Button("m_clearOutputButton")->Show();
+    Ui(frame).Button("m_showLogButton")->Show();
+    Ui(frame).Button("m_showSolutionButton")->Show();
     ASSERT_FALSE(OutputOf(frame).empty());
 
-    Click(frame->*Controls::clearButton);
+    Click(Ui(frame).Button("m_clearOutputButton"));
 
     EXPECT_TRUE(OutputOf(frame).empty());
-    EXPECT_FALSE((frame->*Controls::clearButton)->IsShown());
-    EXPECT_FALSE((frame->*Controls::logButton)->IsShown());
-    EXPECT_FALSE((frame->*Controls::solutionButton)->IsShown());
+    EXPECT_FALSE(Ui(frame).Button("m_clearOutputButton")->IsShown());
+    EXPECT_FALSE(Ui(frame).Button("m_showLogButton")->IsShown());
+    EXPECT_FALSE(Ui(frame).Button("m_showSolutionButton")->IsShown());
 }
 
 TEST_F(MainFrameTest, StandardErrorLandsInOutputArea)

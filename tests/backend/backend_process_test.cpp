@@ -1,8 +1,9 @@
 // Runs the real mainVRN.exe as a child process, as the front-end does: arguments, pipes, stop
 // command, SIGTERM, exit status and result files.
-#include "checks.h"
-#include "instance.h"
-#include "table_generator.h"
+#include "instance/instance.h"
+#include "model/checks.h"
+#include "tools/child_process.h"
+#include "tools/table_generator.h"
 
 #include <gtest/gtest.h>
 
@@ -25,121 +26,6 @@ namespace fs = std::filesystem;
 
 namespace
 {
-
-// A child with its three standard streams on pipes; output is collected by two threads.
-class Child
-{
-public:
-    // With outputGone, the read end of standard output is closed at once, like a front-end that has quit.
-    explicit Child(const std::vector<std::string>& args, bool outputGone = false)
-    {
-        int in[2], out[2], err[2];
-        if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0)
-            return;
-        m_pid = fork();
-        if (m_pid == 0)
-        {
-            dup2(in[0], 0);
-            dup2(out[1], 1);
-            dup2(err[1], 2);
-            for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
-                close(fd);
-            std::vector<char*> argv;
-            for (const auto& a : args)
-                argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            execv(VRN_BACKEND_EXE, argv.data());
-            _exit(127);
-        }
-        close(in[0]);
-        close(out[1]);
-        close(err[1]);
-        m_stdin = in[1];
-        if (outputGone)
-            close(out[0]);
-        else
-            m_outThread = std::thread([this, fd = out[0]] { Collect(fd, m_out); });
-        m_errThread = std::thread([this, fd = err[0]] { Collect(fd, m_err); });
-    }
-
-    ~Child()
-    {
-        if (m_pid > 0 && m_status == -1)
-        {
-            kill(m_pid, SIGKILL);
-            Wait();
-        }
-        CloseInput();
-    }
-
-    void Send(const std::string& text) { (void)!write(m_stdin, text.data(), text.size()); }
-    void CloseInput()
-    {
-        if (m_stdin >= 0)
-            close(m_stdin);
-        m_stdin = -1;
-    }
-    void Signal(int sig) { kill(m_pid, sig); }
-
-    // Waits until standard output matches `pattern`; false after `seconds`.
-    bool WaitForOutput(const std::string& pattern, double seconds)
-    {
-        const std::regex re(pattern);
-        const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-        while (std::chrono::steady_clock::now() < end)
-        {
-            if (std::regex_search(Out(), re))
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
-    }
-
-    int Wait()
-    {
-        if (m_status == -1)
-        {
-            int raw = 0;
-            waitpid(m_pid, &raw, 0);
-            m_status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-            if (m_outThread.joinable())
-                m_outThread.join();
-            m_errThread.join();
-        }
-        return m_status;
-    }
-
-    std::string Out()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_out;
-    }
-    std::string Err()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_err;
-    }
-
-private:
-    pid_t m_pid = -1;
-    int m_stdin = -1;
-    int m_status = -1;
-    std::mutex m_mutex;
-    std::string m_out, m_err;
-    std::thread m_outThread, m_errThread;
-
-    void Collect(int fd, std::string& into)
-    {
-        char buffer[4096];
-        ssize_t n;
-        while ((n = read(fd, buffer, sizeof buffer)) > 0)
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            into.append(buffer, static_cast<size_t>(n));
-        }
-        close(fd);
-    }
-};
 
 std::string ReadFile(const fs::path& path)
 {
@@ -220,14 +106,12 @@ protected:
     int Run(std::vector<std::string> args, std::string* out = nullptr, std::string* err = nullptr)
     {
         args.insert(args.begin(), "mainVRN.exe");
-        Child child(args);
-        child.CloseInput();
-        const int status = child.Wait();
+        const vrn::ChildResult result = vrn::RunChild(VRN_BACKEND_EXE, args);
         if (out)
-            *out = child.Out();
+            *out = result.out;
         if (err)
-            *err = child.Err();
-        return status;
+            *err = result.err;
+        return result.status;
     }
 
     // The solution passes the same checks the back-end makes, and has the expected objective.
@@ -445,7 +329,7 @@ TEST_F(BackendProcess, StandardStreamLinesEndInCrLfAndLogLinesInLf)
 TEST_F(BackendProcess, AFrontEndThatHasGoneStillGetsBothFiles)
 {
     const fs::path instance = Write("gone.csp", Example());
-    Child child({"mainVRN.exe", instance, m_dir, "--solver", "b"}, true);
+    vrn::ChildProcess child(VRN_BACKEND_EXE, {"mainVRN.exe", instance, m_dir, "--solver", "b"}, true);
     child.CloseInput();
     EXPECT_EQ(child.Wait(), 0);
     ExpectProtected(Parse(Example()), m_dir / "gone_cbc.sol", 20);
@@ -496,7 +380,8 @@ TEST_F(BackendStop, StopCommandKeepsTheIncumbent)
 {
     vrn::Instance table;
     const fs::path instance = BigTable(table);
-    Child child({"mainVRN.exe", instance, m_dir, "--solver", "g", "--mipgap", "0", "--progress", "0.3"});
+    vrn::ChildProcess child(VRN_BACKEND_EXE, {"mainVRN.exe", instance, m_dir, "--solver", "g", "--mipgap",
+                                              "0", "--progress", "0.3"});
     ASSERT_TRUE(child.WaitForOutput("best table found", 90));
     child.Send("status\nbogus\nhelp\nstop\n");
     ASSERT_EQ(child.Wait(), 0) << child.Out() << child.Err();
@@ -514,8 +399,8 @@ TEST_F(BackendStop, SigtermKeepsTheIncumbent)
     for (const auto& [solver, suffix] :
          {std::pair<const char*, const char*>{"b", "_cbc"}, {"s", "_sym"}, {"g", "_glpk"}})
     {
-        Child child(
-            {"mainVRN.exe", instance, m_dir, "--solver", solver, "--mipgap", "0", "--progress", "0.3"});
+        vrn::ChildProcess child(VRN_BACKEND_EXE, {"mainVRN.exe", instance, m_dir, "--solver", solver,
+                                                  "--mipgap", "0", "--progress", "0.3"});
         // SYMPHONY tells its incumbent only in its own progress table (time, done, queued, LB, UB, gap).
         const char* incumbent = solver[0] == 's'
                                     ? R"(\n\s*\d+\s+\d+\s+\d+\s+[-0-9.e+]+\s+[0-9][0-9.e+]*\s+[0-9.]+)"

@@ -1,21 +1,19 @@
 // The Fast run the window starts with its options as they open (order 4-2-3-1, "% cells bounds" 2,
 // the heuristic's directions), through the real mainVRN.exe: on every example it either writes a
 // checked table or says in one line which value of "% cells bounds" works, and that value does.
+#include "tools/child_process.h"
+
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <spawn.h>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
-extern char** environ;
 
 namespace
 {
@@ -34,32 +32,12 @@ struct Outcome
     std::string out, err;
 };
 
-// Runs mainVRN.exe from an argument vector, standard output and error into files of `dir`.
-Outcome RunBackend(const fs::path& dir, std::vector<std::string> args)
+// Runs mainVRN.exe from an argument vector.
+Outcome RunBackend(const fs::path& /*dir*/, std::vector<std::string> args)
 {
-    args.insert(args.begin(), VRN_BACKEND_EXE);
-    const fs::path out = dir / "out.txt", err = dir / "err.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    Outcome outcome;
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0)
-    {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    outcome.out = Slurp(out);
-    outcome.err = Slurp(err);
-    return outcome;
+    args.insert(args.begin(), "mainVRN.exe");
+    const vrn::ChildResult child = vrn::RunChild(VRN_BACKEND_EXE, args);
+    return {child.status, child.out, child.err};
 }
 
 // The window's Fast options as they open; "% cells bounds" as given.

@@ -1,9 +1,9 @@
 // The solver-free parts of the Fast formulation: directions (forced, random, from a file with every
 // kind of bad line), the Fast model's bounds and objectives, and the elastic model.
-#include "directions.h"
-#include "fast_model.h"
-#include "instance.h"
-#include "starting_point.h"
+#include "fast/directions.h"
+#include "fast/fast_model.h"
+#include "fast/starting_point.h"
+#include "instance/instance.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
 // The Fast formulation through the real mainVRN.exe, as the front-end starts it: every LP solver
 // (GLPK through its sibling) passes the solution check, a directions file with errors ends with
 // status 3 and its line numbers, and too tight percent bounds end as infeasible with the advice.
+#include "tools/child_process.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -41,16 +41,13 @@ protected:
     int Run(const std::string& example, const std::vector<std::string>& options, std::string& out,
             std::string& err)
     {
-        std::string command = std::string("'") + VRN_BACKEND_EXE + "' '" + VRN_EXAMPLES_DIR + "/" + example +
-                              "' '" + m_dir.string() + "'";
-        for (const std::string& option : options)
-            command += " '" + option + "'";
-        command +=
-            " < /dev/null > '" + (m_dir / "out.txt").string() + "' 2> '" + (m_dir / "err.txt").string() + "'";
-        const int status = std::system(command.c_str());
-        out = Slurp(m_dir / "out.txt");
-        err = Slurp(m_dir / "err.txt");
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::vector<std::string> args = {"mainVRN.exe", std::string(VRN_EXAMPLES_DIR) + "/" + example,
+                                         m_dir.string()};
+        args.insert(args.end(), options.begin(), options.end());
+        const vrn::ChildResult result = vrn::RunChild(VRN_BACKEND_EXE, args);
+        out = result.out;
+        err = result.err;
+        return result.status;
     }
 };
 

@@ -1,13 +1,16 @@
 // The Fast formulation with real solvers: each --fixdir mode on tables whose answer is known by
 // hand, an infeasible choice of directions explained, the lexicographic loop, --pct-bounds and
 // integer cells, and the solution check for every COIN-OR solver (GLPK: fast_process_test).
-#include "cbc_solver.h"
-#include "checks.h"
-#include "clp_solver.h"
-#include "fast_solve.h"
-#include "starting_point.h"
-#include "symphony_solver.h"
-#include "table_generator.h"
+#include "fast/fast_solve.h"
+#include "fast/lexmin.h"
+#include "fast/run_settings.h"
+#include "fast/starting_point.h"
+#include "instance/cell_rules.h"
+#include "model/checks.h"
+#include "solvers/cbc_solver.h"
+#include "solvers/clp_solver.h"
+#include "solvers/symphony_solver.h"
+#include "tools/table_generator.h"
 
 #include <gtest/gtest.h>
 

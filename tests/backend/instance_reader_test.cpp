@@ -1,5 +1,5 @@
-#include "instance.h"
-#include "table_generator.h"
+#include "instance/instance.h"
+#include "tools/table_generator.h"
 
 #include <gtest/gtest.h>
 

@@ -2,12 +2,14 @@
 // objective 4's column, a point that breaks the model solved again afresh and never kept, the least
 // limit found by bisection equal to the linear program with the limit as a column, and the least
 // percentage limit that works, rounded for the window's field.
-#include "checks.h"
-#include "clp_solver.h"
-#include "fast_solve.h"
-#include "lexmin_shared.h"
-#include "pct_advice.h"
-#include "table_generator.h"
+#include "fast/directions.h"
+#include "fast/lexmin_shared.h"
+#include "fast/pct_advice.h"
+#include "instance/cell_rules.h"
+#include "instance/instance.h"
+#include "model/checks.h"
+#include "solvers/clp_solver.h"
+#include "tools/table_generator.h"
 
 #include <gtest/gtest.h>
 
@@ -284,7 +286,7 @@ TEST(PctAdvice, NoPercentageHelpsDirectionsThatCannotBeMetAtAll)
 TEST(PctAdvice, ValuesAreRoundedUpToFitTheField)
 {
     const std::vector<std::pair<double, std::string>> cases = {
-        {16.67, "16.7"}, {2.341, "2.35"}, {2.78, "2.78"},  {0.0123, "0.02"},  {2, "2"},
+        {16.67, "16.7"}, {2.341, "2.35"}, {2.78, "2.78"}, {0.0123, "0.02"},  {2, "2"},
         {99.999, "100"}, {123.4, "124"},  {5e-5, "0.01"}, {12345.6, "12346"}};
     for (const auto& [value, text] : cases)
         EXPECT_EQ(vrn::RoundUpForField(value), text) << value;

@@ -1,8 +1,10 @@
-#include "options.h"
-#include "result_path.h"
+#include "cli/options.h"
+#include "contract/option_names.h"
+#include "results/result_path.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -56,6 +58,32 @@ TEST(BackendOptions, AcceptsWhatTheFrontEndWrites)
         const auto r = Parse(v);
         EXPECT_EQ(r.error, "") << v[1];
         EXPECT_FALSE(r.helpRequested);
+    }
+}
+
+// Every option name the front-end may write is one the back-end parses, with a value of its kind.
+TEST(BackendOptions, EveryNameOfTheContractParses)
+{
+    const std::map<std::string, std::string> sampleValue = {
+        {"--solver", "b"},       {"--intdev", "y"},      {"--additive", "n"},      {"--format", "a"},
+        {"--check", "n"},        {"--scale", "10"},      {"--progress", "3"},      {"--big", "-1"},
+        {"--model", "n"},        {"--order", "4-2-3-1"}, {"--pct-bounds", "2"},    {"--time", "60"},
+        {"--first", "y"},        {"--mipgap", "1"},      {"--lptol", "1e-8"},      {"--feasibility", "1e-7"},
+        {"--integrality", "0"},  {"--repair", "y"},      {"--repairfn", "r.txt"},  {"--bcd-clusters", "4"},
+        {"--bcd-time", "10"},    {"--bcd-objf", "1"},    {"--bcd-endbc", "5"},     {"--bcd-cycle", "c"},
+        {"--bcd-nstop", "3"},    {"--dynamic", "y"},     {"--dyn-sprop", "40"},    {"--dyn-perturb", "60"},
+        {"--prepsens", "y"},     {"--write", "y"},       {"--seed", "7"},          {"--mipemphasis", "3"},
+        {"--emphasis", "0"},     {"--varsel", "-1"},     {"--intdevtol", "0.01"},  {"--method", "s"},
+        {"--crossover", "n"},    {"--vineq", "y"},       {"--startingpoint", "c"}, {"--fixdir", "r"},
+        {"--fixdirfn", "d.txt"}, {"--expobj", "0.5"},    {"--epsf", "1e-4"},       {"--epsrhs", "0"},
+    };
+    for (const char* name : vrn::kOptionNames)
+    {
+        const auto sample = sampleValue.find(name);
+        ASSERT_NE(sample, sampleValue.end()) << "no sample value for " << name;
+        const auto r = Parse({name, sample->second});
+        EXPECT_EQ(r.error, "") << name;
+        EXPECT_TRUE(r.options.IsGiven(name)) << name;
     }
 }
 

@@ -1,4 +1,4 @@
-#include "output_tee.h"
+#include "results/output_tee.h"
 
 #include <gtest/gtest.h>
 

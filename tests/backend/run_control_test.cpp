@@ -1,4 +1,4 @@
-#include "run_control.h"
+#include "control/run_control.h"
 
 #include <gtest/gtest.h>
 

@@ -1,15 +1,15 @@
 // Every solver adapter on small models whose answer is known. Built twice: once with the COIN-OR
 // adapters and once with GLPK (the two never share an executable).
-#include "solver_adapter.h"
+#include "solvers/solver_adapter.h"
 
 #include <gtest/gtest.h>
 
 #ifdef VRN_TEST_GLPK
-#include "glpk_solver.h"
+#include "solvers/glpk_solver.h"
 #else
-#include "cbc_solver.h"
-#include "clp_solver.h"
-#include "symphony_solver.h"
+#include "solvers/cbc_solver.h"
+#include "solvers/clp_solver.h"
+#include "solvers/symphony_solver.h"
 #endif
 
 #include <functional>

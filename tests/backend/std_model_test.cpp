@@ -1,6 +1,7 @@
-#include "checks.h"
-#include "instance.h"
-#include "std_model.h"
+#include "instance/cell_rules.h"
+#include "instance/instance.h"
+#include "model/checks.h"
+#include "model/std_model.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #include "gui_test_main.h"
+#include "main_frame_driver.h"
 #include "probe_frame.h"
 
 #include <wx/font.h>
@@ -6,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <stdexcept>
+#include <vector>
 
 using namespace vrn::test;
 
@@ -341,6 +344,34 @@ TEST_F(MainFrameVRNControls, SizesAndLimitsOfTheFrame)
     frame->SetSize(300, 300);
     EXPECT_GE(frame->GetSize().GetWidth(), 500);
     EXPECT_GE(frame->GetSize().GetHeight(), 500);
+}
+
+} // namespace
+
+namespace
+{
+
+// The window's name table, which the tests' driver reads, names every member window the control
+// table above expects, each the very window that member holds.
+TEST_F(MainFrameVRNControls, NameTableFindsEveryMemberWindow)
+{
+    const MainFrameDriver driver(*frame);
+    const std::vector<ControlRow> rows = frame->ControlRows();
+    for (const ControlRow& row : rows)
+        EXPECT_EQ(driver.Window(row.name), row.window) << row.name;
+    // The rows are the windows; the table also names the main panel's sizer.
+    EXPECT_EQ(driver.Count(), rows.size() + 1);
+    EXPECT_NE(driver.Get<wxBoxSizer>("m_mainPanelSizer"), nullptr);
+}
+
+TEST_F(MainFrameVRNControls, DriverRefusesUnknownNamesAndOtherKinds)
+{
+    const MainFrameDriver driver(*frame);
+    EXPECT_THROW(driver.Window("m_noSuchControl"), std::invalid_argument);
+    EXPECT_THROW(driver.Window("startButton"), std::invalid_argument); // the member name, m_ included
+    EXPECT_THROW(driver.Text("m_startButton"), std::invalid_argument);
+    EXPECT_THROW(driver.Window("m_mainPanelSizer"), std::invalid_argument);
+    EXPECT_EQ(driver.Button("m_startButton")->GetLabel(), "Start optimization");
 }
 
 } // namespace

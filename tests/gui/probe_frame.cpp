@@ -1,6 +1,7 @@
 #include "probe_frame.h"
 
 #include "gui_test_main.h"
+#include "main_frame_driver.h"
 
 #include <wx/app.h>
 #include <wx/toplevel.h>
@@ -249,14 +250,7 @@ std::vector<ControlRow> ProbeFrame::ControlRows() const
 
 wxWindow* ProbeFrame::Member(const std::string& name) const
 {
-    for (const ControlRow& row : ControlRows())
-    {
-        if (row.name == name)
-        {
-            return row.window;
-        }
-    }
-    return nullptr;
+    return MainFrameDriver(*this).Window(name);
 }
 
 bool SendEvent(wxWindow* control, wxEventType type)

@@ -71,6 +71,7 @@ public:
     // Every member window in creation order, with its state right after construction.
     std::vector<ControlRow> ControlRows() const;
 
+    // The window held by the member `name`, found through the window's own name table.
     wxWindow* Member(const std::string& name) const;
 
     std::vector<HandlerCall> calls;

@@ -207,6 +207,33 @@ int Flood(int argc, char** argv)
     return 0;
 }
 
+// `--seed` numbered lines ("line 1" ...) on standard output, as fast as the pipe takes them,
+// after one line on standard error: far more than a pipe holds, so the writer waits for reads.
+int NumberedFlood(int argc, char** argv)
+{
+    Err("from stderr\r\n");
+    const long lines = std::atol(OptionValue(argc, argv, "--seed", "20000").c_str());
+    std::string block;
+    for (long i = 1; i <= lines; ++i)
+    {
+        block += "line " + std::to_string(i) + "\r\n";
+        if (block.size() >= 60000 || i == lines)
+        {
+            Out(block);
+            block.clear();
+        }
+    }
+    return 0;
+}
+
+// One line of 300,000 characters, longer than several reads, written in one go, then a short one.
+int WriteLongLine()
+{
+    Out(std::string(300000, 'L') + "\r\n");
+    Out("after\r\n");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -243,6 +270,10 @@ int main(int argc, char** argv)
         return WriteAfterClose(folder);
     if (scenario == "showcase")
         return Showcase();
+    if (scenario == "numberedflood")
+        return NumberedFlood(argc, argv);
+    if (scenario == "longline")
+        return WriteLongLine();
     if (scenario == "atonce")
         return 0;
     Err("unknown scenario " + scenario + "\r\n");

@@ -4,6 +4,7 @@
 #include "aux_frame.h"
 #include "gui_test_main.h"
 #include "main_frame.h"
+#include "main_frame_driver.h"
 #include "my_process.h"
 #include "wx_widgets_app.h"
 
@@ -35,27 +36,10 @@ int main(int argc, char** argv)
 namespace
 {
 
+using vrn::test::Ui;
+
 namespace fs = std::filesystem;
 using std::chrono::milliseconds;
-
-// Reaches MainFrame's protected controls through pointers to members.
-struct Controls : MainFrame
-{
-    static constexpr auto outputText = &Controls::m_outputText;
-    static constexpr auto inputText = &Controls::m_inputText;
-    static constexpr auto gauge = &Controls::m_progressGauge;
-    static constexpr auto clearButton = &Controls::m_clearOutputButton;
-    static constexpr auto logButton = &Controls::m_showLogButton;
-    static constexpr auto solutionButton = &Controls::m_showSolutionButton;
-    static constexpr auto startButton = &Controls::m_startButton;
-    static constexpr auto optionsWindow = &Controls::m_optionsWindow;
-    static constexpr auto instancePicker = &Controls::m_instanceFilePicker;
-    static constexpr auto folderPicker = &Controls::m_outputFolderPicker;
-    static constexpr auto solverChoice = &Controls::m_solverChoice;
-    static constexpr auto gapText = &Controls::m_gapText;
-    static constexpr auto scaleText = &Controls::m_scaleText;
-    static constexpr auto seedText = &Controls::m_seedText;
-};
 
 enum class RunState
 {
@@ -82,12 +66,12 @@ const char* Name(RunState s)
 
 RunState StateOf(MainFrame* f)
 {
-    const wxString label = (f->*Controls::startButton)->GetLabel();
-    const bool gauge = (f->*Controls::gauge)->IsShown();
-    const bool clear = (f->*Controls::clearButton)->IsShown();
-    const bool log = (f->*Controls::logButton)->IsShown();
-    const bool solution = (f->*Controls::solutionButton)->IsShown();
-    const bool options = (f->*Controls::optionsWindow)->IsEnabled();
+    const wxString label = Ui(f).Button("m_startButton")->GetLabel();
+    const bool gauge = Ui(f).Get<wxGauge>("m_progressGauge")->IsShown();
+    const bool clear = Ui(f).Button("m_clearOutputButton")->IsShown();
+    const bool log = Ui(f).Button("m_showLogButton")->IsShown();
+    const bool solution = Ui(f).Button("m_showSolutionButton")->IsShown();
+    const bool options = Ui(f).Get<wxScrolledWindow>("m_optionsWindow")->IsEnabled();
     const bool results = clear && log && solution;
     const bool noResults = !clear && !log && !solution;
     if (label == "Stop optimization" && gauge && noResults && !options)
@@ -106,15 +90,13 @@ MainFrame* AppFrame()
 
 void Press(wxButton* button)
 {
-    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
-    click.SetEventObject(button);
-    button->GetEventHandler()->ProcessEvent(click);
+    vrn::test::ClickButton(button);
 }
 
 // Types a line into Input and presses Enter.
 void Enter(MainFrame* f, const wxString& text)
 {
-    wxTextCtrl* input = f->*Controls::inputText;
+    wxTextCtrl* input = Ui(f).Text("m_inputText");
     input->SetValue(text);
     wxCommandEvent enter(wxEVT_TEXT_ENTER, input->GetId());
     enter.SetEventObject(input);
@@ -124,7 +106,7 @@ void Enter(MainFrame* f, const wxString& text)
 std::string Output(MainFrame* f)
 {
     std::cout.flush();
-    return (f->*Controls::outputText)->GetValue().utf8_string();
+    return Ui(f).Text("m_outputText")->GetValue().utf8_string();
 }
 
 bool Contains(const std::string& text, const std::string& piece)
@@ -213,16 +195,16 @@ protected:
         char pattern[] = "/tmp/vrn run \xC3\xA4-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         folder = pattern;
-        (frame->*Controls::folderPicker)->SetPath(wxString::FromUTF8(folder.string()));
-        (frame->*Controls::outputText)->Clear();
-        (frame->*Controls::inputText)->Clear();
+        Ui(frame).Get<wxDirPickerCtrl>("m_outputFolderPicker")->SetPath(wxString::FromUTF8(folder.string()));
+        Ui(frame).Text("m_outputText")->Clear();
+        Ui(frame).Text("m_inputText")->Clear();
     }
 
     void TearDown() override
     {
         if (StateOf(frame) == RunState::Running)
         {
-            Press(frame->*Controls::startButton);
+            Press(Ui(frame).Button("m_startButton"));
             WaitUntilIdle(frame);
         }
         for (AuxFrame* viewer : Viewers())
@@ -236,13 +218,15 @@ protected:
     void UseScenario(const std::string& scenario)
     {
         instance = folder / (scenario + ".csp");
-        (frame->*Controls::instancePicker)->SetPath(wxString::FromUTF8(instance.string()));
+        Ui(frame)
+            .Get<wxFilePickerCtrl>("m_instanceFilePicker")
+            ->SetPath(wxString::FromUTF8(instance.string()));
     }
 
     void Start(const std::string& scenario)
     {
         UseScenario(scenario);
-        Press(frame->*Controls::startButton);
+        Press(Ui(frame).Button("m_startButton"));
     }
 
     MainFrame* frame = nullptr;
@@ -254,8 +238,8 @@ TEST_F(RunTest, StateTableThroughARunThatEndsByItself)
 {
     Start("echo");
     EXPECT_STREQ(Name(StateOf(frame)), Name(RunState::Running));
-    EXPECT_FALSE((frame->*Controls::instancePicker)->IsEnabled());
-    EXPECT_FALSE((frame->*Controls::folderPicker)->IsEnabled());
+    EXPECT_FALSE(Ui(frame).Get<wxFilePickerCtrl>("m_instanceFilePicker")->IsEnabled());
+    EXPECT_FALSE(Ui(frame).Get<wxDirPickerCtrl>("m_outputFolderPicker")->IsEnabled());
     {
         RunTimerTicks ticks;
         EXPECT_TRUE(Contains(OutputWith(frame, "ready"), "ready"));
@@ -265,8 +249,8 @@ TEST_F(RunTest, StateTableThroughARunThatEndsByItself)
     EXPECT_STREQ(Name(StateOf(frame)), Name(RunState::Running));
     Enter(frame, "quit");
     ASSERT_TRUE(WaitUntilIdle(frame)) << Name(StateOf(frame));
-    EXPECT_EQ((frame->*Controls::gauge)->GetValue(), 0);
-    EXPECT_TRUE((frame->*Controls::instancePicker)->IsEnabled());
+    EXPECT_EQ(Ui(frame).Get<wxGauge>("m_progressGauge")->GetValue(), 0);
+    EXPECT_TRUE(Ui(frame).Get<wxFilePickerCtrl>("m_instanceFilePicker")->IsEnabled());
     RunTimerTicks ticks;
     vrn::test::PumpFor(milliseconds(250));
     EXPECT_EQ(ticks.count, 0) << "the run timer stops with the run";
@@ -279,7 +263,7 @@ TEST_F(RunTest, ResultButtonsHideAgainWhenTheNextRunStarts)
     ASSERT_TRUE(WaitUntilIdle(frame));
     Start("forever");
     EXPECT_STREQ(Name(StateOf(frame)), Name(RunState::Running));
-    Press(frame->*Controls::startButton);
+    Press(Ui(frame).Button("m_startButton"));
     ASSERT_TRUE(WaitUntilIdle(frame));
 }
 
@@ -292,10 +276,10 @@ TEST_F(RunTest, StopKillsTheBackendAndItsChildAndASecondPressStartsNothing)
     ASSERT_GT(backend, 0);
     ASSERT_GT(child, 0);
 
-    Press(frame->*Controls::startButton); // stop
+    Press(Ui(frame).Button("m_startButton")); // stop
     EXPECT_STREQ(Name(StateOf(frame)), Name(RunState::Running)) << "stopping looks like running";
-    EXPECT_EQ((frame->*Controls::startButton)->GetLabel(), "Stop optimization");
-    Press(frame->*Controls::startButton); // pressed again while the stop is pending
+    EXPECT_EQ(Ui(frame).Button("m_startButton")->GetLabel(), "Stop optimization");
+    Press(Ui(frame).Button("m_startButton")); // pressed again while the stop is pending
     ASSERT_TRUE(WaitUntilIdle(frame));
     EXPECT_TRUE(vrn::test::PumpUntil([&] { return ProcessGone(backend) && ProcessGone(child); }));
     // The second press started no run: the window stays idle.
@@ -306,12 +290,12 @@ TEST_F(RunTest, StopKillsTheBackendAndItsChildAndASecondPressStartsNothing)
 TEST_F(RunTest, ArgumentsReachTheBackendEachAsOneElement)
 {
     UseScenario("record");
-    (frame->*Controls::gapText)->SetValue("1");
-    (frame->*Controls::scaleText)->SetValue(" 2");
-    Press(frame->*Controls::startButton);
+    Ui(frame).Text("m_gapText")->SetValue("1");
+    Ui(frame).Text("m_scaleText")->SetValue(" 2");
+    Press(Ui(frame).Button("m_startButton"));
     ASSERT_TRUE(WaitUntilIdle(frame));
-    (frame->*Controls::gapText)->SetValue("5");
-    (frame->*Controls::scaleText)->SetValue("Automatic");
+    Ui(frame).Text("m_gapText")->SetValue("5");
+    Ui(frame).Text("m_scaleText")->SetValue("Automatic");
 
     const std::vector<std::string> args = ReadNulSeparated(folder / "args.txt");
     const std::vector<std::string> expected = {
@@ -355,7 +339,7 @@ TEST_F(RunTest, InvalidBytesShowAsReplacementAndTheLineIsKept)
 TEST_F(RunTest, StandardOutputComesBeforeStandardErrorWithinOnePass)
 {
     UseScenario("bothstreams");
-    Press(frame->*Controls::startButton);
+    Press(Ui(frame).Button("m_startButton"));
     // Both streams fill before the window gets its next pass.
     usleep(300 * 1000);
     ASSERT_TRUE(WaitUntilIdle(frame));
@@ -367,7 +351,7 @@ TEST_F(RunTest, TypedLineIsSentWithOneLineFeedAndEchoed)
     Start("echo");
     OutputWith(frame, "ready");
     Enter(frame, wxString::FromUTF8("h\xC3\xA9llo"));
-    EXPECT_TRUE((frame->*Controls::inputText)->GetValue().empty());
+    EXPECT_TRUE(Ui(frame).Text("m_inputText")->GetValue().empty());
     const std::string out = OutputWith(frame, "got[");
     EXPECT_TRUE(Contains(out, "h\xC3\xA9llo\n")) << out;
     EXPECT_TRUE(Contains(out, "got[h\xC3\xA9llo]\r")) << "no carriage return is sent: " << out;
@@ -461,12 +445,12 @@ class FloodTest : public RunTest
 protected:
     void TearDown() override
     {
-        (frame->*Controls::seedText)->SetValue("Automatic");
+        Ui(frame).Text("m_seedText")->SetValue("Automatic");
         RunTest::TearDown();
     }
     void StartFlood(long lines)
     {
-        (frame->*Controls::seedText)->SetValue(std::to_string(lines));
+        Ui(frame).Text("m_seedText")->SetValue(std::to_string(lines));
         Start("flood");
     }
 };
@@ -475,7 +459,7 @@ TEST_F(FloodTest, EveryByteOfAFloodIsShownInOrder)
 {
     StartFlood(20000);
     ASSERT_TRUE(WaitUntilIdle(frame, milliseconds(60000)));
-    wxTextCtrl* area = frame->*Controls::outputText;
+    wxTextCtrl* area = Ui(frame).Text("m_outputText");
     EXPECT_EQ(area->GetLastPosition(), 20000 * 81);
     EXPECT_EQ(area->GetRange(0, 81), std::string(80, 'x') + "\r");
 }
@@ -485,7 +469,7 @@ TEST_F(FloodTest, StopWorksWhileTheBackendFloods)
     StartFlood(100000000); // far more than the test waits for
     OutputWith(frame, std::string(80, 'x'));
     // The press waits in the event queue behind the flood, as a user's click would.
-    frame->CallAfter([this] { Press(frame->*Controls::startButton); });
+    frame->CallAfter([this] { Press(Ui(frame).Button("m_startButton")); });
     ASSERT_TRUE(WaitUntilIdle(frame, milliseconds(20000))) << "the flood kept the window from handling Stop";
 }
 
@@ -494,7 +478,7 @@ TEST_F(FloodTest, StopWorksWhileTheBackendFloods)
 TEST_F(RunTest, APassWhoseTimeIsUpReadsOneBlockAndAsksForMore)
 {
     bool ended = false;
-    auto* process = new MyProcess([&] { ended = true; });
+    auto* process = new MyProcess(std::cout, [&] { ended = true; });
     const char* const argv[] = {"/bin/sh", "-c", "tr '\\0' x < /dev/zero", nullptr};
     const long pid = wxExecute(argv, wxEXEC_ASYNC | wxEXEC_MAKE_GROUP_LEADER, process);
     ASSERT_NE(pid, 0);
@@ -522,12 +506,12 @@ TEST_F(RunTest, ShowLogTwiceOpensTwoViewersOnTheLastRunsFile)
 {
     Start("results");
     ASSERT_TRUE(WaitUntilIdle(frame));
-    (frame->*Controls::solverChoice)->SetSelection(2); // changing the solver afterwards changes nothing
-    Press(frame->*Controls::logButton);
-    Press(frame->*Controls::logButton);
-    Press(frame->*Controls::solutionButton);
+    Ui(frame).Choice("m_solverChoice")->SetSelection(2); // changing the solver afterwards changes nothing
+    Press(Ui(frame).Button("m_showLogButton"));
+    Press(Ui(frame).Button("m_showLogButton"));
+    Press(Ui(frame).Button("m_showSolutionButton"));
     vrn::test::PumpFor(milliseconds(50));
-    (frame->*Controls::solverChoice)->SetSelection(1);
+    Ui(frame).Choice("m_solverChoice")->SetSelection(1);
 
     const std::string base = (folder / "results_xpress").string();
     std::vector<AuxFrame*> viewers = Viewers();
@@ -567,7 +551,7 @@ TEST_F(RunTest, MissingResultFileGivesAnEmptyViewerTitledWithThePathAndNoDialog)
 {
     Start("atonce");
     ASSERT_TRUE(WaitUntilIdle(frame));
-    Press(frame->*Controls::solutionButton);
+    Press(Ui(frame).Button("m_showSolutionButton"));
     vrn::test::PumpFor(milliseconds(100));
     const std::vector<AuxFrame*> viewers = Viewers();
     ASSERT_EQ(viewers.size(), 1u);
@@ -592,9 +576,9 @@ TEST_P(CloseDuringRunTest, ClosingTheWindowDetachesTheRun)
     auto* second = new MainFrame();
     second->Show();
     instance = folder / "forever.csp";
-    (second->*Controls::instancePicker)->SetPath(wxString::FromUTF8(instance.string()));
-    (second->*Controls::folderPicker)->SetPath(wxString::FromUTF8(folder.string()));
-    Press(second->*Controls::startButton);
+    Ui(second).Get<wxFilePickerCtrl>("m_instanceFilePicker")->SetPath(wxString::FromUTF8(instance.string()));
+    Ui(second).Get<wxDirPickerCtrl>("m_outputFolderPicker")->SetPath(wxString::FromUTF8(folder.string()));
+    Press(Ui(second).Button("m_startButton"));
     ASSERT_TRUE(vrn::test::PumpUntil([&] { return fs::exists(folder / "pids.txt"); }));
     vrn::test::PumpFor(milliseconds(100));
     pid_t backend = 0, child = 0;
@@ -603,7 +587,7 @@ TEST_P(CloseDuringRunTest, ClosingTheWindowDetachesTheRun)
     if (stopFirst)
     {
         // The kill is sent, and the window goes before the end notice arrives.
-        Press(second->*Controls::startButton);
+        Press(Ui(second).Button("m_startButton"));
         second->Destroy();
         vrn::test::PumpFor(milliseconds(300));
         EXPECT_TRUE(vrn::test::PumpUntil([&] { return ProcessGone(backend) && ProcessGone(child); }));
@@ -627,10 +611,11 @@ TEST_F(RunTest, BackendWritingAfterTheWindowClosedIsNotLeftWaitingForAReader)
 {
     auto* second = new MainFrame();
     second->Show();
-    (second->*Controls::instancePicker)
+    Ui(second)
+        .Get<wxFilePickerCtrl>("m_instanceFilePicker")
         ->SetPath(wxString::FromUTF8((folder / "writeafterclose.csp").string()));
-    (second->*Controls::folderPicker)->SetPath(wxString::FromUTF8(folder.string()));
-    Press(second->*Controls::startButton);
+    Ui(second).Get<wxDirPickerCtrl>("m_outputFolderPicker")->SetPath(wxString::FromUTF8(folder.string()));
+    Press(Ui(second).Button("m_startButton"));
     vrn::test::PumpFor(milliseconds(100));
     second->Destroy();
     EXPECT_TRUE(vrn::test::PumpUntil([&] { return fs::exists(folder / "done.txt"); }, milliseconds(10000)))

@@ -4,6 +4,7 @@
 //   xvfb-run -a -s "-screen 0 1600x1200x24" run_screenshot PICTURE.png
 #include "gui_test_main.h"
 #include "main_frame.h"
+#include "main_frame_driver.h"
 #include "wx_widgets_app.h"
 
 #include <wx/app.h>
@@ -21,27 +22,18 @@ wxIMPLEMENT_APP_NO_MAIN(wxWidgetsApp);
 namespace
 {
 
-using std::chrono::milliseconds;
+using vrn::test::Ui;
 
-struct Controls : MainFrame
-{
-    static constexpr auto outputText = &Controls::m_outputText;
-    static constexpr auto inputText = &Controls::m_inputText;
-    static constexpr auto startButton = &Controls::m_startButton;
-    static constexpr auto instancePicker = &Controls::m_instanceFilePicker;
-    static constexpr auto folderPicker = &Controls::m_outputFolderPicker;
-};
+using std::chrono::milliseconds;
 
 void Press(wxButton* button)
 {
-    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
-    click.SetEventObject(button);
-    button->GetEventHandler()->ProcessEvent(click);
+    vrn::test::ClickButton(button);
 }
 
 void Enter(MainFrame* frame, const char* text)
 {
-    wxTextCtrl* input = frame->*Controls::inputText;
+    wxTextCtrl* input = Ui(frame).Text("m_inputText");
     input->SetValue(text);
     wxCommandEvent enter(wxEVT_TEXT_ENTER, input->GetId());
     enter.SetEventObject(input);
@@ -50,7 +42,7 @@ void Enter(MainFrame* frame, const char* text)
 
 bool OutputHas(MainFrame* frame, const char* piece)
 {
-    return (frame->*Controls::outputText)->GetValue().Contains(piece);
+    return Ui(frame).Text("m_outputText")->GetValue().Contains(piece);
 }
 
 // Grabs the window from the X server with ImageMagick's import, which sees what is on screen.
@@ -84,11 +76,11 @@ int main(int argc, char** argv)
     char folder[] = "/tmp/vrn-screenshot-XXXXXX";
     if (frame == nullptr || mkdtemp(folder) == nullptr)
         return 2;
-    (frame->*Controls::instancePicker)->SetPath(std::string(folder) + "/showcase.csp");
-    (frame->*Controls::folderPicker)->SetPath(folder);
+    Ui(frame).Get<wxFilePickerCtrl>("m_instanceFilePicker")->SetPath(std::string(folder) + "/showcase.csp");
+    Ui(frame).Get<wxDirPickerCtrl>("m_outputFolderPicker")->SetPath(folder);
     vrn::test::PumpFor(milliseconds(300));
 
-    Press(frame->*Controls::startButton);
+    Press(Ui(frame).Button("m_startButton"));
     vrn::test::PumpUntil([&] { return OutputHas(frame, "ready"); });
     Enter(frame, "status");
     vrn::test::PumpUntil([&] { return OutputHas(frame, "got[status]"); });
@@ -96,7 +88,8 @@ int main(int argc, char** argv)
     std::printf("%s %s\n", saved ? "saved" : "could not save", picture.c_str());
 
     Enter(frame, "quit");
-    vrn::test::PumpUntil([&] { return (frame->*Controls::startButton)->GetLabel() == "Start optimization"; });
+    vrn::test::PumpUntil([&]
+                         { return Ui(frame).Button("m_startButton")->GetLabel() == "Start optimization"; });
     frame->Destroy();
     vrn::test::PumpFor(milliseconds(50));
     wxTheApp->OnExit();

@@ -1,6 +1,6 @@
 // libFuzzer target for the .csp reader: any bytes must end in a table or in messages, never in a
 // crash or a hang; a table that reads must be consistent and survive a write and a second read.
-#include "instance.h"
+#include "instance/instance.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -51,8 +51,8 @@ protected:
         folder = fs::temp_directory_path() / ("vrn-options-" + std::to_string(getpid()));
         fs::create_directories(folder);
         // The stand-in records its arguments when the instance is called "record".
-        form.instanceFilePicker->SetPath((folder / "record.csp").string());
-        form.outputFolderPicker->SetPath(folder.string());
+        form.Get<wxFilePickerCtrl>("m_instanceFilePicker")->SetPath((folder / "record.csp").string());
+        form.Get<wxDirPickerCtrl>("m_outputFolderPicker")->SetPath(folder.string());
     }
 
     void TearDown() override
@@ -67,8 +67,9 @@ protected:
     {
         const fs::path record = folder / "args.txt";
         fs::remove(record);
-        Press(form.startButton);
-        EXPECT_TRUE(PumpUntil([&] { return form.startButton->GetLabel() == "Start optimization"; }));
+        Press(form.Button("m_startButton"));
+        EXPECT_TRUE(
+            PumpUntil([&] { return form.Button("m_startButton")->GetLabel() == "Start optimization"; }));
         std::ifstream file(record, std::ios::binary);
         const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
         Arguments args;
@@ -89,9 +90,9 @@ protected:
 
 TEST_F(CommandLineTest, FastRowsReplaceStdRowsAfterTheSwitch)
 {
-    form.progressText->ChangeValue("10"); // Std only
-    form.firstCheck->SetValue(true);      // Std only
-    form.gapText->ChangeValue("1");       // MIP only
+    form.Text("m_progressText")->ChangeValue("10"); // Std only
+    form.CheckBox("m_firstCheck")->SetValue(true);  // Std only
+    form.Text("m_gapText")->ChangeValue("1");       // MIP only
 
     const Arguments stdArgs = Run();
     SCOPED_TRACE(Joined(stdArgs));
@@ -118,8 +119,8 @@ TEST_F(CommandLineTest, FastRowsReplaceStdRowsAfterTheSwitch)
 
 TEST_F(CommandLineTest, IntegerCellsInFastBringsTheMipRowsBack)
 {
-    form.gapText->ChangeValue("1");
-    form.progressText->ChangeValue("10");
+    form.Text("m_gapText")->ChangeValue("1");
+    form.Text("m_progressText")->ChangeValue("10");
     SelectFormulation(form, 1);
     SetIntegerCells(form, true);
 
@@ -134,7 +135,7 @@ TEST_F(CommandLineTest, IntegerCellsInFastBringsTheMipRowsBack)
 
 TEST_F(CommandLineTest, SolverAtIndex3FollowsTheProblemClass)
 {
-    form.solverChoice->SetStringSelection("Symphony");
+    form.Choice("m_solverChoice")->SetStringSelection("Symphony");
     SelectFormulation(form, 1);
     EXPECT_TRUE(HasOption(Run(), "--solver", "l")) << "Symphony became Clp";
     SetIntegerCells(form, true);

@@ -17,14 +17,17 @@ struct Section
     const char* toggledLabel;
 };
 
-std::vector<Section> Sections(const FormControls& f)
+std::vector<Section> Sections(const MainFrameDriver& f)
 {
     return {
-        {f.timingHeader, f.timingPanel, "- Timing / Stop controls", "+ Timing / Stop controls"},
-        {f.tolerancesHeader, f.tolerancesPanel, "+ Optimization tolerances", "- Optimization tolerances"},
-        {f.repairHeader, f.repairPanel, "+ Repair infeasibility", "- Repair infeasibility"},
-        {f.bcdHeader, f.bcdPanel, "+ BCD", "- BCD"},
-        {f.advancedHeader, f.advancedPanel, "+ Advanced optimization features",
+        {f.Label("m_timingHeader"), f.Panel("m_timingPanel"), "- Timing / Stop controls",
+         "+ Timing / Stop controls"},
+        {f.Label("m_tolerancesHeader"), f.Panel("m_tolerancesPanel"), "+ Optimization tolerances",
+         "- Optimization tolerances"},
+        {f.Label("m_repairHeader"), f.Panel("m_repairPanel"), "+ Repair infeasibility",
+         "- Repair infeasibility"},
+        {f.Label("m_bcdHeader"), f.Panel("m_bcdPanel"), "+ BCD", "- BCD"},
+        {f.Label("m_advancedHeader"), f.Panel("m_advancedPanel"), "+ Advanced optimization features",
          "- Advanced optimization features"},
     };
 }
@@ -58,58 +61,58 @@ TEST_F(OptionFormTest, EachHeaderFoldsAndUnfoldsItsSectionAlone)
 
 TEST_F(OptionFormTest, UnfoldedRowsTakeRoomAndFoldedRowsGiveItBack)
 {
-    const int before = form.optionsWindow->GetSizer()->GetMinSize().y;
-    ClickHeader(form.advancedHeader);
-    const int unfolded = form.optionsWindow->GetSizer()->GetMinSize().y;
+    const int before = form.Get<wxScrolledWindow>("m_optionsWindow")->GetSizer()->GetMinSize().y;
+    ClickHeader(form.Label("m_advancedHeader"));
+    const int unfolded = form.Get<wxScrolledWindow>("m_optionsWindow")->GetSizer()->GetMinSize().y;
     EXPECT_GT(unfolded, before);
-    EXPECT_TRUE(form.seedText->IsShownOnScreen());
-    ClickHeader(form.advancedHeader);
-    EXPECT_EQ(form.optionsWindow->GetSizer()->GetMinSize().y, before);
-    EXPECT_FALSE(form.seedText->IsShownOnScreen());
+    EXPECT_TRUE(form.Text("m_seedText")->IsShownOnScreen());
+    ClickHeader(form.Label("m_advancedHeader"));
+    EXPECT_EQ(form.Get<wxScrolledWindow>("m_optionsWindow")->GetSizer()->GetMinSize().y, before);
+    EXPECT_FALSE(form.Text("m_seedText")->IsShownOnScreen());
 }
 
 TEST_F(OptionFormTest, SeveralSectionsOpenAtOnce)
 {
-    ClickHeader(form.tolerancesHeader);
-    ClickHeader(form.bcdHeader);
-    ClickHeader(form.advancedHeader);
-    EXPECT_TRUE(form.timingPanel->IsShown());
-    EXPECT_TRUE(form.tolerancesPanel->IsShown());
-    EXPECT_TRUE(form.bcdPanel->IsShown());
-    EXPECT_TRUE(form.advancedPanel->IsShown());
-    EXPECT_FALSE(form.repairPanel->IsShown());
-    EXPECT_TRUE(form.feasibilityText->IsShownOnScreen());
-    EXPECT_TRUE(form.bcdNstopText->IsShownOnScreen());
+    ClickHeader(form.Label("m_tolerancesHeader"));
+    ClickHeader(form.Label("m_bcdHeader"));
+    ClickHeader(form.Label("m_advancedHeader"));
+    EXPECT_TRUE(form.Panel("m_timingPanel")->IsShown());
+    EXPECT_TRUE(form.Panel("m_tolerancesPanel")->IsShown());
+    EXPECT_TRUE(form.Panel("m_bcdPanel")->IsShown());
+    EXPECT_TRUE(form.Panel("m_advancedPanel")->IsShown());
+    EXPECT_FALSE(form.Panel("m_repairPanel")->IsShown());
+    EXPECT_TRUE(form.Text("m_feasibilityText")->IsShownOnScreen());
+    EXPECT_TRUE(form.Text("m_bcdNstopText")->IsShownOnScreen());
 }
 
 TEST_F(OptionFormTest, HidingAndShowingOptionsKeepsEveryFold)
 {
-    ClickHeader(form.timingHeader);     // fold
-    ClickHeader(form.tolerancesHeader); // unfold
-    const int outputWidth = form.outputText->GetSize().x;
+    ClickHeader(form.Label("m_timingHeader"));     // fold
+    ClickHeader(form.Label("m_tolerancesHeader")); // unfold
+    const int outputWidth = form.Text("m_outputText")->GetSize().x;
 
-    Press(form.showHideButton);
-    EXPECT_EQ(form.showHideButton->GetLabel(), "Show options");
-    EXPECT_FALSE(form.optionsWindow->IsShown());
-    EXPECT_GT(form.outputText->GetSize().x, outputWidth) << "the output area takes the room";
+    Press(form.Button("m_showHideButton"));
+    EXPECT_EQ(form.Button("m_showHideButton")->GetLabel(), "Show options");
+    EXPECT_FALSE(form.Get<wxScrolledWindow>("m_optionsWindow")->IsShown());
+    EXPECT_GT(form.Text("m_outputText")->GetSize().x, outputWidth) << "the output area takes the room";
 
-    Press(form.showHideButton);
-    EXPECT_EQ(form.showHideButton->GetLabel(), "Hide options");
-    EXPECT_TRUE(form.optionsWindow->IsShown());
-    EXPECT_EQ(form.outputText->GetSize().x, outputWidth);
-    EXPECT_FALSE(form.timingPanel->IsShown());
-    EXPECT_EQ(form.timingHeader->GetLabel(), "+ Timing / Stop controls");
-    EXPECT_TRUE(form.tolerancesPanel->IsShown());
-    EXPECT_EQ(form.tolerancesHeader->GetLabel(), "- Optimization tolerances");
-    EXPECT_FALSE(form.advancedPanel->IsShown());
+    Press(form.Button("m_showHideButton"));
+    EXPECT_EQ(form.Button("m_showHideButton")->GetLabel(), "Hide options");
+    EXPECT_TRUE(form.Get<wxScrolledWindow>("m_optionsWindow")->IsShown());
+    EXPECT_EQ(form.Text("m_outputText")->GetSize().x, outputWidth);
+    EXPECT_FALSE(form.Panel("m_timingPanel")->IsShown());
+    EXPECT_EQ(form.Label("m_timingHeader")->GetLabel(), "+ Timing / Stop controls");
+    EXPECT_TRUE(form.Panel("m_tolerancesPanel")->IsShown());
+    EXPECT_EQ(form.Label("m_tolerancesHeader")->GetLabel(), "- Optimization tolerances");
+    EXPECT_FALSE(form.Panel("m_advancedPanel")->IsShown());
 }
 
 TEST_F(OptionFormTest, HeaderLabelDisagreeingWithItsBodyIsCorrectedByTheNextClick)
 {
-    form.bcdHeader->SetLabel("- BCD"); // says unfolded, body is folded
-    ClickHeader(form.bcdHeader);
-    EXPECT_TRUE(form.bcdPanel->IsShown());
-    EXPECT_EQ(form.bcdHeader->GetLabel(), "- BCD");
+    form.Label("m_bcdHeader")->SetLabel("- BCD"); // says unfolded, body is folded
+    ClickHeader(form.Label("m_bcdHeader"));
+    EXPECT_TRUE(form.Panel("m_bcdPanel")->IsShown());
+    EXPECT_EQ(form.Label("m_bcdHeader")->GetLabel(), "- BCD");
 }
 
 } // namespace

@@ -7,32 +7,15 @@
 namespace vrn::test
 {
 
-bool SendMouse(wxWindow* window, wxEventType type)
+void SelectFormulation(const MainFrameDriver& form, int index)
 {
-    wxMouseEvent event(type);
-    event.SetEventObject(window);
-    window->GetEventHandler()->ProcessEvent(event);
-    return event.GetSkipped();
-}
-
-void SelectFormulation(const FormControls& form, int index)
-{
-    form.formulationChoice->SetSelection(index);
-    wxCommandEvent event(wxEVT_CHOICE, form.formulationChoice->GetId());
-    event.SetEventObject(form.formulationChoice);
-    event.SetInt(index);
-    event.SetString(form.formulationChoice->GetString(static_cast<unsigned>(index)));
-    form.formulationChoice->GetEventHandler()->ProcessEvent(event);
+    SelectItem(form.Choice("m_formulationChoice"), index);
     Settle();
 }
 
-void SetIntegerCells(const FormControls& form, bool checked)
+void SetIntegerCells(const MainFrameDriver& form, bool checked)
 {
-    form.integerCellsCheck->SetValue(checked);
-    wxCommandEvent event(wxEVT_CHECKBOX, form.integerCellsCheck->GetId());
-    event.SetEventObject(form.integerCellsCheck);
-    event.SetInt(checked ? 1 : 0);
-    form.integerCellsCheck->GetEventHandler()->ProcessEvent(event);
+    SetChecked(form.CheckBox("m_integerCellsCheck"), checked);
     Settle();
 }
 
@@ -44,9 +27,7 @@ void ClickHeader(wxStaticText* header)
 
 void Press(wxButton* button)
 {
-    wxCommandEvent event(wxEVT_BUTTON, button->GetId());
-    event.SetEventObject(button);
-    button->GetEventHandler()->ProcessEvent(event);
+    ClickButton(button);
     Settle();
 }
 
@@ -61,7 +42,7 @@ void OptionFormTest::SetUp()
     frame = new MainFrame();
     frame->Show();
     frame->Raise();
-    form = FormAccess::Of(frame);
+    form = MainFrameDriver(*frame);
     PumpUntil([this] { return frame->IsShownOnScreen(); });
     PumpFor(std::chrono::milliseconds(50));
 }

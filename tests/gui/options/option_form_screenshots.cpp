@@ -18,13 +18,14 @@ namespace
 
 using namespace vrn::test;
 
-void UnfoldEverySection(const FormControls& form)
+void UnfoldEverySection(const MainFrameDriver& form)
 {
-    for (auto [header, panel] : {std::pair<wxStaticText*, wxPanel*>{form.timingHeader, form.timingPanel},
-                                 {form.tolerancesHeader, form.tolerancesPanel},
-                                 {form.repairHeader, form.repairPanel},
-                                 {form.bcdHeader, form.bcdPanel},
-                                 {form.advancedHeader, form.advancedPanel}})
+    for (auto [header, panel] :
+         {std::pair<wxStaticText*, wxPanel*>{form.Label("m_timingHeader"), form.Panel("m_timingPanel")},
+          {form.Label("m_tolerancesHeader"), form.Panel("m_tolerancesPanel")},
+          {form.Label("m_repairHeader"), form.Panel("m_repairPanel")},
+          {form.Label("m_bcdHeader"), form.Panel("m_bcdPanel")},
+          {form.Label("m_advancedHeader"), form.Panel("m_advancedPanel")}})
     {
         if (header->IsShown() && !panel->IsShown())
             ClickHeader(header);
@@ -68,7 +69,7 @@ int main(int argc, char** argv)
     frame->SetSize(1100, 1150);
     frame->Move(0, 0);
     frame->Show();
-    const FormControls form = FormAccess::Of(frame);
+    const MainFrameDriver form(*frame);
     PumpFor(std::chrono::milliseconds(300));
 
     bool ok = true;

@@ -26,7 +26,7 @@ const char* Name(Combination c)
 
 // Brings the form into a combination the way a user does: ticking or clearing "Integer cells"
 // (which alone changes nothing while Std is selected) and picking the formulation.
-void Reach(const FormControls& form, Combination c)
+void Reach(const MainFrameDriver& form, Combination c)
 {
     switch (c)
     {
@@ -52,23 +52,23 @@ struct GroupRow
     bool stdMip, fastLp, fastMip;
 };
 
-std::vector<GroupRow> Groups(const FormControls& f)
+std::vector<GroupRow> Groups(const MainFrameDriver& f)
 {
     return {
-        {"progress", f.progressPanel, true, false, false},
-        {"first", f.firstPanel, true, false, false},
-        {"valid inequalities", f.validInequalitiesPanel, true, false, false},
-        {"lexmin", f.lexminPanel, false, true, true},
-        {"fix directions", f.fixDirPanel, false, true, true},
-        {"gap", f.gapPanel, true, false, true},
-        {"integrality", f.integralityPanel, true, false, true},
-        {"solver parameters", f.solverParamsPanel, true, false, true},
-        {"LP tolerance", f.lpTolerancePanel, false, true, false},
-        {"method", f.methodPanel, false, true, false},
-        {"repair header", f.repairHeader, true, false, false},
-        {"repair body", f.repairPanel, false, false, false},
-        {"BCD header", f.bcdHeader, true, false, false},
-        {"BCD body", f.bcdPanel, false, false, false},
+        {"progress", f.Panel("m_progressPanel"), true, false, false},
+        {"first", f.Panel("m_firstPanel"), true, false, false},
+        {"valid inequalities", f.Panel("m_validInequalitiesPanel"), true, false, false},
+        {"lexmin", f.Panel("m_lexminPanel"), false, true, true},
+        {"fix directions", f.Panel("m_fixDirPanel"), false, true, true},
+        {"gap", f.Panel("m_gapPanel"), true, false, true},
+        {"integrality", f.Panel("m_integralityPanel"), true, false, true},
+        {"solver parameters", f.Panel("m_solverParamsPanel"), true, false, true},
+        {"LP tolerance", f.Panel("m_lpTolerancePanel"), false, true, false},
+        {"method", f.Panel("m_methodPanel"), false, true, false},
+        {"repair header", f.Label("m_repairHeader"), true, false, false},
+        {"repair body", f.Panel("m_repairPanel"), false, false, false},
+        {"BCD header", f.Label("m_bcdHeader"), true, false, false},
+        {"BCD body", f.Panel("m_bcdPanel"), false, false, false},
     };
 }
 
@@ -85,7 +85,7 @@ const std::vector<std::string> kLpSolvers = {"Cplex", "Xpress", "Glpk", "Clp"};
 const std::vector<std::string> kStdModels = {"Automatic", "Classical", "New"};
 const std::vector<std::string> kFastModels = {"Lexmin"};
 
-void ExpectForm(const FormControls& form, Combination c)
+void ExpectForm(const MainFrameDriver& form, Combination c)
 {
     SCOPED_TRACE(Name(c));
     for (const auto& group : Groups(form))
@@ -95,10 +95,10 @@ void ExpectForm(const FormControls& form, Combination c)
                                                          : group.fastMip;
         EXPECT_EQ(group.window->IsShown(), expected) << group.name;
     }
-    EXPECT_EQ(Items(form.solverChoice), c == Combination::FastLp ? kLpSolvers : kMipSolvers);
-    EXPECT_EQ(Items(form.modelChoice), c == Combination::StdMip ? kStdModels : kFastModels);
-    EXPECT_NE(form.solverChoice->GetSelection(), wxNOT_FOUND);
-    EXPECT_EQ(form.modelChoice->GetSelection(), 0);
+    EXPECT_EQ(Items(form.Choice("m_solverChoice")), c == Combination::FastLp ? kLpSolvers : kMipSolvers);
+    EXPECT_EQ(Items(form.Choice("m_modelChoice")), c == Combination::StdMip ? kStdModels : kFastModels);
+    EXPECT_NE(form.Choice("m_solverChoice")->GetSelection(), wxNOT_FOUND);
+    EXPECT_EQ(form.Choice("m_modelChoice")->GetSelection(), 0);
 }
 
 TEST_F(OptionFormTest, EveryTransitionBetweenTheThreeCombinations)
@@ -120,89 +120,91 @@ TEST_F(OptionFormTest, EveryTransitionBetweenTheThreeCombinations)
 
 TEST_F(OptionFormTest, XpressSurvivesTheSwitchToFast)
 {
-    ASSERT_EQ(form.solverChoice->GetStringSelection(), "Xpress");
+    ASSERT_EQ(form.Choice("m_solverChoice")->GetStringSelection(), "Xpress");
     Reach(form, Combination::FastLp);
-    EXPECT_EQ(Items(form.solverChoice), kLpSolvers);
-    EXPECT_EQ(form.solverChoice->GetStringSelection(), "Xpress");
-    EXPECT_EQ(form.modelChoice->GetStringSelection(), "Lexmin");
-    EXPECT_FALSE(form.repairHeader->IsShown());
-    EXPECT_FALSE(form.bcdHeader->IsShown());
+    EXPECT_EQ(Items(form.Choice("m_solverChoice")), kLpSolvers);
+    EXPECT_EQ(form.Choice("m_solverChoice")->GetStringSelection(), "Xpress");
+    EXPECT_EQ(form.Choice("m_modelChoice")->GetStringSelection(), "Lexmin");
+    EXPECT_FALSE(form.Label("m_repairHeader")->IsShown());
+    EXPECT_FALSE(form.Label("m_bcdHeader")->IsShown());
     Reach(form, Combination::FastMip);
-    EXPECT_EQ(form.solverChoice->GetStringSelection(), "Xpress");
+    EXPECT_EQ(form.Choice("m_solverChoice")->GetStringSelection(), "Xpress");
 }
 
 TEST_F(OptionFormTest, SymphonyBecomesClpThenCbc)
 {
-    form.solverChoice->SetStringSelection("Symphony");
+    form.Choice("m_solverChoice")->SetStringSelection("Symphony");
     Reach(form, Combination::FastLp);
-    EXPECT_EQ(form.solverChoice->GetStringSelection(), "Clp");
+    EXPECT_EQ(form.Choice("m_solverChoice")->GetStringSelection(), "Clp");
     SetIntegerCells(form, true);
-    EXPECT_EQ(Items(form.solverChoice), kMipSolvers);
-    EXPECT_EQ(form.solverChoice->GetStringSelection(), "Cbc");
+    EXPECT_EQ(Items(form.Choice("m_solverChoice")), kMipSolvers);
+    EXPECT_EQ(form.Choice("m_solverChoice")->GetStringSelection(), "Cbc");
 }
 
 TEST_F(OptionFormTest, UnfoldedBcdAndFoldedRepairSurviveAVisitToFast)
 {
-    ClickHeader(form.bcdHeader);
-    ASSERT_TRUE(form.bcdPanel->IsShown());
+    ClickHeader(form.Label("m_bcdHeader"));
+    ASSERT_TRUE(form.Panel("m_bcdPanel")->IsShown());
     Reach(form, Combination::FastLp);
-    EXPECT_FALSE(form.bcdPanel->IsShown());
+    EXPECT_FALSE(form.Panel("m_bcdPanel")->IsShown());
     Reach(form, Combination::FastMip);
     Reach(form, Combination::StdMip);
-    EXPECT_TRUE(form.bcdHeader->IsShown());
-    EXPECT_TRUE(form.bcdPanel->IsShown());
-    EXPECT_EQ(form.bcdHeader->GetLabel(), "- BCD");
-    EXPECT_TRUE(form.repairHeader->IsShown());
-    EXPECT_FALSE(form.repairPanel->IsShown());
-    EXPECT_EQ(form.repairHeader->GetLabel(), "+ Repair infeasibility");
+    EXPECT_TRUE(form.Label("m_bcdHeader")->IsShown());
+    EXPECT_TRUE(form.Panel("m_bcdPanel")->IsShown());
+    EXPECT_EQ(form.Label("m_bcdHeader")->GetLabel(), "- BCD");
+    EXPECT_TRUE(form.Label("m_repairHeader")->IsShown());
+    EXPECT_FALSE(form.Panel("m_repairPanel")->IsShown());
+    EXPECT_EQ(form.Label("m_repairHeader")->GetLabel(), "+ Repair infeasibility");
 }
 
 TEST_F(OptionFormTest, RepeatedEventOnlyRefitsTheOptionsWindow)
 {
-    form.solverChoice->SetSelection(4);
-    form.modelChoice->SetSelection(2);
-    const wxSize fitted = form.optionsWindow->GetMinClientSize(); // as the constructor fitted it
+    form.Choice("m_solverChoice")->SetSelection(4);
+    form.Choice("m_modelChoice")->SetSelection(2);
+    const wxSize fitted =
+        form.Get<wxScrolledWindow>("m_optionsWindow")->GetMinClientSize(); // as the constructor fitted it
     ASSERT_GT(fitted.x, 30);
-    form.optionsWindow->SetMinClientSize(wxSize(1, 1));
+    form.Get<wxScrolledWindow>("m_optionsWindow")->SetMinClientSize(wxSize(1, 1));
     SetIntegerCells(form, true); // Std is selected: the problem stays MIP
 
-    EXPECT_EQ(Items(form.solverChoice), kMipSolvers);
-    EXPECT_EQ(form.solverChoice->GetSelection(), 4);
-    EXPECT_EQ(form.modelChoice->GetSelection(), 2);
-    EXPECT_TRUE(form.progressPanel->IsShown());
-    EXPECT_FALSE(form.methodPanel->IsShown());
-    EXPECT_EQ(form.optionsWindow->GetMinClientSize(), fitted) << "the options window is fitted again";
+    EXPECT_EQ(Items(form.Choice("m_solverChoice")), kMipSolvers);
+    EXPECT_EQ(form.Choice("m_solverChoice")->GetSelection(), 4);
+    EXPECT_EQ(form.Choice("m_modelChoice")->GetSelection(), 2);
+    EXPECT_TRUE(form.Panel("m_progressPanel")->IsShown());
+    EXPECT_FALSE(form.Panel("m_methodPanel")->IsShown());
+    EXPECT_EQ(form.Get<wxScrolledWindow>("m_optionsWindow")->GetMinClientSize(), fitted)
+        << "the options window is fitted again";
 }
 
 TEST_F(OptionFormTest, OptionChangeIsConsumed)
 {
-    wxCommandEvent event(wxEVT_CHOICE, form.formulationChoice->GetId());
-    event.SetEventObject(form.formulationChoice);
-    form.formulationChoice->SetSelection(1);
-    form.formulationChoice->GetEventHandler()->ProcessEvent(event);
+    wxCommandEvent event(wxEVT_CHOICE, form.Choice("m_formulationChoice")->GetId());
+    event.SetEventObject(form.Choice("m_formulationChoice"));
+    form.Choice("m_formulationChoice")->SetSelection(1);
+    form.Choice("m_formulationChoice")->GetEventHandler()->ProcessEvent(event);
     EXPECT_FALSE(event.GetSkipped());
-    EXPECT_TRUE(form.lexminPanel->IsShown());
+    EXPECT_TRUE(form.Panel("m_lexminPanel")->IsShown());
 }
 
 TEST_F(OptionFormTest, ModelChoiceIsNotRememberedAcrossFast)
 {
-    form.modelChoice->SetStringSelection("New");
+    form.Choice("m_modelChoice")->SetStringSelection("New");
     Reach(form, Combination::FastLp);
     Reach(form, Combination::StdMip);
-    EXPECT_EQ(form.modelChoice->GetStringSelection(), "Automatic");
+    EXPECT_EQ(form.Choice("m_modelChoice")->GetStringSelection(), "Automatic");
 }
 
 TEST_F(OptionFormTest, ValuesInHiddenOptionsStayInTheirFields)
 {
-    form.lexminOrderText->ChangeValue("1-2-3-4");
-    form.gapText->ChangeValue("7");
+    form.Text("m_lexminOrderText")->ChangeValue("1-2-3-4");
+    form.Text("m_gapText")->ChangeValue("7");
     Reach(form, Combination::FastLp);
-    EXPECT_TRUE(form.lexminOrderText->IsShownOnScreen());
-    EXPECT_EQ(form.lexminOrderText->GetValue(), "1-2-3-4");
-    EXPECT_FALSE(form.gapText->IsShownOnScreen());
+    EXPECT_TRUE(form.Text("m_lexminOrderText")->IsShownOnScreen());
+    EXPECT_EQ(form.Text("m_lexminOrderText")->GetValue(), "1-2-3-4");
+    EXPECT_FALSE(form.Text("m_gapText")->IsShownOnScreen());
     Reach(form, Combination::StdMip);
-    EXPECT_EQ(form.gapText->GetValue(), "7");
-    EXPECT_TRUE(form.gapText->IsShownOnScreen());
+    EXPECT_EQ(form.Text("m_gapText")->GetValue(), "7");
+    EXPECT_TRUE(form.Text("m_gapText")->IsShownOnScreen());
 }
 
 } // namespace

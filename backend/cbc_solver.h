@@ -1,9 +1,0 @@
-// CBC through its own driver (CbcMain1), whose search finds tables that its plain API does not.
-#pragma once
-
-#include "solver_adapter.h"
-
-namespace vrn
-{
-std::unique_ptr<SolverAdapter> MakeCbcSolver();
-}

@@ -1,0 +1,374 @@
+#include "cli/options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <sstream>
+
+namespace vrn
+{
+
+bool ParseNumber(const std::string& text, double& value)
+{
+    const char* begin = text.c_str();
+    while (*begin == ' ' || *begin == '\t')
+        ++begin;
+    if (*begin == '\0')
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const double parsed = std::strtod(begin, &end);
+    if (end == begin || *end != '\0' || errno == ERANGE || !std::isfinite(parsed))
+        return false;
+    value = parsed;
+    return true;
+}
+
+bool BackendOptions::IsGiven(const std::string& name) const
+{
+    for (const auto& option : given)
+        if (option.first == name)
+            return true;
+    return false;
+}
+
+namespace
+{
+
+using Setter = std::function<std::string(BackendOptions&, const std::string&)>;
+
+struct OptionRule
+{
+    const char* name;
+    Setter set; // returns an empty string on success, else what the option accepts
+};
+
+Setter Letter(const char* accepted, std::function<void(BackendOptions&, char)> apply)
+{
+    return [accepted, apply](BackendOptions& o, const std::string& v) -> std::string
+    {
+        if (v.size() == 1 && std::string(accepted).find(v[0]) != std::string::npos)
+        {
+            apply(o, v[0]);
+            return {};
+        }
+        std::string list;
+        for (const char* c = accepted; *c; ++c)
+            list += std::string(list.empty() ? "" : ", ") + *c;
+        return "one of " + list;
+    };
+}
+
+Setter YesNo(bool BackendOptions::*member)
+{
+    return Letter("yn", [member](BackendOptions& o, char c) { o.*member = c == 'y'; });
+}
+
+// A number with an inclusive lower bound (or strict when strictMin), stored into member.
+Setter Number(double BackendOptions::*member, double min, bool strictMin, const char* what)
+{
+    return [=](BackendOptions& o, const std::string& v) -> std::string
+    {
+        double x = 0;
+        if (ParseNumber(v, x) && (strictMin ? x > min : x >= min))
+        {
+            o.*member = x;
+            return {};
+        }
+        return what;
+    };
+}
+
+Setter Ignored(const char* what)
+{
+    return [what](BackendOptions&, const std::string& v) -> std::string
+    {
+        double x = 0;
+        return ParseNumber(v, x) ? std::string() : std::string(what);
+    };
+}
+
+Setter Integer(const char* what)
+{
+    return [what](BackendOptions&, const std::string& v) -> std::string
+    {
+        double x = 0;
+        return ParseNumber(v, x) && x == std::floor(x) ? std::string() : std::string(what);
+    };
+}
+
+Setter Path(std::string BackendOptions::*member)
+{
+    return [member](BackendOptions& o, const std::string& v) -> std::string
+    {
+        o.*member = v;
+        return {};
+    };
+}
+
+std::string SetOrder(BackendOptions& o, const std::string& v)
+{
+    const char* accepted = "objective numbers 1 to 4 joined by '-', each at most once, for instance 4-2-3-1";
+    std::vector<int> order;
+    size_t i = 0;
+    while (i < v.size())
+    {
+        if (v[i] < '1' || v[i] > '4')
+            return accepted;
+        const int objective = v[i] - '0';
+        for (int seen : order)
+            if (seen == objective)
+                return accepted;
+        order.push_back(objective);
+        ++i;
+        if (i < v.size() && (v[i] != '-' || i + 1 == v.size()))
+            return accepted;
+        ++i;
+    }
+    if (order.empty())
+        return accepted;
+    o.order = order;
+    o.orderGiven = true;
+    return {};
+}
+
+std::string SetSeed(BackendOptions& o, const std::string& v)
+{
+    double x = 0;
+    if (!ParseNumber(v, x) || x != std::floor(x) || std::fabs(x) > 2147483647.0)
+        return "a whole number between -2147483647 and 2147483647";
+    o.seed = static_cast<long long>(x);
+    o.seedGiven = true;
+    return {};
+}
+
+const std::vector<OptionRule>& Rules()
+{
+    static const std::vector<OptionRule> rules = {
+        {"--solver", Letter("cxgbls", [](BackendOptions& o, char c) { o.solver = c; })},
+        {"--intdev", YesNo(&BackendOptions::integerCells)},
+        {"--additive", YesNo(&BackendOptions::additive)},
+        {"--format", Letter("af", [](BackendOptions& o, char c) { o.reportAllFormatErrors = c == 'a'; })},
+        {"--check", YesNo(&BackendOptions::check)},
+        {"--scale", Number(&BackendOptions::scale, 0, true, "a number greater than 0")},
+        {"--progress",
+         Number(&BackendOptions::progressSeconds, 0, true, "a number of seconds greater than 0")},
+        {"--big",
+         [](BackendOptions& o, const std::string& v) -> std::string
+         {
+             double x = 0;
+             if (ParseNumber(v, x) && (x > 0 || x == -1))
+             {
+                 o.big = x;
+                 return {};
+             }
+             return "a number greater than 0, or -1 for automatic";
+         }},
+        {"--model", Letter("cna",
+                           [](BackendOptions& o, char c) {
+                               o.model = c == 'c'   ? StdModelKind::Classical
+                                         : c == 'n' ? StdModelKind::New
+                                                    : StdModelKind::Automatic;
+                           })},
+        {"--order", SetOrder},
+        {"--pct-bounds", Number(&BackendOptions::pctBounds, 0, false, "a percentage of at least 0")},
+        {"--time", Number(&BackendOptions::timeLimit, 0, true, "a number of seconds greater than 0")},
+        {"--first", YesNo(&BackendOptions::firstFeasible)},
+        {"--mipgap", Number(&BackendOptions::mipGapPercent, 0, false, "a percentage of at least 0")},
+        {"--lptol", Number(&BackendOptions::lpTolerance, 0, true, "a number greater than 0")},
+        {"--feasibility", Number(&BackendOptions::feasibility, 0, true, "a number greater than 0")},
+        {"--integrality",
+         [](BackendOptions& o, const std::string& v) -> std::string
+         {
+             double x = 0;
+             if (ParseNumber(v, x) && x >= 0 && x < 1)
+             {
+                 o.integrality = x;
+                 return {};
+             }
+             return "a number from 0 up to (not including) 1";
+         }},
+        {"--repair", YesNo(&BackendOptions::repair)},
+        {"--repairfn", Path(&BackendOptions::repairFile)},
+        {"--bcd-clusters", Ignored("a number")},
+        {"--bcd-time", Ignored("a number of seconds")},
+        {"--bcd-objf", Ignored("a number")},
+        {"--bcd-endbc", Ignored("a number of seconds")},
+        {"--bcd-cycle", Letter("ocs", [](BackendOptions&, char) {})},
+        {"--bcd-nstop", Ignored("a number")},
+        {"--dynamic", Letter("yn", [](BackendOptions&, char) {})},
+        {"--dyn-sprop", Ignored("a percentage")},
+        {"--dyn-perturb", Ignored("a percentage")},
+        {"--prepsens", YesNo(&BackendOptions::prepSens)},
+        {"--write", YesNo(&BackendOptions::writeLp)},
+        {"--seed", SetSeed},
+        {"--mipemphasis", Integer("a whole number")},
+        {"--emphasis", Integer("a whole number")},
+        {"--varsel", Integer("a whole number")},
+        {"--intdevtol", Number(&BackendOptions::intDevTol, 0, false, "a number of at least 0")},
+        {"--method", Letter("sb", [](BackendOptions& o, char c) { o.simplex = c == 's'; })},
+        {"--crossover", YesNo(&BackendOptions::crossover)},
+        {"--vineq", Letter("ycn", [](BackendOptions& o, char c) { o.validInequalities = c; })},
+        {"--startingpoint", Letter("csn", [](BackendOptions& o, char c) { o.startingPoint = c; })},
+        {"--fixdir", Letter("rfs", [](BackendOptions& o, char c) { o.fixDir = c; })},
+        {"--fixdirfn", Path(&BackendOptions::fixDirFile)},
+        {"--expobj", Number(&BackendOptions::expObj, 0, false, "a number of at least 0")},
+        {"--epsf", Number(&BackendOptions::epsF, 0, false, "a number of at least 0")},
+        {"--epsrhs", Number(&BackendOptions::epsRhs, 0, false, "a number of at least 0")},
+    };
+    return rules;
+}
+
+const OptionRule* FindRule(const std::string& name)
+{
+    for (const auto& rule : Rules())
+        if (name == rule.name)
+            return &rule;
+    return nullptr;
+}
+
+} // namespace
+
+CommandLineResult ParseCommandLine(int argc, const char* const* argv)
+{
+    CommandLineResult result;
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h")
+        {
+            result.helpRequested = true;
+            return result;
+        }
+
+    std::vector<std::string> positional;
+    for (int i = 1; i < argc; ++i)
+    {
+        const std::string arg = argv[i];
+        if (arg.size() > 2 && arg.compare(0, 2, "--") == 0)
+        {
+            const OptionRule* rule = FindRule(arg);
+            if (rule == nullptr)
+            {
+                result.error = "unknown option '" + arg + "' (mainVRN.exe --help lists the options)";
+                return result;
+            }
+            if (i + 1 >= argc)
+            {
+                result.error = "option " + arg + " needs a value";
+                return result;
+            }
+            const std::string value = argv[++i];
+            const std::string accepted = rule->set(result.options, value);
+            if (!accepted.empty())
+            {
+                result.error = "option " + arg + " has the value '" + value + "'; it accepts " + accepted;
+                return result;
+            }
+            result.options.given.emplace_back(arg, value);
+        }
+        else
+            positional.push_back(arg);
+    }
+    if (positional.size() != 2)
+    {
+        result.error = positional.size() < 2
+                           ? "expected the instance file and the output folder before the options"
+                           : "unexpected argument '" + positional[2] +
+                                 "': only the instance file and the "
+                                 "output folder come without an option name";
+        return result;
+    }
+    result.options.instancePath = positional[0];
+    result.options.outputFolder = positional[1];
+    return result;
+}
+
+std::vector<std::string> NotApplyingOptions(const BackendOptions& o)
+{
+    std::vector<std::string> notes;
+    const bool std = o.formulation() == Formulation::Std;
+    auto note = [&](const char* name, const std::string& why)
+    {
+        if (o.IsGiven(name))
+            notes.push_back(std::string(name) + ": " + why);
+    };
+    for (const char* name : {"--mipemphasis", "--emphasis", "--varsel"})
+        note(name, "a parameter of the commercial solvers; it does not apply to the chosen solver");
+    for (const char* name :
+         {"--repair", "--repairfn", "--bcd-clusters", "--bcd-time", "--bcd-objf", "--bcd-endbc",
+          "--bcd-cycle", "--bcd-nstop", "--dynamic", "--dyn-sprop", "--dyn-perturb"})
+        note(name, "not available in this build; ignored");
+    note("--vineq", std ? "not available in this build; ignored" : "applies to the Std formulation only");
+    if (!std)
+        note("--startingpoint", "applies to the Std formulation only");
+    if (std)
+        for (const char* name : {"--pct-bounds", "--expobj", "--epsf", "--epsrhs", "--fixdirfn"})
+            note(name, "applies to the Fast formulation only");
+    else
+        for (const char* name : {"--big", "--model", "--first", "--prepsens"})
+            note(name, "applies to the Std formulation only");
+    return notes;
+}
+
+std::string HelpText()
+{
+    return R"(Usage: mainVRN.exe INSTANCE OUTPUT_FOLDER --solver C [--name value]...
+
+Protects a table (a .csp file) by publishing an adjusted table that adds up, stays within
+its bounds and moves every sensitive cell by at least its protection level, at the least
+weighted change. Writes OUTPUT_FOLDER/NAME_SUFFIX.log and OUTPUT_FOLDER/NAME_SUFFIX.sol,
+where NAME is the instance file name without directory and extension and SUFFIX the solver's
+(_cplex _xpress _glpk _cbc _clp _sym).
+
+Every option is a name followed by a value; a missing option takes its default.
+  --solver C         g GLPK, b CBC (default), l CLP (linear problems only), s SYMPHONY;
+                     c Cplex and x Xpress are not available in this build
+  --intdev y         adjusted values of all cells integer
+  --additive n       keep the original table's residuals (default y: relations hold as written)
+  --format a         report every error in the instance file (default: stop at the first)
+  --check n          skip the checks of the input and of the solution (default y)
+  --scale NUMBER     divide values by this factor for the solver (default: automatic)
+  --progress SECONDS progress lines at most every this many seconds (default 5)
+  --big NUMBER       largest change of a cell whose bounds are far or missing (-1: automatic)
+  --model c|n        Std model: c Classical, n New (default: automatic, the log says which)
+  --order 4-2-3-1    Fast: solve the objectives in this order, each held within --epsf of its
+                     optimum: 1 total weighted change, 2 total relative change, 3 relative
+                     change of the totals, 4 largest relative change (default 4-2-3-1)
+  --pct-bounds PCT   Fast: largest change of a non-sensitive cell, percent of its value
+  --time SECONDS     wall-clock limit of the run; the best table found is written
+  --first y          stop at the first protected table found
+  --mipgap PCT       relative gap at which the integer solve stops (default 5)
+  --lptol NUMBER     LP optimality tolerance (default: the solver's)
+  --feasibility NUM  feasibility tolerance, also used by the solution check (default 1e-6)
+  --integrality NUM  integrality tolerance (default: the solver's)
+  --prepsens y       fix in advance the direction of sensitive cells that can move one way only
+  --write y          write the model as an LP file, OUTPUT_FOLDER/NAME_SUFFIX.lp
+  --seed INTEGER     seed of the random directions and the solvers' random choices (default 1)
+  --intdevtol NUM    with --intdev: values this close to an integer are written as that integer
+  --method s         LP method: s simplex (default: barrier)
+  --crossover n      no crossover after the barrier (default y)
+  --fixdir r|f|s     Fast: directions of the sensitive cells fixed at random (r, with --seed),
+                     from --fixdirfn (f), or by the heuristic (s, the default)
+  --fixdirfn PATH    lines "cell direction" (0 down, 1 up); omitted cells take the heuristic
+  --expobj NUMBER    Fast: relative change = change / max(|value|, 1)^NUMBER (default 0.5)
+  --epsf NUMBER      Fast: a reached objective is held at most this fraction above (default 1e-4)
+  --epsrhs NUMBER    Fast: ... and never below this value (default 0)
+  --startingpoint c|s  Std: start the integer search from a protected table found by a Fast
+                     solve (c: directions rounded from the Std model's LP relaxation, s: from
+                     the Fast heuristic's)
+  --repair, --repairfn, --bcd-*, --dynamic, --dyn-*, --vineq: accepted, not available in
+                     this build (the log says so)
+  --mipemphasis, --emphasis, --varsel: parameters of commercial solvers; accepted, ignored
+
+While it runs, standard input takes the commands: stop (end the solve, keep the best table
+found), status (print the current state), help. SIGTERM acts like stop.
+
+Exit status: 0 a protected table was written; 1 the result files could not be written;
+2 command line error; 3 the instance file (or the directions file of --fixdir f) cannot be
+read or has errors; 4 the problem is infeasible (with fixed directions: for those directions); 5 no protected table was found (time limit or stop came first, or the solver
+failed); 6 the solver is not available in this build; 7 the solver or this build cannot solve
+this kind of problem; 8 a table was written but failed the solution check.
+)";
+}
+
+} // namespace vrn

@@ -1,0 +1,92 @@
+// Command line of mainVRN.exe: INSTANCE OUTPUT_FOLDER --solver C [--name value]...
+#pragma once
+
+#include "contract/option_names.h"
+#include "model/model_kind.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace vrn
+{
+
+// Which formulation a run uses: Std (integer directions) or Fast (directions fixed, a linear program).
+enum class Formulation
+{
+    Std,
+    Fast
+};
+
+// Every option of the command line with its default. Numbers that mean "automatic" or "unset"
+// hold a negative value where a valid value is never negative.
+struct BackendOptions
+{
+    std::string instancePath;
+    std::string outputFolder;
+    char solver = 'b';
+    bool integerCells = false;
+    bool additive = true;
+    bool reportAllFormatErrors = false;
+    bool check = true;
+    double scale = -1;           // -1: automatic
+    double progressSeconds = -1; // -1: the back-end's own interval
+    double big = -1;             // -1: automatic
+    StdModelKind model = StdModelKind::Automatic;
+    std::vector<int> order; // Fast: lexicographic order of the objectives
+    bool orderGiven = false;
+    double pctBounds = -1; // -1: none
+    double timeLimit = -1; // -1: none
+    bool firstFeasible = false;
+    double mipGapPercent = kDefaultMipGapPercent;
+    double lpTolerance = -1; // -1: the solver's own
+    double feasibility = kDefaultFeasibility;
+    double integrality = -1; // -1: the solver's own
+    bool repair = false;
+    std::string repairFile;
+    bool prepSens = false;
+    bool writeLp = false;
+    long long seed = 1;
+    bool seedGiven = false;
+    double intDevTol = kDefaultIntDevTolerance;
+    bool simplex = false; // default barrier
+    bool crossover = true;
+    char validInequalities = 'n';
+    char startingPoint = 'n';
+    char fixDir = 'n'; // n: not given
+    std::string fixDirFile;
+    double expObj = 0.5;
+    double epsF = 1e-4;
+    double epsRhs = 0;
+
+    // Every option as given, in order, for the log.
+    std::vector<std::pair<std::string, std::string>> given;
+
+    Formulation formulation() const
+    {
+        return orderGiven || fixDir != 'n' ? Formulation::Fast : Formulation::Std;
+    }
+    bool IsGiven(const std::string& name) const;
+};
+
+struct CommandLineResult
+{
+    BackendOptions options;
+    bool helpRequested = false;
+    std::string error; // empty when the command line is valid
+};
+
+// Parses argv (argv[0] is the program name). Never exits; errors name the option and what it accepts.
+CommandLineResult ParseCommandLine(int argc, const char* const* argv);
+
+// The text printed by --help.
+std::string HelpText();
+
+// Parses a whole text as a finite double (leading blanks allowed, nothing after the number).
+bool ParseNumber(const std::string& text, double& value);
+
+// Options that this build accepts but whose feature belongs to a later release or another solver,
+// with the reason the log gives.
+std::vector<std::string> NotApplyingOptions(const BackendOptions& options);
+
+} // namespace vrn

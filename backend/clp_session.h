@@ -1,9 +1,0 @@
-// CLP keeps a linear program loaded between the Fast stages (see lp_session.h).
-#pragma once
-
-#include "lp_session.h"
-
-namespace vrn
-{
-std::unique_ptr<LpSession> OpenClpSession(const MipModel& model);
-}

@@ -1,9 +1,0 @@
-// CLP: linear programs only (the Std model with every direction fixed, or without sensitive cells).
-#pragma once
-
-#include "solver_adapter.h"
-
-namespace vrn
-{
-std::unique_ptr<SolverAdapter> MakeClpSolver();
-}

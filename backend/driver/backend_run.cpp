@@ -1,0 +1,453 @@
+#include "driver/backend_run.h"
+
+#include "cli/options.h"
+#include "common/number_format.h"
+#include "driver/run_outcome.h"
+#include "driver/run_report.h"
+#include "fast/fast_solve.h"
+#include "fast/run_settings.h"
+#include "fast/starting_point.h"
+#include "instance/cell_rules.h"
+#include "instance/instance.h"
+#include "model/checks.h"
+#include "model/std_model.h"
+#include "results/output_tee.h"
+#include "results/result_files.h"
+#include "results/result_path.h"
+#include "solvers/solve_model.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <map>
+#include <unistd.h>
+
+namespace vrn
+{
+
+namespace
+{
+
+constexpr const char* kVersion = "0.1.0";
+// How long a solver may take to obey a stop or the time limit before the run ends without it.
+constexpr double kStopGraceSeconds = 20;
+
+int ExitStatusAt(RunEnd end)
+{
+    RunFacts facts;
+    facts.end = end;
+    return DecideOutcome(facts).exitStatus;
+}
+
+// One run, step by step; each step returns false when the run ends there, with m_status set.
+class BackendRun
+{
+public:
+    BackendRun(int argc, char** argv, const BuildInfo& build) : m_argc(argc), m_argv(argv), m_build(build) {}
+
+    int Run()
+    {
+        std::setvbuf(stdout, nullptr, _IOLBF, 0);
+        std::signal(SIGPIPE, SIG_IGN);
+        InstallStopSignalHandler();
+        if (!ParseOptions() || !HandOffIfElsewhere() || !OpenLog())
+            return m_status;
+        Steps();
+        m_tee.Finish();
+        return m_status;
+    }
+
+private:
+    int m_argc;
+    char** m_argv;
+    const BuildInfo& m_build;
+    BackendOptions m_opt;
+    std::string m_base;
+    OutputTee m_tee;
+    std::shared_ptr<RunControl> m_control;
+    Instance m_instance;
+    StdModel m_model;
+    int m_status = kExitProtected;
+    std::vector<std::pair<std::string, double>> m_phaseTimes;
+    std::vector<double> m_start; // --startingpoint: the table the integer search starts from
+
+    void Say(const std::string& line) { std::printf("%s\n", line.c_str()); }
+
+    void Warn(const std::string& line)
+    {
+        std::fflush(stdout);
+        WriteStreamLine(stderr, line);
+        m_tee.WriteLogOnly(line + "\n");
+    }
+
+    template <class F>
+    bool Phase(const std::string& name, F&& work)
+    {
+        m_control->SetPhase(name);
+        const double start = m_control->Elapsed();
+        const bool go = work();
+        m_phaseTimes.emplace_back(name, m_control->Elapsed() - start);
+        return go;
+    }
+
+    bool ParseOptions()
+    {
+        const CommandLineResult parsed = ParseCommandLine(m_argc, m_argv);
+        if (parsed.helpRequested)
+        {
+            const std::string help = HelpText();
+            char last = 0;
+            std::fputs(WithStreamLineEnds(help.data(), help.size(), last).c_str(), stdout);
+            m_status = kExitProtected;
+            return false;
+        }
+        if (!parsed.error.empty())
+        {
+            WriteStreamLine(stderr, "mainVRN.exe: " + parsed.error);
+            m_status = ExitStatusAt(RunEnd::CommandLine);
+            return false;
+        }
+        m_opt = parsed.options;
+        m_control = std::make_shared<RunControl>(m_opt.timeLimit);
+        return true;
+    }
+
+    const SolverEntry* Entry() const
+    {
+        for (const auto& entry : m_build.solvers)
+            if (entry.code == m_opt.solver)
+                return &entry;
+        return nullptr;
+    }
+
+    bool HandOffIfElsewhere()
+    {
+        if (Entry() != nullptr || m_opt.solver == 'c' || m_opt.solver == 'x' || !m_build.handOff)
+            return true;
+        const std::string why = m_build.handOff(m_opt.solver, m_argc, m_argv);
+        WriteStreamLine(stderr, "mainVRN.exe: " + SolverName(m_opt.solver) + " is not available: " + why);
+        m_status = ExitStatusAt(RunEnd::SolverUnavailable);
+        return false;
+    }
+
+    bool OpenLog()
+    {
+        m_base = ResultBasePath(m_opt.outputFolder, m_opt.instancePath, m_opt.solver);
+        std::string error;
+        if (!m_tee.Start(m_base + ".log", error))
+        {
+            WriteStreamLine(stderr, "mainVRN.exe: " + error);
+            m_status = ExitStatusAt(RunEnd::LogNotWritable);
+            return false;
+        }
+        Say(std::string("VRN back-end ") + kVersion + " (" + m_build.programName + ")");
+        Say("command line: " + QuotedCommandLine(m_argc, m_argv));
+        Say("result files: " + m_base + ".log, " + m_base + ".sol");
+        StartCommandWatcher(m_control);
+        return true;
+    }
+
+    void Steps()
+    {
+        if (!SolverAvailable())
+            return;
+        if (!Phase("reading the instance", [this] { return ReadInstance(); }))
+            return;
+        ReportOptions();
+        if (m_opt.check && !Phase("checking the input", [this] { return CheckTheInput(); }))
+            return;
+        if (m_opt.formulation() == Formulation::Fast)
+            return FastSteps();
+        if (!Phase("building the model", [this] { return BuildModel(); }))
+            return;
+        auto adapter = Entry()->make();
+        if (!SolverFits(*adapter) ||
+            (m_opt.writeLp && !Phase("writing the LP file", [this] { return WriteLp(); })))
+            return;
+        if (m_opt.startingPoint == 'c' || m_opt.startingPoint == 's')
+            Phase("finding a starting point", [&] { return FindStart(*adapter); });
+        SolveResult result;
+        Phase("solving with " + adapter->Name(), [&] { return Solve(*adapter, result); });
+        Phase("writing the solution", [&] { return Finish(result); });
+        ReportTimes();
+    }
+
+    // The run ends at `end`, before a solve: the .sol file carries the outcome and the reason only.
+    void EndBeforeTheSolve(RunEnd end, const std::string& reason)
+    {
+        RunFacts facts;
+        facts.end = end;
+        const RunOutcome outcome = DecideOutcome(facts);
+        EndWithoutTable(outcome.exitStatus, outcome.outcome, reason);
+    }
+
+    void EndWithoutTable(int status, const std::string& outcome, const std::string& reason)
+    {
+        m_status = status;
+        if (!WriteResult(
+                SolutionHeader{m_opt.instancePath, SolverName(m_opt.solver), outcome, {{"reason", reason}}},
+                {}))
+        {
+            RunFacts facts;
+            facts.resultWritten = false;
+            m_status = DecideOutcome(facts).exitStatus;
+        }
+        Say("outcome: " + outcome + " (" + reason + ")");
+    }
+
+    bool WriteResult(const SolutionHeader& header, const std::vector<double>& adjusted)
+    {
+        std::string error;
+        if (WriteSolutionFile(m_base + ".sol", header, m_instance, adjusted, error))
+            return true;
+        Warn("ERROR: " + error);
+        return false;
+    }
+
+    bool SolverAvailable()
+    {
+        if (Entry() != nullptr)
+            return true;
+        const std::string name = SolverName(m_opt.solver);
+        Warn("ERROR: " + name + " is not available in this build (a commercial solver); available solvers: " +
+             m_build.availableSolvers);
+        EndBeforeTheSolve(RunEnd::SolverUnavailable, name + " is not available in this build");
+        return false;
+    }
+
+    // Fast: directions, model and the lexicographic loop in fast_solve.cpp; the result files as in Std.
+    void FastSteps()
+    {
+        auto adapter = Entry()->make();
+        const FastLog log{[this](const std::string& line) { Say(line); },
+                          [this](const std::string& line) { Warn(line); }};
+        FastOutcome fast;
+        Phase("solving the Fast formulation with " + adapter->Name(),
+              [&]
+              {
+                  ProgressPrinter progress(m_control, m_opt.progressSeconds > 0 ? m_opt.progressSeconds : 5);
+                  fast = SolveFast(m_instance, m_opt, *adapter, *m_control, m_base + ".lp", log);
+                  return true;
+              });
+        if (!fast.solved)
+            EndWithoutTable(fast.exitStatus, fast.outcome, fast.reason);
+        else
+        {
+            m_model = std::move(fast.model);
+            Phase("writing the solution", [&] { return Finish(fast.result); });
+        }
+        ReportTimes();
+    }
+
+    bool ReadInstance()
+    {
+        Say("reading " + m_opt.instancePath +
+            (m_opt.reportAllFormatErrors ? " (reporting every error)" : ""));
+        ReadResult read = ReadInstanceFile(m_opt.instancePath, m_opt.reportAllFormatErrors);
+        if (!read.errors.empty())
+        {
+            for (const auto& error : read.errors)
+                Warn(FormatErrorText(m_opt.instancePath, error));
+            const size_t count = read.errors.size() + read.suppressedErrors;
+            if (read.suppressedErrors)
+                Warn("... and " + std::to_string(read.suppressedErrors) + " more errors");
+            EndBeforeTheSolve(RunEnd::Instance,
+                              m_opt.reportAllFormatErrors
+                                  ? std::to_string(count) + " errors in the instance file"
+                                  : "the instance file has an error (the first is reported)");
+            return false;
+        }
+        m_instance = std::move(read.instance);
+        ReportStatistics();
+        return true;
+    }
+
+    void ReportStatistics() { Say(InstanceSummary(m_instance)); }
+
+    void ReportOptions()
+    {
+        Say("options in force:");
+        for (const std::string& line : OptionsInForce(m_opt))
+            Say("  " + line);
+    }
+
+    bool CheckTheInput()
+    {
+        const CheckReport report =
+            CheckInput(m_instance, m_opt.additive, BigFromOptions(m_instance, m_opt), m_opt.feasibility);
+        Say("input check:");
+        for (const auto& line : report.lines)
+            Say("  " + line);
+        if (!report.passed)
+        {
+            Warn("ERROR: the instance cannot be protected as it stands (see the input check)");
+            EndBeforeTheSolve(RunEnd::InputInfeasible,
+                              "the input check found a table that cannot be protected");
+        }
+        return report.passed;
+    }
+
+    bool BuildModel()
+    {
+        m_model = BuildStdModel(m_instance, StdModelSettingsFromOptions(m_instance, m_opt));
+        m_control->SetObjectiveScale(m_model.scale);
+        for (const std::string& line : StdModelSummary(m_model, m_opt))
+            Say(line);
+        return true;
+    }
+
+    bool FindStart(SolverAdapter& adapter)
+    {
+        if (!m_model.mip.HasIntegers())
+        {
+            Say("starting point: the model has no integer columns; the solver needs none");
+            return true;
+        }
+        const FastLog log{[this](const std::string& line) { Say(line); },
+                          [this](const std::string& line) { Warn(line); }};
+        m_start = FindStartingPoint(m_instance, m_opt, m_model, adapter, *m_control, log);
+        return true;
+    }
+
+    bool SolverFits(const SolverAdapter& adapter)
+    {
+        if (!m_model.mip.HasIntegers() || adapter.SolvesIntegerPrograms())
+            return true;
+        Warn("ERROR: " + adapter.Name() + " solves linear programs only, and this model has " +
+             std::to_string(m_model.mip.IntegerCount()) +
+             " integer columns; choose GLPK, CBC or SYMPHONY for the Std formulation");
+        EndBeforeTheSolve(RunEnd::SolverUnfit, adapter.Name() + " solves linear programs only");
+        return false;
+    }
+
+    bool WriteLp()
+    {
+        std::string error;
+        if (WriteLpFile(m_model.mip, m_base + ".lp", error))
+            Say("LP file written: " + m_base + ".lp");
+        else
+            Warn("WARNING: " + error);
+        return true;
+    }
+
+    bool Solve(SolverAdapter& adapter, SolveResult& result)
+    {
+        SolveParams params = SolveParamsFromOptions(m_opt);
+        params.start = m_start;
+        if (m_model.mip.RowCount() == 0)
+        {
+            // Solvers fail on a model without rows or columns. Without rows every column is on its own, and
+            // with costs of 0 or more its lower bound is optimal.
+            Say("nothing links the cells (no relations, nothing to protect): each cell takes its closest "
+                "allowed value without a solver");
+            result = SolveWithoutRows(m_model.mip);
+            return true;
+        }
+        Say("solving with " + adapter.Name() + " ...");
+        std::fflush(stdout);
+        {
+            ProgressPrinter progress(m_control, m_opt.progressSeconds > 0 ? m_opt.progressSeconds : 5);
+            StopWatchdog watchdog(m_control, kStopGraceSeconds, [&] { EndOverrun(adapter.Name()); });
+            result = adapter.Solve(m_model.mip, params, *m_control);
+        }
+        if (const std::string note = KeepStartingPoint(m_model.mip, params.start, result); !note.empty())
+            Say(note);
+        std::cout.flush();
+        std::fflush(stdout);
+        return true;
+    }
+
+    // The solver did not return after a stop: the run ends here, with both files, and without a table.
+    [[noreturn]] void EndOverrun(const std::string& solver)
+    {
+        const std::string why = StopReasonText(m_control->Reason());
+        Warn("ERROR: " + solver + " did not stop within " +
+             std::to_string(static_cast<int>(kStopGraceSeconds)) + " s (" + why +
+             "); the run ends without a table");
+        EndWithoutTable(kExitNoSolution, "no solution (" + why + ")",
+                        solver + " did not stop in time and had no table to give");
+        Say("exit status " + std::to_string(m_status));
+        m_tee.Finish();
+        std::fflush(stderr);
+        _exit(m_status);
+    }
+
+    RunFacts SolveFacts(const SolveResult& result) const
+    {
+        m_control->StopRequested(); // a solver that ended at its own time limit: the reason is the time limit
+        RunFacts facts;
+        facts.status = result.status;
+        facts.stopReason = m_control->Reason();
+        facts.hasTable = result.solution.size() == static_cast<size_t>(m_model.mip.ColumnCount());
+        return facts;
+    }
+
+    bool Finish(const SolveResult& result)
+    {
+        RunFacts facts = SolveFacts(result);
+        const RunOutcome decided = DecideOutcome(facts);
+        const std::string& outcome = decided.outcome;
+        if (!result.detail.empty())
+            Say("solver: " + result.detail);
+        if (!decided.writesTable)
+        {
+            const int status = decided.exitStatus;
+            if (status == kExitInfeasible)
+                Warn("ERROR: the problem is infeasible: no table satisfies the relations, bounds and "
+                     "protection");
+            EndWithoutTable(status, outcome, result.detail.empty() ? outcome : result.detail);
+            return true;
+        }
+        const std::vector<double> adjusted =
+            WholeWhereOnlyNoise(m_instance, m_model.AdjustedValues(m_instance, result.solution),
+                                m_opt.integerCells, WholeValueTolerance(m_opt.intDevTol, m_opt.integrality));
+        const double objective = WeightedChange(m_instance, adjusted);
+        SolutionHeader header{m_opt.instancePath, SolverName(m_opt.solver), outcome, {}};
+        header.fields.emplace_back("objective", LogNumber(objective));
+        Say("outcome: " + outcome);
+        Say("objective (total weighted change): " + LogNumber(objective));
+        if (std::isfinite(result.bound))
+        {
+            const double bound = result.bound * m_model.scale + m_model.mip.objectiveOffset;
+            const double gap =
+                objective != 0 ? 100 * std::max(0.0, objective - bound) / std::fabs(objective) : 0;
+            header.fields.emplace_back("bound", LogNumber(bound));
+            header.fields.emplace_back("gap", LogNumber(std::round(gap * 100) / 100) + " %");
+            Say("bound: " + LogNumber(bound) + ", gap " + LogNumber(std::round(gap * 100) / 100) + " %");
+        }
+        if (m_opt.check)
+        {
+            const CheckReport report =
+                CheckSolution(m_instance, adjusted, m_opt.additive, m_opt.integerCells, m_opt.feasibility);
+            Say(std::string("solution check: ") + (report.passed ? "passed" : "FAILED"));
+            for (const auto& line : report.lines)
+                Say("  " + line);
+            header.fields.emplace_back("check", report.passed ? "passed" : "failed");
+            facts.checkFailed = !report.passed;
+            if (!report.passed)
+                Warn("WARNING: the adjusted table failed the solution check (see the log)");
+        }
+        facts.resultWritten = WriteResult(header, adjusted);
+        m_status = DecideOutcome(facts).exitStatus;
+        return true;
+    }
+
+    void ReportTimes()
+    {
+        Say(TimesLine(m_phaseTimes, m_control->Elapsed()));
+        Say("exit status " + std::to_string(m_status));
+    }
+};
+
+} // namespace
+
+int RunBackend(int argc, char** argv, const BuildInfo& build)
+{
+    return BackendRun(argc, argv, build).Run();
+}
+
+} // namespace vrn

@@ -1,0 +1,68 @@
+// Fixing the direction of every sensitive cell before the Fast model is built: at random, from a
+// directions file, or by the heuristic (see fast_solve.h). Everything here needs no solver.
+#pragma once
+
+#include "instance/instance.h"
+#include "model/std_model.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vrn
+{
+
+// How a cell's direction was chosen, for the log.
+enum class DirectionSource : unsigned char
+{
+    None,      // not a sensitive cell (or one that needs no protection)
+    Forced,    // its bounds allow one way only
+    Random,    // --fixdir r
+    File,      // --fixdir f
+    Heuristic, // --fixdir s, or a sensitive cell that the directions file omits
+    Repaired   // flipped by the heuristic's repair
+};
+
+struct DirectionChoice
+{
+    std::vector<Direction> direction;    // per cell; Free for cells that are not to protect
+    std::vector<DirectionSource> source; // per cell
+
+    int Count(Direction which) const;
+    int Count(DirectionSource which) const;
+    // "N up, M down (a forced by the bounds, b at random, ...)".
+    std::string Summary() const;
+};
+
+// Directions the bounds force, Free elsewhere (also where neither way is possible: the input check
+// reports those).
+DirectionChoice ForcedDirections(const Instance& instance, double big);
+
+// Every free choice drawn at random with the seed, so runs repeat.
+void ChooseAtRandom(const Instance& instance, uint64_t seed, DirectionChoice& choice);
+
+struct DirectionsFileResult
+{
+    DirectionChoice choice;          // File where the file gives the direction, Forced or Free elsewhere
+    std::vector<FormatError> errors; // "line: message", every bad line
+    int given = 0;                   // directions read from the file
+};
+
+// Reads lines "cell direction" (0 down, 1 up). Blank lines and text after '#' are ignored. Bad lines,
+// unknown cells, cells that are not sensitive, repeated cells and directions the cell's bounds do not
+// allow are errors with their line number.
+DirectionsFileResult ReadDirectionsText(const std::string& text, const Instance& instance, double big);
+DirectionsFileResult ReadDirectionsFile(const std::string& path, const Instance& instance, double big);
+
+// The Fast heuristic: sensitive cells that share a relation compensate each other when they move in
+// opposite ways, so each open cell (largest protection first) takes the direction that costs least: its
+// own change plus the change its relations' other cells must make up for (the relation's imbalance
+// priced at the relation's mean cost). Needs no solver; linear in the size of the table.
+void ChooseByBalancing(const Instance& instance, DirectionChoice& choice);
+
+// Directions from a solution of the Std model's LP relaxation: up where the direction column is at
+// least one half. Only cells that are still Free in `choice` are set.
+void ChooseFromRelaxation(const StdModel& relaxed, const std::vector<double>& solution,
+                          DirectionChoice& choice);
+
+} // namespace vrn

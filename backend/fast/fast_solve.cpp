@@ -1,0 +1,447 @@
+#include "fast/fast_solve.h"
+
+#include "common/exit_status.h"
+#include "common/number_format.h"
+#include "fast/lexmin.h"
+#include "fast/lexmin_shared.h"
+#include "fast/pct_advice.h"
+#include "fast/run_settings.h"
+#include "instance/cell_rules.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+
+namespace vrn
+{
+
+namespace
+{
+
+constexpr int kRepairRounds = 8;
+constexpr size_t kListedCells = 10;
+
+int FreeCount(const Instance& instance, const DirectionChoice& choice)
+{
+    int n = 0;
+    for (size_t i = 0; i < instance.cells.size(); ++i)
+        n += IsProtectable(instance.cells[i]) && choice.direction[i] == Direction::Free;
+    return n;
+}
+
+std::string SourceWords(DirectionSource source)
+{
+    switch (source)
+    {
+    case DirectionSource::Forced:
+        return "forced by its bounds";
+    case DirectionSource::Random:
+        return "at random";
+    case DirectionSource::File:
+        return "from the file";
+    case DirectionSource::Heuristic:
+        return "by the heuristic";
+    case DirectionSource::Repaired:
+        return "flipped by the repair";
+    default:
+        return "";
+    }
+}
+
+std::string CellDirectionText(const Instance& instance, const DirectionChoice& choice, int i)
+{
+    const Cell& cell = instance.cells[i];
+    const bool up = choice.direction[i] == Direction::Up;
+    return "cell " + std::to_string(i) + " (value " + LogNumber(cell.value) + ") " +
+           (up ? "up by " : "down by ") + LogNumber(up ? cell.upl : cell.lpl) + " (" +
+           SourceWords(choice.source[i]) + ")";
+}
+
+// Flips the short cells whose directions the program chose itself and whose other way is open.
+int FlipShortCells(const Instance& instance, double big, const std::vector<int>& shortCells,
+                   std::vector<int>& flips, DirectionChoice& choice)
+{
+    int flipped = 0;
+    for (const int i : shortCells)
+    {
+        const DirectionSource source = choice.source[i];
+        if ((source != DirectionSource::Heuristic && source != DirectionSource::Repaired) || flips[i] >= 2)
+            continue;
+        const Cell& cell = instance.cells[i];
+        const bool toUp = choice.direction[i] == Direction::Down;
+        if (toUp ? !CanMoveUp(cell, big) : !CanMoveDown(cell, big))
+            continue;
+        choice.direction[i] = toUp ? Direction::Up : Direction::Down;
+        choice.source[i] = DirectionSource::Repaired;
+        ++flips[i];
+        ++flipped;
+    }
+    return flipped;
+}
+
+// A solver's values may pass a column bound by its tolerance, which the scale magnifies: a cell of 18
+// in a table scaled by 1e5 came out at -1.3e-6. Within the bounds the relations still hold to far less
+// than the check's tolerance.
+void ClipToBounds(const MipModel& mip, std::vector<double>& solution)
+{
+    for (size_t c = 0; c < solution.size(); ++c)
+        solution[c] = std::min(std::max(solution[c], mip.colLower[c]), mip.colUpper[c]);
+}
+
+void ReportModel(const FastModel& model, const FastSettings& settings, const FastLog& log)
+{
+    const MipModel& mip = model.base.mip;
+    log.say("model: Fast, scale " + LogNumber(model.base.scale) + ", largest change " +
+            LogNumber(model.base.big) +
+            (settings.pctBounds >= 0
+                 ? ", non-sensitive cells within " + LogNumber(settings.pctBounds) + " % of their value"
+                 : "") +
+            ", relative changes divided by max(|value|, 1)^" + LogNumber(settings.expObj));
+    log.say("  " + std::to_string(mip.ColumnCount()) + " columns (" + std::to_string(mip.IntegerCount()) +
+            " integer), " + std::to_string(mip.RowCount()) + " rows, " + std::to_string(mip.EntryCount()) +
+            " non-zeros; " + (mip.HasIntegers() ? "an integer program (integer cells)" : "a linear program"));
+    for (const auto& note : model.base.notes)
+        log.say("  " + note);
+}
+
+} // namespace
+
+std::string FastOptionsText(const BackendOptions& options)
+{
+    std::string order;
+    for (const int objective : options.order)
+        order += (order.empty() ? "" : "-") + std::to_string(objective);
+    const char* fixDir = options.fixDir == 'r'   ? "at random"
+                         : options.fixDir == 'f' ? "from a file"
+                                                 : "by the heuristic";
+    return "order " + (order.empty() ? std::string("4-2-3-1 (default)") : order) + ", directions " + fixDir +
+           ", expobj " + LogNumber(options.expObj) + ", epsf " + LogNumber(options.epsF) + ", epsrhs " +
+           LogNumber(options.epsRhs) +
+           (options.pctBounds >= 0 ? ", pct-bounds " + LogNumber(options.pctBounds) + " %" : "") +
+           ", LP method " +
+           (options.simplex     ? "simplex"
+            : options.crossover ? "barrier with crossover"
+                                : "barrier without crossover");
+}
+
+namespace
+{
+
+// A solution of the relaxation with the percent limits, or else without them.
+SolveResult SolveRelaxation(const std::function<MipModel(double pct)>& build, double pct,
+                            SolverAdapter& solver, const SolveParams& params, RunControl& control)
+{
+    SolveParams lp = params;
+    lp.firstFeasible = false;
+    const MipModel limited = build(pct);
+    SolveResult result = SolveModel(limited, solver, lp, control);
+    if (pct >= 0 && result.solution.size() != static_cast<size_t>(limited.ColumnCount()))
+        result = SolveModel(build(-1), solver, lp, control);
+    if (result.solution.size() != static_cast<size_t>(limited.ColumnCount()))
+        result.solution.clear();
+    return result;
+}
+
+} // namespace
+
+void ChooseByHeuristic(const Instance& instance, const FastSettings& settings, HeuristicRelaxation relaxation,
+                       StdModelKind kind, SolverAdapter& solver, const SolveParams& params,
+                       RunControl& control, DirectionChoice& choice)
+{
+    if (relaxation == HeuristicRelaxation::Balance)
+        ChooseByBalancing(instance, choice);
+    else
+    {
+        StdModelSettings std;
+        std.additive = settings.additive;
+        std.scale = settings.scale;
+        std.big = settings.big;
+        std.kind = kind == StdModelKind::New ? StdModelKind::New : StdModelKind::Classical;
+        std.directions = choice.direction;
+        StdModel model = BuildStdModel(instance, std);
+        std::fill(model.mip.isInteger.begin(), model.mip.isInteger.end(), 0);
+        auto build = [&](double pct)
+        {
+            StdModel limited = model;
+            if (pct >= 0)
+                ApplyPctBounds(instance, pct, limited);
+            return limited.mip;
+        };
+        const SolveResult result = SolveRelaxation(build, settings.pctBounds, solver, params, control);
+        if (!result.solution.empty())
+            ChooseFromRelaxation(model, result.solution, choice);
+    }
+    const double big = settings.big > 0 ? settings.big : AutomaticBig(instance);
+    for (size_t i = 0; i < instance.cells.size(); ++i)
+        if (IsProtectable(instance.cells[i]) && choice.direction[i] == Direction::Free)
+        {
+            choice.direction[i] = CanMoveUp(instance.cells[i], big) ? Direction::Up : Direction::Down;
+            choice.source[i] = DirectionSource::Heuristic;
+        }
+}
+
+std::string HeuristicText(HeuristicRelaxation relaxation, StdModelKind kind)
+{
+    switch (relaxation)
+    {
+    case HeuristicRelaxation::Balance:
+        return "balances the sensitive cells' moves within their relations";
+    default:
+        return std::string("rounds the LP relaxation of the ") +
+               (kind == StdModelKind::New ? "New" : "Classical") + " Std model";
+    }
+}
+
+bool ChooseDirections(const Instance& instance, const BackendOptions& options, HeuristicRelaxation relaxation,
+                      SolverAdapter& solver, RunControl& control, const FastLog& log, DirectionChoice& choice,
+                      FastOutcome& end)
+{
+    const double big = BigFromOptions(instance, options);
+    choice = ForcedDirections(instance, big);
+    if (options.fixDir == 'r')
+    {
+        ChooseAtRandom(instance, static_cast<uint64_t>(options.seed), choice);
+        log.say("directions: fixed at random with seed " + std::to_string(options.seed));
+    }
+    else if (options.fixDir == 'f')
+    {
+        DirectionsFileResult file = ReadDirectionsFile(options.fixDirFile, instance, big);
+        if (!file.errors.empty())
+        {
+            for (const FormatError& error : file.errors)
+                log.warn(FormatErrorText(options.fixDirFile, error));
+            end.exitStatus = kExitInstance;
+            end.outcome = "directions file errors";
+            end.reason =
+                std::to_string(file.errors.size()) + " errors in the directions file " + options.fixDirFile;
+            return false;
+        }
+        choice = std::move(file.choice);
+        log.say("directions: " + std::to_string(file.given) + " read from " + options.fixDirFile);
+    }
+    if (const int open = FreeCount(instance, choice); open > 0)
+    {
+        if (options.fixDir == 'f')
+            log.say("directions: " + std::to_string(open) +
+                    " sensitive cells the file omits take the heuristic's direction");
+        log.say("directions: the heuristic " + HeuristicText(relaxation, options.model) + " (" +
+                std::to_string(open) + " cells) ...");
+        ChooseByHeuristic(instance, FastSettingsFromOptions(instance, options), relaxation, options.model,
+                          solver, SolveParamsFromOptions(options), control, choice);
+    }
+    log.say("directions fixed: " + choice.Summary());
+    return true;
+}
+
+DirectionDiagnosis DiagnoseDirections(const Instance& instance, const FastSettings& settings,
+                                      const DirectionChoice& choice, SolverAdapter& solver,
+                                      const SolveParams& params, RunControl& control)
+{
+    DirectionDiagnosis diagnosis;
+    const ElasticModel elastic = BuildElasticModel(instance, settings, choice);
+    SolveParams lp = params;
+    lp.firstFeasible = false;
+    const SolveResult result = SolveModel(elastic.base.mip, solver, lp, control);
+    if (result.status == SolveStatus::Infeasible)
+    {
+        diagnosis.solved = true;
+        diagnosis.feasibleWithoutProtection = false;
+    }
+    else if (result.solution.size() == static_cast<size_t>(elastic.base.mip.ColumnCount()))
+    {
+        diagnosis.solved = true;
+        diagnosis.shortCells = ShortCells(elastic, result.solution);
+    }
+    return diagnosis;
+}
+
+namespace
+{
+
+// The percentage that would work for the directions a new run starts with (the repair flips only
+// where the percentage is not the cause), in one line; nothing when no percentage helps.
+void AdvisePctBounds(const Instance& instance, const FastSettings& settings,
+                     const DirectionChoice& startChoice, SolverAdapter& solver, const SolveParams& params,
+                     RunControl& control, const FastLog& log)
+{
+    if (settings.pctBounds < 0 || control.StopRequested())
+        return;
+    const PctAdvice advice = LeastWorkablePct(instance, settings, startChoice, solver, params, control);
+    if (advice.found && advice.suggested > settings.pctBounds)
+        log.warn(PctAdviceLine(advice, settings.pctBounds));
+}
+
+// Says why the fixed model is infeasible, as far as the elastic model can tell.
+void ExplainInfeasible(const Instance& instance, const BackendOptions& options, const FastSettings& settings,
+                       const DirectionChoice& choice, const DirectionDiagnosis& diagnosis,
+                       SolverAdapter& solver, RunControl& control, const FastLog& log)
+{
+    const SolveParams params = SolveParamsFromOptions(options);
+    const std::string pct = "--pct-bounds " + LogNumber(settings.pctBounds);
+    FastSettings unbounded = settings;
+    unbounded.pctBounds = -1;
+    if (!diagnosis.solved)
+    {
+        log.warn(
+            "the model with these directions is infeasible; which directions cause it could not be found "
+            "(the search for them did not finish)");
+        return;
+    }
+    if (!diagnosis.feasibleWithoutProtection)
+    {
+        const bool pctGuilty = settings.pctBounds >= 0 &&
+                               DiagnoseDirections(instance, unbounded, choice, solver, params, control)
+                                   .feasibleWithoutProtection;
+        log.warn(pctGuilty
+                     ? "even without the protection levels the table cannot add up with " + pct +
+                           ": the non-sensitive cells may not move enough; raise --pct-bounds"
+                     : "even without the protection levels the relations and bounds cannot hold together; "
+                       "the directions are not the cause");
+        return;
+    }
+    const std::vector<int>& cells = diagnosis.shortCells;
+    if (cells.empty())
+    {
+        log.warn("the model with these directions is infeasible, yet every direction can be met on its own "
+                 "terms: the solver's tolerances may be the cause (try --feasibility or --scale)");
+        return;
+    }
+    log.warn(std::to_string(cells.size()) + " fixed directions cannot be met together with the others:");
+    for (size_t k = 0; k < cells.size() && k < kListedCells; ++k)
+        log.warn("  " + CellDirectionText(instance, choice, cells[k]));
+    if (cells.size() > kListedCells)
+        log.warn("  ... and " + std::to_string(cells.size() - kListedCells) + " more");
+    if (settings.pctBounds >= 0 &&
+        DiagnoseDirections(instance, unbounded, choice, solver, params, control).shortCells.empty())
+        log.warn("without " + pct +
+                 " these directions can be met: the other cells may not move enough to "
+                 "compensate; raise --pct-bounds");
+    else if (options.fixDir != 's')
+        log.warn("the heuristic (--fixdir s) looks for directions the bounds and relations can satisfy");
+}
+
+// The stages share one model where the solver keeps one loaded between solves and the model is a
+// linear program with relations (a model without rows needs no solver).
+bool SharesOneModel(const Instance& instance, const BackendOptions& options, const LexminSettings& lexmin,
+                    SolverAdapter& solver)
+{
+    const bool severalStagesOrMax =
+        lexmin.order.size() > 1 ||
+        std::find(lexmin.order.begin(), lexmin.order.end(), 4) != lexmin.order.end();
+    return severalStagesOrMax && !options.integerCells && instance.RelationCount() > 0 &&
+           solver.OpenLpSession(MipModel{}) != nullptr;
+}
+
+std::string SharedModelNote(const BackendOptions& options, const LexminSettings& lexmin)
+{
+    const bool max = std::find(lexmin.order.begin(), lexmin.order.end(), 4) != lexmin.order.end();
+    return std::string(
+               "the stages share one model: the first solve uses the primal simplex with presolve, each "
+               "later one starts from the basis of the one before") +
+           (max ? "; objective 4 is found by bisection on its value with column bounds" : "") +
+           (options.simplex ? ""
+                            : " (the barrier leaves no basis to start from, so --method b does not apply)");
+}
+
+} // namespace
+
+FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, SolverAdapter& solver,
+                      RunControl& control, const std::string& lpPath, const FastLog& log,
+                      HeuristicRelaxation relaxation)
+{
+    FastOutcome out;
+    if (options.integerCells && !solver.SolvesIntegerPrograms())
+    {
+        log.warn("ERROR: " + solver.Name() +
+                 " solves linear programs only, and integer cells (--intdev y) make "
+                 "the Fast model an integer program; choose GLPK, CBC or SYMPHONY");
+        out.exitStatus = kExitUnsupported;
+        out.outcome = "solver cannot solve this model";
+        out.reason = solver.Name() + " solves linear programs only";
+        return out;
+    }
+    DirectionChoice choice;
+    if (!ChooseDirections(instance, options, relaxation, solver, control, log, choice, out))
+        return out;
+    FastSettings settings = FastSettingsFromOptions(instance, options);
+    SolveParams params = SolveParamsFromOptions(options);
+    params.firstFeasible = false; // --first belongs to the Std formulation: every stage runs to its end
+    const LexminSettings lexmin = LexminSettingsFromOptions(options);
+    const bool shared = SharesOneModel(instance, options, lexmin, solver);
+    if (shared)
+    {
+        settings.withMaxObjective = false; // its value becomes column bounds instead
+        log.say(SharedModelNote(options, lexmin));
+    }
+    else if (settings.withMaxObjective && !params.simplex)
+    {
+        // Objective 4's bounding column sits in one row per cell, and neither CLP's nor GLPK's interior point
+        // treats such a dense column: on a 300x300 table CLP's barrier took 215 s for 4-2-3-1, its
+        // simplex 6.5 s (GLPK on 30x30: 9 s against 0.05 s).
+        log.say(
+            "note: with objective 4 the Fast model is solved with the simplex method (the interior point is "
+            "far slower with the column that bounds every relative change)");
+        params.simplex = true;
+    }
+    const DirectionChoice startChoice = choice;
+    std::vector<int> flips(instance.cells.size(), 0);
+    for (int round = 0;; ++round)
+    {
+        FastModel model = BuildFastModel(instance, settings, choice);
+        if (round == 0)
+        {
+            ReportModel(model, settings, log);
+            if (options.writeLp)
+            {
+                model.base.mip.cost = model.ObjectiveCosts(lexmin.order.front());
+                std::string error;
+                if (WriteLpFile(model.base.mip, lpPath, error))
+                    log.say("LP file written (objective " + std::to_string(lexmin.order.front()) +
+                            "): " + lpPath);
+                else
+                    log.warn("WARNING: " + error);
+            }
+        }
+        control.SetObjectiveScale(model.base.scale);
+        LexminResult lex =
+            shared ? SolveLexicographicShared(
+                         model, lexmin, [&](const MipModel& mip) { return solver.OpenLpSession(mip); },
+                         params, control, log.say, ColumnBases(instance, model.base))
+                   : SolveLexicographic(model, lexmin, solver, params, control, log.say);
+        const bool infeasible = lex.stages.front().status == SolveStatus::Infeasible;
+        if (!infeasible)
+        {
+            if (!lex.complete && lex.last.status == SolveStatus::Optimal)
+                lex.last.status = SolveStatus::Feasible; // a later stage did not finish
+            lex.last.bound = -kInfinity; // the Fast model bounds nothing about the Std problem
+            ClipToBounds(model.base.mip, lex.last.solution);
+            out.model = std::move(model.base);
+            out.result = std::move(lex.last);
+            out.solved = true;
+            return out;
+        }
+        log.say(
+            "the model with these directions is infeasible; looking for the directions that cause it ...");
+        const DirectionDiagnosis diagnosis =
+            DiagnoseDirections(instance, settings, choice, solver, params, control);
+        const int flipped = round < kRepairRounds && diagnosis.solved
+                                ? FlipShortCells(instance, BigFromOptions(instance, options),
+                                                 diagnosis.shortCells, flips, choice)
+                                : 0;
+        if (flipped > 0 && !control.StopRequested())
+        {
+            log.say("repair: " + std::to_string(flipped) + " directions flipped; directions now " +
+                    choice.Summary());
+            continue;
+        }
+        ExplainInfeasible(instance, options, settings, choice, diagnosis, solver, control, log);
+        AdvisePctBounds(instance, settings, startChoice, solver, params, control, log);
+        out.model = std::move(model.base);
+        out.result = std::move(lex.last);
+        out.solved = true;
+        return out;
+    }
+}
+
+} // namespace vrn

@@ -1,0 +1,47 @@
+// The lexicographic loop of the Fast formulation: the objectives in the order given, each one held
+// near its optimum while the next is solved.
+#pragma once
+
+#include "fast/fast_model.h"
+#include "solvers/solve_model.h"
+#include "solvers/solver_adapter.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vrn
+{
+
+struct LexminSettings
+{
+    std::vector<int> order{1}; // objective numbers 1 to 4
+    double epsF = 1e-4;        // relative slack on a reached objective
+    double epsRhs = 0;         // the least limit a reached objective is held at (table's units)
+};
+
+struct LexminStage
+{
+    int objective = 0;
+    double value = 0; // in the table's units
+    SolveStatus status = SolveStatus::NoSolution;
+    double limit = 0; // what it is held at for the stages after it
+};
+
+struct LexminResult
+{
+    SolveResult last;                // the solution of the last stage that has one (status of that stage)
+    std::vector<LexminStage> stages; // the stages that were solved, in order
+    bool complete = false;           // every stage reached its optimum
+};
+
+std::string ObjectiveName(int objective);
+
+// Solves a model whose columns hold no objective yet; `say` gets each objective's value as it is
+// reached. Stops after a stage without an optimum (infeasible, stopped, time limit): `last` keeps the
+// previous stage's solution.
+LexminResult SolveLexicographic(FastModel& model, const LexminSettings& settings, SolverAdapter& solver,
+                                const SolveParams& params, RunControl& control,
+                                const std::function<void(const std::string&)>& say);
+
+} // namespace vrn

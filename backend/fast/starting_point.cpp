@@ -1,0 +1,93 @@
+#include "fast/starting_point.h"
+
+#include "common/number_format.h"
+#include "fast/fast_solve.h"
+#include "model/checks.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace vrn
+{
+
+std::vector<double> StdColumnsOf(const Instance& instance, const StdModel& model,
+                                 const std::vector<double>& adjusted)
+{
+    const MipModel& mip = model.mip;
+    std::vector<double> columns(static_cast<size_t>(mip.ColumnCount()), 0);
+    for (size_t i = 0; i < instance.cells.size(); ++i)
+    {
+        const int p = model.colPlus[i];
+        if (p < 0)
+            continue;
+        const double change = (adjusted[i] - instance.cells[i].value) / model.scale;
+        const int m = model.colMinus[i];
+        columns[p] = std::max(change, 0.0);
+        columns[m] = std::max(-change, 0.0);
+        for (const int c : {p, m})
+            if (mip.isInteger[c])
+                columns[c] = std::round(columns[c]);
+        if (model.colValue[i] >= 0)
+            columns[model.colValue[i]] = std::round(adjusted[i]);
+        if (model.colDir[i] >= 0)
+            columns[model.colDir[i]] = change > 0 ? 1 : 0;
+    }
+    return columns;
+}
+
+std::vector<double> FindStartingPoint(const Instance& instance, const BackendOptions& options,
+                                      const StdModel& model, SolverAdapter& solver, RunControl& control,
+                                      const FastLog& log)
+{
+    BackendOptions fast = options;
+    fast.fixDir = 's';
+    fast.order = {1};
+    fast.pctBounds = -1;
+    fast.writeLp = false;
+    fast.firstFeasible = false;
+    fast.model = model.kind;
+    log.say(std::string("starting point (") + (options.startingPoint == 'c' ? "c" : "s") +
+            "): the Fast model with the heuristic's directions ...");
+    const FastOutcome outcome = SolveFast(instance, fast, solver, control, "", log,
+                                          options.startingPoint == 'c' ? HeuristicRelaxation::StdModel
+                                                                       : HeuristicRelaxation::Balance);
+    const SolveResult& result = outcome.result;
+    if (!outcome.solved || result.solution.empty() ||
+        (result.status != SolveStatus::Optimal && result.status != SolveStatus::Feasible))
+    {
+        log.say("starting point: none found; the integer search starts without one");
+        return {};
+    }
+    const std::vector<double> adjusted = outcome.model.AdjustedValues(instance, result.solution);
+    log.say("starting point: a protected table with total weighted change " +
+            LogNumber(WeightedChange(instance, adjusted)));
+    return StdColumnsOf(instance, model, adjusted);
+}
+
+std::string KeepStartingPoint(const MipModel& model, const std::vector<double>& start, SolveResult& result)
+{
+    if (start.size() != static_cast<size_t>(model.ColumnCount()))
+        return {};
+    double objective = 0;
+    for (int c = 0; c < model.ColumnCount(); ++c)
+        objective += model.cost[c] * start[c];
+    const bool hasTable = (result.status == SolveStatus::Optimal || result.status == SolveStatus::Feasible) &&
+                          result.solution.size() == start.size();
+    if (hasTable && result.objective <= objective + 1e-9 * std::max(1.0, std::fabs(objective)))
+        return {};
+    std::string note =
+        "the solver returned no table better than the starting point: the starting point is kept";
+    if (!hasTable)
+    {
+        // Proven "infeasible" with a feasible start means that no table beats the start.
+        result.status =
+            result.status == SolveStatus::Infeasible ? SolveStatus::Optimal : SolveStatus::Feasible;
+        result.bound = result.status == SolveStatus::Optimal ? objective : result.bound;
+    }
+    result.solution = start;
+    result.objective = objective;
+    return note;
+}
+
+} // namespace vrn

@@ -1,0 +1,31 @@
+// A starting table for the Std model's integer search (--startingpoint): a Fast solve (objective 1) with
+// the directions of c: the Std model's own LP relaxation, rounded; s: the Fast heuristic. Directions that
+// cannot be met are repaired; the table is translated into the Std model's columns.
+#pragma once
+
+#include "cli/options.h"
+#include "fast/fast_log.h"
+#include "instance/instance.h"
+#include "model/std_model.h"
+#include "solvers/solver_adapter.h"
+
+#include <vector>
+
+namespace vrn
+{
+
+// The Std model's columns for an adjusted table: deviations up and down, directions, integer values.
+std::vector<double> StdColumnsOf(const Instance& instance, const StdModel& model,
+                                 const std::vector<double>& adjusted);
+
+// Empty when no protected table was found; `log` tells how it went.
+std::vector<double> FindStartingPoint(const Instance& instance, const BackendOptions& options,
+                                      const StdModel& model, SolverAdapter& solver, RunControl& control,
+                                      const FastLog& log);
+
+// After the integer search: a solver that found nothing better than the start (SYMPHONY then even reports
+// the problem infeasible, having pruned every node against it) or lost it gets the start back. Returns
+// the note for the log, empty when the solver's own result stands.
+std::string KeepStartingPoint(const MipModel& model, const std::vector<double>& start, SolveResult& result);
+
+} // namespace vrn

@@ -1,0 +1,47 @@
+#include "instance/cell_rules.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vrn
+{
+
+bool NeedsProtection(const Cell& cell)
+{
+    return cell.status == 'u' && (cell.lpl > 0 || cell.upl > 0);
+}
+
+bool CanMoveDown(const Cell& cell, double big)
+{
+    return cell.value - cell.lpl >= cell.lb && cell.lpl <= big;
+}
+
+bool CanMoveUp(const Cell& cell, double big)
+{
+    return cell.value + cell.upl <= cell.ub && cell.upl <= big;
+}
+
+double AutomaticScale(const Instance& instance)
+{
+    double largest = 0;
+    for (const Cell& cell : instance.cells)
+        largest = std::max(largest, std::fabs(cell.value));
+    double scale = 1;
+    while (largest / scale >= 1000)
+        scale *= 10;
+    return scale;
+}
+
+double AutomaticBig(const Instance& instance)
+{
+    double largestValue = 0, largestLevel = 0;
+    for (const Cell& cell : instance.cells)
+    {
+        largestValue = std::max(largestValue, std::fabs(cell.value));
+        if (cell.status == 'u')
+            largestLevel = std::max({largestLevel, cell.lpl, cell.upl});
+    }
+    return 2 * largestValue + 2 * largestLevel + 1;
+}
+
+} // namespace vrn

@@ -1,0 +1,168 @@
+#include "solvers/cbc_solver.h"
+
+#include "solvers/coin_matrix.h"
+
+#include <CbcEventHandler.hpp>
+#include <CbcModel.hpp>
+#include <CbcSolver.hpp>
+#include <ClpEventHandler.hpp>
+#include <ClpSimplex.hpp>
+#include <OsiClpSolverInterface.hpp>
+#include <cmath>
+#include <string>
+
+namespace vrn
+{
+
+namespace
+{
+
+// Polled by CBC between steps of its search. A stop sets CBC's time limit to zero: CBC then ends
+// soon with its incumbent, where a plain stop request waits for the root node to finish.
+class CbcStopHandler : public CbcEventHandler
+{
+public:
+    CbcStopHandler(RunControl& control, bool firstFeasible)
+        : m_control(control), m_firstFeasible(firstFeasible)
+    {
+    }
+
+    CbcAction event(CbcEvent whichEvent) override
+    {
+        if (model_ == nullptr)
+            return noAction;
+        if (whichEvent == solution || whichEvent == heuristicSolution)
+        {
+            m_control.SetIncumbent(model_->getObjValue());
+            if (m_firstFeasible)
+                m_control.RequestStop(StopReason::FirstFeasible);
+        }
+        if (whichEvent == node || whichEvent == treeStatus)
+            m_control.SetBound(model_->getBestPossibleObjValue());
+        if (m_control.StopRequested())
+            model_->setMaximumSeconds(0);
+        return noAction;
+    }
+
+    CbcEventHandler* clone() const override { return new CbcStopHandler(*this); }
+
+private:
+    RunControl& m_control;
+    bool m_firstFeasible;
+};
+
+// CBC checks its limits only between the steps of its search; on a big table its first linear
+// program alone can take many minutes. Until CBC has a table, a stop ends that LP as well. Once it
+// has one, the LP is left alone: a stopped LP under CBC makes it report "infeasible" and drop it.
+class ClpUnderCbcStopHandler : public ClpEventHandler
+{
+public:
+    explicit ClpUnderCbcStopHandler(RunControl& control) : m_control(control) {}
+    int event(Event) override { return m_control.StopRequested() && !m_control.HasIncumbent() ? 0 : -1; }
+    ClpEventHandler* clone() const override { return new ClpUnderCbcStopHandler(*this); }
+
+private:
+    RunControl& m_control;
+};
+
+int NoCallBack(CbcModel*, int)
+{
+    return 0;
+}
+
+class CbcSolverAdapter : public SolverAdapter
+{
+public:
+    std::string Name() const override { return "CBC"; }
+    bool SolvesIntegerPrograms() const override { return true; }
+
+    SolveResult Solve(const MipModel& model, const SolveParams& params, RunControl& control) override
+    {
+        OsiClpSolverInterface lp;
+        const std::vector<double> colLower = CoinBounds(model.colLower),
+                                  colUpper = CoinBounds(model.colUpper);
+        const std::vector<double> rowLower = CoinBounds(model.rowLower),
+                                  rowUpper = CoinBounds(model.rowUpper);
+        lp.loadProblem(ToCoinMatrix(model), colLower.data(), colUpper.data(), model.cost.data(),
+                       rowLower.data(), rowUpper.data());
+        for (int c = 0; c < model.ColumnCount(); ++c)
+            if (model.isInteger[c])
+                lp.setInteger(c);
+        ClpUnderCbcStopHandler lpStop(control);
+        lp.getModelPtr()->passInEventHandler(&lpStop);
+        CbcModel cbc(lp);
+        CbcSolverUsefulData data;
+        CbcMain0(cbc, data);
+        if (!params.start.empty())
+            PassStart(cbc, model, params.start);
+        CbcStopHandler handler(control, params.firstFeasible);
+        cbc.passInEventHandler(&handler);
+
+        std::vector<std::string> args = {"mainVRN",
+                                         "-timeMode",
+                                         "elapsed",
+                                         "-seconds",
+                                         std::to_string(SolverTimeLimit(control)),
+                                         "-ratioGap",
+                                         std::to_string(params.mipGapPercent / 100),
+                                         "-primalTolerance",
+                                         std::to_string(params.feasibility),
+                                         "-randomSeed",
+                                         std::to_string(params.seed),
+                                         "-randomCbcSeed",
+                                         std::to_string(params.seed)};
+        if (params.integrality >= 0)
+            args.insert(args.end(), {"-integerTolerance", std::to_string(params.integrality)});
+        if (params.lpTolerance > 0)
+            args.insert(args.end(), {"-dualTolerance", std::to_string(params.lpTolerance)});
+        args.insert(args.end(), {"-solve", "-quit"});
+        std::vector<const char*> argv;
+        for (const auto& arg : args)
+            argv.push_back(arg.c_str());
+        CbcMain1(static_cast<int>(argv.size()), argv.data(), cbc, NoCallBack, data);
+        return Collect(cbc, model, control);
+    }
+
+private:
+    // The starting solution becomes CBC's first incumbent. (Its driver's own way, a start by column
+    // names, makes CBC 2.10 crash in the presolve of its final clean-up solve.)
+    static void PassStart(CbcModel& cbc, const MipModel& model, const std::vector<double>& start)
+    {
+        double objective = 0;
+        for (int c = 0; c < model.ColumnCount(); ++c)
+            objective += model.cost[c] * start[c];
+        cbc.setBestSolution(start.data(), model.ColumnCount(), objective, true);
+    }
+
+    SolveResult Collect(CbcModel& cbc, const MipModel& model, RunControl& control)
+    {
+        SolveResult result;
+        result.bound = cbc.getBestPossibleObjValue();
+        if (cbc.bestSolution() != nullptr && cbc.getNumCols() == model.ColumnCount())
+        {
+            result.solution.assign(cbc.bestSolution(), cbc.bestSolution() + model.ColumnCount());
+            result.objective = cbc.getObjValue();
+            result.status = cbc.isProvenOptimal() ? SolveStatus::Optimal : SolveStatus::Feasible;
+        }
+        else if (cbc.isProvenInfeasible() && !control.StopRequested())
+            result.status =
+                SolveStatus::Infeasible; // after a stop, "infeasible" only means the LP was cut short
+        else
+            result.status = SolveStatus::NoSolution;
+        result.detail = "CBC status " + std::to_string(cbc.status()) + ", secondary status " +
+                        std::to_string(cbc.secondaryStatus()) + ", " + std::to_string(cbc.getNodeCount()) +
+                        " nodes";
+        if (!std::isfinite(result.bound) || std::fabs(result.bound) >= 1e50)
+            result.bound = -kInfinity;
+        return result;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<SolverAdapter> MakeCbcSolver()
+{
+    return std::make_unique<CbcSolverAdapter>();
+}
+
+} // namespace vrn

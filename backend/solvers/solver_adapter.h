@@ -1,0 +1,83 @@
+// One interface for every solver. Each adapter loads the MipModel, maps the run's limits to the
+// solver's parameters, polls RunControl from the solver's callback to stop cleanly, and returns
+// the best solution it has.
+#pragma once
+
+#include "control/run_control.h"
+#include "model/mip_model.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vrn
+{
+
+struct SolveParams
+{
+    double mipGapPercent = 5;
+    double feasibility = 1e-6;
+    double integrality = -1; // -1: the solver's own
+    double lpTolerance = -1; // -1: the solver's own
+    bool firstFeasible = false;
+    int seed = 1;
+    bool simplex = false; // LP method: false barrier, true simplex
+    bool crossover = true;
+    // A protected table to start the integer search from, one value per column; empty for none.
+    std::vector<double> start;
+};
+
+enum class SolveStatus
+{
+    Optimal,    // optimal within the gap
+    Feasible,   // a solution, search ended early (limit or stop)
+    Infeasible, // proven infeasible
+    NoSolution, // ended without a solution and without a proof
+    Failed      // the solver reported an error
+};
+
+struct SolveResult
+{
+    SolveStatus status = SolveStatus::NoSolution;
+    std::vector<double> solution; // one value per column when there is a solution
+    double objective = kInfinity; // in the model's units
+    double bound = -kInfinity;    // best bound where the solver gives one
+    std::string detail;           // the solver's own words about how it ended
+};
+
+class LpSession;
+
+class SolverAdapter
+{
+public:
+    virtual ~SolverAdapter() = default;
+    virtual std::string Name() const = 0;
+    virtual bool SolvesIntegerPrograms() const = 0;
+    // Solves until done, the stop request or the remaining time of `control`.
+    virtual SolveResult Solve(const MipModel& model, const SolveParams& params, RunControl& control) = 0;
+    // A linear program kept loaded between solves (lp_session.h); null when the solver has none.
+    virtual std::unique_ptr<LpSession> OpenLpSession(const MipModel& model);
+};
+
+// The solvers one executable holds, and how to hand a run over to the sibling executable that
+// holds another (the licences keep GLPK and the COIN-OR solvers apart).
+struct SolverEntry
+{
+    char code;
+    std::function<std::unique_ptr<SolverAdapter>()> make;
+};
+
+struct BuildInfo
+{
+    std::string programName;
+    std::vector<SolverEntry> solvers;
+    // Replaces this process with the executable that holds `code`; returns only on failure, with the reason.
+    std::function<std::string(char code, int argc, char** argv)> handOff;
+    std::string availableSolvers; // for messages: "g GLPK, b CBC, l CLP, s SYMPHONY"
+};
+
+// Seconds as the solvers take them (a very large number when there is no limit).
+double SolverTimeLimit(const RunControl& control);
+
+} // namespace vrn

@@ -1,9 +1,0 @@
-// SYMPHONY's branch and cut.
-#pragma once
-
-#include "solver_adapter.h"
-
-namespace vrn
-{
-std::unique_ptr<SolverAdapter> MakeSymphonySolver();
-}
