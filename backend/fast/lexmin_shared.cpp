@@ -321,9 +321,12 @@ private:
                 if (HasPoint(result, mip.ColumnCount()) &&
                     !CheckPoint(mip, result.solution, m_params.feasibility, m_columnBase).Passed())
                 {
-                    m_say("stage " + std::to_string(s + 1) +
-                          ": the fresh solve breaks the model too; the table of the stage before is kept");
+                    m_say("stage " + std::to_string(s + 1) + ": the fresh solve breaks the model too; " +
+                          (s == 0 ? "no table is written (a smaller --scale may help)"
+                                  : "the table of the stage before is kept"));
                     m_lex.stages.push_back({objective, 0, SolveStatus::Failed, 0});
+                    if (s == 0)
+                        m_lex.last.detail = "the solver's points break the model's relations";
                     return false;
                 }
             }

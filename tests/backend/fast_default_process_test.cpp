@@ -127,10 +127,14 @@ TEST_F(FastDefaultRun, StagesShowTheirEndObjectiveAndTimeAndProgressFollowsTheIn
     }
     EXPECT_EQ(run.out.find("applies to the Std formulation only"), std::string::npos) << run.out;
 
-    // A progress line at a short interval names the stage being solved.
-    args.insert(args.end(), {"--progress", "0.001"});
-    const Outcome progress = RunBackend(m_dir, args);
-    ASSERT_EQ(progress.status, 0);
+    // A progress line at a short interval names the stage being solved (a table big enough for a stage
+    // to last a while).
+    const std::string table = (m_dir / "t150.csp").string();
+    ASSERT_EQ(vrn::RunChild(VRN_GEN_EXE, {"vrn-gen", "2d", "150", "150", "--out", table}).status, 0);
+    std::vector<std::string> big = WindowDefaults(table, m_dir, "l", "20");
+    big.insert(big.end(), {"--progress", "0.01"});
+    const Outcome progress = RunBackend(m_dir, big);
+    ASSERT_EQ(progress.status, 0) << progress.out << progress.err;
     EXPECT_TRUE(std::regex_search(progress.out,
                                   std::regex(R"(\[vrn\] solving objective [1-4] \(.*stage [1-4] of 4)")))
         << progress.out;
