@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -188,6 +189,27 @@ TEST_F(EndToEndTest, StopTypedIntoInputEndsTheSolveAndKeepsTheBestTable)
     const std::string base = ResultBasePath(folder.string(), table.string(), "_cbc", kPathSeparator);
     EXPECT_TRUE(fs::exists(base + ".log"));
     EXPECT_TRUE(fs::exists(base + ".sol"));
+}
+
+TEST_F(EndToEndTest, DefaultFastRunNamesTheCellsBoundsThatWorkAndThatValueProtects)
+{
+    // The window's Fast options as they open; on the 5x5 table "% cells bounds" 2 is too tight.
+    UseExample("table5x5");
+    SelectFormulation(form, 1);
+    form.Choice("m_solverChoice")->SetSelection(kClpOrCbcIndex);
+    ASSERT_TRUE(RunToTheEnd());
+    const std::string output = Output();
+    std::smatch advice;
+    ASSERT_TRUE(
+        std::regex_search(output, advice,
+                          std::regex("\"% cells bounds\" 2 \\(--pct-bounds 2\\) is too tight for these "
+                                     "directions: the smallest value that works is ([0-9.]+) ")))
+        << output;
+
+    form.Text("m_outputText")->Clear();
+    form.Text("m_pctBoundsText")->SetValue(advice[1].str());
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_TRUE(Contains(Output(), "solution check: passed")) << Output();
 }
 
 } // namespace
