@@ -19,7 +19,7 @@ constexpr std::array<const char*, 4> kLogo = {
 constexpr std::array<const char*, 3> kBannerText = {
     "VRN - a tool for statistical disclosure control of tabular data",
     "Copyright (c) 2026 Tessera Statistical Software. MIT licence.",
-    "Version 0.1.0, 2026",
+    "Version " VRN_VERSION ", 2026",
 };
 
 } // namespace

@@ -233,10 +233,17 @@ const OptionRule* FindRule(const std::string& name)
 CommandLineResult ParseCommandLine(int argc, const char* const* argv)
 {
     CommandLineResult result;
+    // --help, then --version, win over everything else on the line, as in most programs.
     for (int i = 1; i < argc; ++i)
         if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h")
         {
             result.helpRequested = true;
+            return result;
+        }
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--version")
+        {
+            result.versionRequested = true;
             return result;
         }
 
@@ -313,6 +320,7 @@ std::vector<std::string> NotApplyingOptions(const BackendOptions& o)
 std::string HelpText()
 {
     return R"(Usage: mainVRN.exe INSTANCE OUTPUT_FOLDER --solver C [--name value]...
+  or:  mainVRN.exe --help | --version
 
 Protects a table (a .csp file) by publishing an adjusted table that adds up, stays within
 its bounds and moves every sensitive cell by at least its protection level, at the least
@@ -320,6 +328,7 @@ weighted change. Writes OUTPUT_FOLDER/NAME_SUFFIX.log and OUTPUT_FOLDER/NAME_SUF
 where NAME is the instance file name without directory and extension and SUFFIX the solver's
 (_cplex _xpress _glpk _cbc _clp _sym).
 
+Options:
 Every option is a name followed by a value; a missing option takes its default.
   --solver C         g GLPK, b CBC (default), l CLP (linear problems only), s SYMPHONY;
                      c Cplex and x Xpress are not available in this build
@@ -328,7 +337,8 @@ Every option is a name followed by a value; a missing option takes its default.
   --format a         report every error in the instance file (default: stop at the first)
   --check n          skip the checks of the input and of the solution (default y)
   --scale NUMBER     divide values by this factor for the solver (default: automatic)
-  --progress SECONDS progress lines at most every this many seconds (default 5)
+  --progress SECONDS
+                     progress lines at most every this many seconds (default 5)
   --big NUMBER       largest change of a cell whose bounds are far or missing (-1: automatic)
   --model c|n        Std model: c Classical, n New (default: automatic, the log says which)
   --order 4-2-3-1    Fast: solve the objectives in this order, each held within --epsf of its
@@ -359,16 +369,49 @@ Every option is a name followed by a value; a missing option takes its default.
   --repair, --repairfn, --bcd-*, --dynamic, --dyn-*, --vineq: accepted, not available in
                      this build (the log says so)
   --mipemphasis, --emphasis, --varsel: parameters of commercial solvers; accepted, ignored
+  --help             print this text and exit (takes no value)
+  --version          print the version and exit (takes no value)
 
-While it runs, standard input takes the commands: stop (end the solve, keep the best table
-found), status (print the current state), help. SIGTERM acts like stop.
+Commands:
+While it runs, standard input takes one command per line.
+  stop               end the solve as soon as the solver allows; the best table found so far
+                     is written
+  status             print the current state (phase, time, best objective, bound, gap)
+  help               list the commands
+An empty line is ignored, anything else gets a one-line message. End of input is not a stop.
+SIGTERM acts like stop.
 
-Exit status: 0 a protected table was written; 1 the result files could not be written;
-2 command line error; 3 the instance file (or the directions file of --fixdir f) cannot be
-read or has errors; 4 the problem is infeasible (with fixed directions: for those directions); 5 no protected table was found (time limit or stop came first, or the solver
-failed); 6 the solver is not available in this build; 7 the solver or this build cannot solve
-this kind of problem; 8 a table was written but failed the solution check.
+Result files:
+  NAME_SUFFIX.log    everything printed on standard output and standard error during the
+                     run, from the version and the command line to the exit status
+  NAME_SUFFIX.sol    a header of "# key: value" lines (instance, solver, outcome, objective,
+                     bound, gap, check, cells; reason when there is no table), then a line
+                     "# index original adjusted change status" and one line of those five
+                     fields per cell: its index, its value in the instance, its published
+                     value, the difference and its status letter
+  NAME_SUFFIX.lp     the model in CPLEX LP format, with --write y
+The outcome is one of optimal, feasible (with the reason in brackets: time limit, stop
+command, SIGTERM, first table), infeasible, no solution, solver failed, instance errors,
+solver not available, not available. Numbers are written in their shortest exact form.
+
+Exit status:
+  0  a protected table was written (optimal within the gap, or the best found at a limit
+     or a stop)
+  1  the result files could not be written (for instance the output folder does not exist)
+  2  command line error
+  3  the instance file (or the directions file of --fixdir f) cannot be read or has errors
+  4  the problem is infeasible (with fixed directions: for those directions)
+  5  no protected table was found (time limit or stop came first, or the solver failed)
+  6  the solver is not available in this build
+  7  the solver or this build cannot solve this kind of problem
+  8  a table was written but failed the solution check
 )";
+}
+
+std::string VersionText(const std::string& program)
+{
+    return program + " (VRN) " VRN_VERSION "\n"
+                     "Copyright (c) 2026 Tessera Statistical Software. MIT licence.\n";
 }
 
 } // namespace vrn

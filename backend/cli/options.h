@@ -73,6 +73,7 @@ struct CommandLineResult
 {
     BackendOptions options;
     bool helpRequested = false;
+    bool versionRequested = false;
     std::string error; // empty when the command line is valid
 };
 
@@ -81,6 +82,10 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv);
 
 // The text printed by --help.
 std::string HelpText();
+
+// The text printed by --version: `program` (mainVRN.exe or mainVRN-glpk), the package and its
+// version on the first line, then the rights notice.
+std::string VersionText(const std::string& program);
 
 // Parses a whole text as a finite double (leading blanks allowed, nothing after the number).
 bool ParseNumber(const std::string& text, double& value);

@@ -32,7 +32,6 @@ namespace vrn
 namespace
 {
 
-constexpr const char* kVersion = "0.1.0";
 // How long a solver may take to obey a stop or the time limit before the run ends without it.
 constexpr double kStopGraceSeconds = 20;
 
@@ -97,11 +96,15 @@ private:
     bool ParseOptions()
     {
         const CommandLineResult parsed = ParseCommandLine(m_argc, m_argv);
-        if (parsed.helpRequested)
+        if (parsed.helpRequested || parsed.versionRequested)
         {
-            const std::string help = HelpText();
+            // The program's own name is the first word of its description.
+            const std::string text =
+                parsed.helpRequested
+                    ? HelpText()
+                    : VersionText(m_build.programName.substr(0, m_build.programName.find(' ')));
             char last = 0;
-            std::fputs(WithStreamLineEnds(help.data(), help.size(), last).c_str(), stdout);
+            std::fputs(WithStreamLineEnds(text.data(), text.size(), last).c_str(), stdout);
             m_status = kExitProtected;
             return false;
         }
@@ -144,7 +147,7 @@ private:
             m_status = ExitStatusAt(RunEnd::LogNotWritable);
             return false;
         }
-        Say(std::string("VRN back-end ") + kVersion + " (" + m_build.programName + ")");
+        Say(std::string("VRN back-end ") + VRN_VERSION + " (" + m_build.programName + ")");
         Say("command line: " + QuotedCommandLine(m_argc, m_argv));
         Say("result files: " + m_base + ".log, " + m_base + ".sol");
         StartCommandWatcher(m_control);

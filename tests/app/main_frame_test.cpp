@@ -104,7 +104,7 @@ TEST(AboutText, BannerHasFourLinesWithLogoInOneColumn)
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_NE(lines[0].find("statistical disclosure control of tabular data"), std::string::npos);
     EXPECT_NE(lines[1].find("Copyright"), std::string::npos);
-    EXPECT_NE(lines[2].find("2026"), std::string::npos);
+    EXPECT_NE(lines[2].find("Version " VRN_VERSION ", 2026"), std::string::npos);
 
     // The logo's rows have one width and end in one column, so they stand in the same columns;
     // each text ends at least two blanks before the logo's leftmost glyph, and the fourth line

@@ -267,6 +267,50 @@ TEST_F(BackendProcess, OptionErrorsExitWithStatus2)
     EXPECT_NE(out.find("Usage: mainVRN.exe"), std::string::npos);
 }
 
+// --version: one line naming the program, the package and the build's version (in CR LF, like
+// every line on the standard streams), the rights notice, exit status 0, and no result files.
+TEST_F(BackendProcess, VersionPrintsTheBuildsVersionAndWritesNothing)
+{
+    std::string out, err;
+    EXPECT_EQ(Run({"--version"}, &out, &err), 0);
+    EXPECT_EQ(out.substr(0, out.find('\n') + 1), "mainVRN.exe (VRN) " VRN_VERSION "\r\n");
+    EXPECT_NE(out.find("Copyright"), std::string::npos);
+    EXPECT_EQ(err, "");
+    const fs::path instance = Write("v.csp", Example());
+    EXPECT_EQ(Run({instance, m_dir, "--solver", "b", "--version"}, &out), 0);
+    EXPECT_FALSE(fs::exists(m_dir / "v_cbc.log"));
+}
+
+// vrn-gen: --help and --version on standard output with status 0, wherever they stand; a wrong
+// command line gets the short usage on standard error and status 2.
+TEST_F(BackendProcess, GeneratorAnswersHelpVersionAndUsageErrors)
+{
+    struct Case
+    {
+        std::vector<std::string> args;
+        int status;
+        const char* outStart;
+        const char* errPart;
+    };
+    const Case cases[] = {
+        {{"--help"}, 0, "Usage: vrn-gen 2d ROWS COLS", ""},
+        {{"2d", "3", "3", "--help"}, 0, "Usage: vrn-gen", ""},
+        {{"--version"}, 0, "vrn-gen (VRN) " VRN_VERSION "\n", ""},
+        {{}, 2, "", "vrn-gen --help explains them"},
+        {{"4d", "3"}, 2, "", "usage: vrn-gen"},
+        {{"2d", "3", "3", "--bogus", "1"}, 2, "", "usage: vrn-gen"},
+    };
+    for (const auto& c : cases)
+    {
+        std::vector<std::string> args = {"vrn-gen"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const vrn::ChildResult child = vrn::RunChild(VRN_GENERATOR, args);
+        EXPECT_EQ(child.status, c.status) << args.size();
+        EXPECT_EQ(child.out.rfind(c.outStart, 0), 0u) << child.out;
+        EXPECT_NE(child.err.find(c.errPart), std::string::npos) << child.err;
+    }
+}
+
 TEST_F(BackendProcess, CplexAndXpressAreRefusedPlainly)
 {
     const fs::path instance = Write("t.csp", Example());

@@ -1,4 +1,5 @@
 #include "cli/options.h"
+#include "common/exit_status.h"
 #include "contract/option_names.h"
 #include "results/result_path.h"
 
@@ -161,6 +162,58 @@ TEST(BackendOptions, HelpWinsAndListsEveryOption)
           "--lptol",  "--feasibility", "--integrality", "--prepsens",   "--write", "--seed",  "--intdevtol",
           "--method", "--crossover",   "--fixdir",      "Exit status"})
         EXPECT_NE(help.find(name), std::string::npos) << name;
+}
+
+// --help and --version take no value and win wherever they stand; --help wins over --version.
+TEST(BackendOptions, HelpAndVersionWinOverTheRestOfTheLine)
+{
+    struct Case
+    {
+        std::vector<std::string> args;
+        bool help;
+        bool version;
+    };
+    const Case cases[] = {
+        {{"--version"}, false, true},           {{"--solver", "b", "--version"}, false, true},
+        {{"--version", "--time"}, false, true}, {{"--nonsense", "--version"}, false, true},
+        {{"--version", "--help"}, true, false}, {{"--solver", "b"}, false, false},
+    };
+    for (const auto& c : cases)
+    {
+        const auto r = Parse(c.args);
+        EXPECT_EQ(r.helpRequested, c.help) << c.args[0];
+        EXPECT_EQ(r.versionRequested, c.version) << c.args[0];
+        if (c.help || c.version)
+        {
+            EXPECT_EQ(r.error, "") << c.args[0];
+        }
+    }
+}
+
+// The manual page is made from --help, so it has to carry the commands, the result files and
+// every exit status of the program.
+TEST(BackendOptions, HelpCarriesCommandsResultFilesAndEveryExitStatus)
+{
+    const std::string help = vrn::HelpText();
+    for (const char* part :
+         {"--help", "--version", "\nCommands:\n", "  stop ", "  status ", "  help ", "\nResult files:\n",
+          "NAME_SUFFIX.sol", "# index original adjusted change status", "\nExit status:\n"})
+        EXPECT_NE(help.find(part), std::string::npos) << part;
+    for (int status = vrn::kExitProtected; status <= vrn::kExitCheckFailed; ++status)
+        EXPECT_NE(help.find("\n  " + std::to_string(status) + "  "), std::string::npos) << status;
+    EXPECT_EQ(help.find("\n  9  "), std::string::npos);
+    for (std::size_t start = 0, end; start < help.size(); start = end + 1)
+    {
+        end = help.find('\n', start);
+        EXPECT_LE(end - start, 100u) << help.substr(start, end - start);
+    }
+}
+
+TEST(BackendOptions, VersionNamesTheProgramThePackageAndTheBuildsVersion)
+{
+    const std::string text = vrn::VersionText("mainVRN-glpk");
+    EXPECT_EQ(text.substr(0, text.find('\n')), "mainVRN-glpk (VRN) " VRN_VERSION);
+    EXPECT_NE(text.find("\nCopyright"), std::string::npos);
 }
 
 TEST(BackendOptions, OptionsThatDoNotApplyAreNamedForTheLog)
