@@ -58,6 +58,17 @@ struct BackendOptions
     double expObj = 0.5;
     double epsF = 1e-4;
     double epsRhs = 0;
+    // Block coordinate descent (Std): clusters below 2 mean none.
+    double bcdClusters = 1;
+    double bcdTime = -1; // -1: no limit per block
+    bool bcdObjFGiven = false;
+    double bcdObjF = 0;
+    double bcdEndBc = -1; // -1: no final branch-and-cut
+    char bcdCycle = 's';  // o one cycle, s repeat the same clusters, c repeat regrouping them
+    double bcdNstop = -1; // -1: adaptive
+    bool dynamic = false;
+    double dynSprop = 50;
+    double dynPerturb = 50;
 
     // Every option as given, in order, for the log.
     std::vector<std::pair<std::string, std::string>> given;
@@ -74,10 +85,13 @@ struct CommandLineResult
     BackendOptions options;
     bool helpRequested = false;
     bool versionRequested = false;
-    std::string error; // empty when the command line is valid
+    std::string error;                 // empty when the command line is valid
+    std::vector<std::string> warnings; // for the log: an option given more than once
 };
 
 // Parses argv (argv[0] is the program name). Never exits; errors name the option and what it accepts.
+// "--" ends the options: the arguments after it are the instance and the folder even when they
+// start with "--". An option given twice takes its last value, with a warning.
 CommandLineResult ParseCommandLine(int argc, const char* const* argv);
 
 // The text printed by --help.

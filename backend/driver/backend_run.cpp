@@ -1,7 +1,11 @@
 #include "driver/backend_run.h"
 
+#include "bcd/block_descent.h"
 #include "cli/options.h"
+#include "common/escape_text.h"
+#include "common/file_safety.h"
 #include "common/number_format.h"
+#include "driver/run_guards.h"
 #include "driver/run_outcome.h"
 #include "driver/run_report.h"
 #include "fast/fast_solve.h"
@@ -24,6 +28,7 @@
 #include <cstring>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <unistd.h>
 
 namespace vrn
@@ -34,6 +39,8 @@ namespace
 
 // How long a solver may take to obey a stop or the time limit before the run ends without it.
 constexpr double kStopGraceSeconds = 20;
+// How long a stop may wait before a solver starts (reading, checking, building the model).
+constexpr double kEarlyStopSeconds = 1;
 
 int ExitStatusAt(RunEnd end)
 {
@@ -50,13 +57,16 @@ public:
 
     int Run()
     {
+        EnsureStandardDescriptors();
         std::setvbuf(stdout, nullptr, _IOLBF, 0);
         std::signal(SIGPIPE, SIG_IGN);
         InstallStopSignalHandler();
-        if (!ParseOptions() || !HandOffIfElsewhere() || !OpenLog())
+        if (!ParseOptions() || !HandOffIfElsewhere() || !LockBase() || !OpenLog())
             return m_status;
         Steps();
+        m_earlyGuard.reset();
         m_tee.Finish();
+        ReportLogFailure();
         return m_status;
     }
 
@@ -66,7 +76,10 @@ private:
     const BuildInfo& m_build;
     BackendOptions m_opt;
     std::string m_base;
+    ResultBaseLock m_lock; // declared before the log: released after it is closed
     OutputTee m_tee;
+    std::vector<std::string> m_optionWarnings;
+    std::unique_ptr<StopWatchdog> m_earlyGuard; // until the solver starts
     std::shared_ptr<RunControl> m_control;
     Instance m_instance;
     StdModel m_model;
@@ -115,6 +128,7 @@ private:
             return false;
         }
         m_opt = parsed.options;
+        m_optionWarnings = parsed.warnings;
         m_control = std::make_shared<RunControl>(m_opt.timeLimit);
         return true;
     }
@@ -137,9 +151,32 @@ private:
         return false;
     }
 
-    bool OpenLog()
+    // One run at a time writes the files of a base; a second one ends before it touches them.
+    bool LockBase()
     {
         m_base = ResultBasePath(m_opt.outputFolder, m_opt.instancePath, m_opt.solver);
+        std::string error;
+        if (m_lock.Acquire(m_base, error))
+            return true;
+        WriteStreamLine(stderr, "mainVRN.exe: ERROR: " + error);
+        m_status = ExitStatusAt(RunEnd::LogNotWritable);
+        return false;
+    }
+
+    // A log that could not be written whole makes the run's files incomplete: said on standard error.
+    void ReportLogFailure()
+    {
+        std::string why;
+        if (!m_tee.LogWriteFailed(why))
+            return;
+        WriteStreamLine(stderr, "mainVRN.exe: ERROR: the log file " + EscapeControl(m_base) +
+                                    ".log could not be written whole: " + why);
+        if (m_status == kExitProtected)
+            m_status = ExitStatusAt(RunEnd::LogNotWritable);
+    }
+
+    bool OpenLog()
+    {
         std::string error;
         if (!m_tee.Start(m_base + ".log", error))
         {
@@ -149,13 +186,16 @@ private:
         }
         Say(std::string("VRN back-end ") + VRN_VERSION + " (" + m_build.programName + ")");
         Say("command line: " + QuotedCommandLine(m_argc, m_argv));
-        Say("result files: " + m_base + ".log, " + m_base + ".sol");
+        Say("result files: " + EscapeControl(m_base) + ".log, " + EscapeControl(m_base) + ".sol");
+        for (const std::string& warning : m_optionWarnings)
+            Warn("WARNING: " + warning);
         StartCommandWatcher(m_control);
         return true;
     }
 
     void Steps()
     {
+        GuardBeforeTheSolve();
         if (!SolverAvailable())
             return;
         if (!Phase("reading the instance", [this] { return ReadInstance(); }))
@@ -164,19 +204,53 @@ private:
         if (m_opt.check && !Phase("checking the input", [this] { return CheckTheInput(); }))
             return;
         if (m_opt.formulation() == Formulation::Fast)
+        {
+            m_earlyGuard.reset();
             return FastSteps();
+        }
         if (!Phase("building the model", [this] { return BuildModel(); }))
             return;
         auto adapter = Entry()->make();
         if (!SolverFits(*adapter) ||
             (m_opt.writeLp && !Phase("writing the LP file", [this] { return WriteLp(); })))
             return;
-        if (m_opt.startingPoint == 'c' || m_opt.startingPoint == 's')
+        if (m_opt.startingPoint == 'c' || m_opt.startingPoint == 's' || BcdWanted(m_opt))
             Phase("finding a starting point", [&] { return FindStart(*adapter); });
+        m_earlyGuard.reset();
         SolveResult result;
-        Phase("solving with " + adapter->Name(), [&] { return Solve(*adapter, result); });
+        if (BcdWanted(m_opt) && !m_start.empty())
+            Phase("block coordinate descent with " + adapter->Name(),
+                  [&] { return Descend(*adapter, result); });
+        else
+        {
+            if (BcdWanted(m_opt))
+                Say("BCD: no starting table to improve; the whole model is solved instead");
+            Phase("solving with " + adapter->Name(), [&] { return Solve(*adapter, result); });
+        }
         Phase("writing the solution", [&] { return Finish(result); });
         ReportTimes();
+    }
+
+    // Until a solver starts there is no table to keep: reading, checking and building a big table can
+    // take many seconds, and a stop or the time limit must not wait for them. The guard ends the run
+    // within about a second of the request.
+    void GuardBeforeTheSolve()
+    {
+        m_earlyGuard = std::make_unique<StopWatchdog>(m_control, kEarlyStopSeconds, [this] { EndEarly(); });
+    }
+
+    [[noreturn]] void EndEarly()
+    {
+        const std::string why = StopReasonText(m_control->Reason());
+        const std::string phase = m_control->Phase();
+        Warn("the run ends while " + phase + " (" + why + "): no table was found yet");
+        EndWithoutTable(kExitNoSolution, "no solution (" + why + ")",
+                        "the run was stopped while " + phase + ", before a solver started");
+        Say("exit status " + std::to_string(m_status));
+        m_tee.Finish();
+        ReportLogFailure();
+        std::fflush(stderr);
+        _exit(m_status);
     }
 
     // The run ends at `end`, before a solve: the .sol file carries the outcome and the reason only.
@@ -233,6 +307,10 @@ private:
               [&]
               {
                   ProgressPrinter progress(m_control, m_opt.progressSeconds > 0 ? m_opt.progressSeconds : 5);
+                  // Before its first stage ends the Fast solve holds no table: a stop then ends the run
+                  // at once (a barrier solve does not look at the clock).
+                  StopWatchdog watchdog(m_control, kStopGraceSeconds, [&] { EndOverrun(adapter->Name()); });
+                  watchdog.SetGraceWithoutTable(kEarlyStopSeconds + 1);
                   fast = SolveFast(m_instance, m_opt, *adapter, *m_control, m_base + ".lp", log);
                   return true;
               });
@@ -248,7 +326,7 @@ private:
 
     bool ReadInstance()
     {
-        Say("reading " + m_opt.instancePath +
+        Say("reading " + EscapeControl(m_opt.instancePath) +
             (m_opt.reportAllFormatErrors ? " (reporting every error)" : ""));
         ReadResult read = ReadInstanceFile(m_opt.instancePath, m_opt.reportAllFormatErrors);
         if (!read.errors.empty())
@@ -266,7 +344,19 @@ private:
         }
         m_instance = std::move(read.instance);
         ReportStatistics();
-        return true;
+        return OptionsFitTheTable();
+    }
+
+    // Tolerances and a scale that make no sense for this table end the run as a command line error.
+    bool OptionsFitTheTable()
+    {
+        const double scale = m_opt.scale > 0 ? m_opt.scale : AutomaticScale(m_instance);
+        const std::string refusal = CheckOptionsAgainstTable(m_instance, m_opt, scale);
+        if (refusal.empty())
+            return true;
+        Warn("ERROR: " + refusal);
+        EndBeforeTheSolve(RunEnd::CommandLine, refusal);
+        return false;
     }
 
     void ReportStatistics() { Say(InstanceSummary(m_instance)); }
@@ -312,8 +402,44 @@ private:
         }
         const FastLog log{[this](const std::string& line) { Say(line); },
                           [this](const std::string& line) { Warn(line); }};
-        m_start = FindStartingPoint(m_instance, m_opt, m_model, adapter, *m_control, log);
+        BackendOptions startOptions =
+            m_opt; // block coordinate descent starts from the heuristic's table by default
+        if (startOptions.startingPoint != 'c')
+            startOptions.startingPoint = 's';
+        m_start = FindStartingPoint(m_instance, startOptions, m_model, adapter, *m_control, log);
         return true;
+    }
+
+    // Block coordinate descent from the starting table (bcd/block_descent.h).
+    bool Descend(SolverAdapter& adapter, SolveResult& result)
+    {
+        BcdHooks hooks;
+        hooks.say = [this](const std::string& line) { Say(line); };
+        hooks.stopGraceSeconds = kStopGraceSeconds;
+        hooks.onOverrun = [this, &adapter](const std::vector<double>& incumbent)
+        { EndOverrunWithTable(adapter.Name(), incumbent); };
+        ProgressPrinter progress(m_control, m_opt.progressSeconds > 0 ? m_opt.progressSeconds : 5);
+        result = RunBlockDescent(m_instance, m_model, adapter, SolveParamsFromOptions(m_opt), m_control,
+                                 BcdSettingsFromOptions(m_opt), m_start, hooks)
+                     .result;
+        return true;
+    }
+
+    // The solver did not return after a stop during the descent: the run ends with the best table so far.
+    [[noreturn]] void EndOverrunWithTable(const std::string& solver, const std::vector<double>& incumbent)
+    {
+        Warn("WARNING: " + solver + " did not stop within " +
+             std::to_string(static_cast<int>(kStopGraceSeconds)) +
+             " s; the run ends with the best table found so far");
+        SolveResult result;
+        result.status = SolveStatus::Feasible;
+        result.solution = incumbent;
+        Finish(result);
+        ReportTimes();
+        m_tee.Finish();
+        ReportLogFailure();
+        std::fflush(stderr);
+        _exit(m_status);
     }
 
     bool SolverFits(const SolverAdapter& adapter)
@@ -355,6 +481,8 @@ private:
         {
             ProgressPrinter progress(m_control, m_opt.progressSeconds > 0 ? m_opt.progressSeconds : 5);
             StopWatchdog watchdog(m_control, kStopGraceSeconds, [&] { EndOverrun(adapter.Name()); });
+            if (m_model.mip.HasIntegers() && params.start.empty())
+                watchdog.SetGraceWithoutTable(kEarlyStopSeconds + 1);
             result = adapter.Solve(m_model.mip, params, *m_control);
         }
         if (const std::string note = KeepStartingPoint(m_model.mip, params.start, result); !note.empty())
@@ -367,14 +495,15 @@ private:
     // The solver did not return after a stop: the run ends here, with both files, and without a table.
     [[noreturn]] void EndOverrun(const std::string& solver)
     {
+        if (!m_start.empty()) // the starting table is protected and checked: write it rather than nothing
+            EndOverrunWithTable(solver, m_start);
         const std::string why = StopReasonText(m_control->Reason());
-        Warn("ERROR: " + solver + " did not stop within " +
-             std::to_string(static_cast<int>(kStopGraceSeconds)) + " s (" + why +
-             "); the run ends without a table");
+        Warn("ERROR: " + solver + " did not stop in time (" + why + "); the run ends without a table");
         EndWithoutTable(kExitNoSolution, "no solution (" + why + ")",
                         solver + " did not stop in time and had no table to give");
         Say("exit status " + std::to_string(m_status));
         m_tee.Finish();
+        ReportLogFailure();
         std::fflush(stderr);
         _exit(m_status);
     }
@@ -410,22 +539,23 @@ private:
                                 m_opt.integerCells, WholeValueTolerance(m_opt.intDevTol, m_opt.integrality));
         const double objective = WeightedChange(m_instance, adjusted);
         SolutionHeader header{m_opt.instancePath, SolverName(m_opt.solver), outcome, {}};
+        header.hasTable = true;
         header.fields.emplace_back("objective", LogNumber(objective));
         Say("outcome: " + outcome);
         Say("objective (total weighted change): " + LogNumber(objective));
         if (std::isfinite(result.bound))
         {
             const double bound = result.bound * m_model.scale + m_model.mip.objectiveOffset;
-            const double gap =
-                objective != 0 ? 100 * std::max(0.0, objective - bound) / std::fabs(objective) : 0;
+            const std::string gap = GapText(objective, bound);
             header.fields.emplace_back("bound", LogNumber(bound));
-            header.fields.emplace_back("gap", LogNumber(std::round(gap * 100) / 100) + " %");
-            Say("bound: " + LogNumber(bound) + ", gap " + LogNumber(std::round(gap * 100) / 100) + " %");
+            header.fields.emplace_back("gap", gap);
+            Say("bound: " + LogNumber(bound) + ", gap " + gap);
         }
-        if (m_opt.check)
+        // The solution is checked whatever --check says, with the check's own tolerances: a table that
+        // fails is never reported as protected.
         {
-            const CheckReport report =
-                CheckSolution(m_instance, adjusted, m_opt.additive, m_opt.integerCells, m_opt.feasibility);
+            const CheckReport report = CheckSolution(m_instance, adjusted, m_opt.additive, m_opt.integerCells,
+                                                     kSolutionCheckTolerance);
             Say(std::string("solution check: ") + (report.passed ? "passed" : "FAILED"));
             for (const auto& line : report.lines)
                 Say("  " + line);

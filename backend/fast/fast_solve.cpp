@@ -372,11 +372,12 @@ FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, S
     if (shared)
     {
         settings.withMaxObjective = false; // its value becomes column bounds instead
-        // Without big-M rows the linear program needs no scaling, and scaled values cost accuracy: with the
+        // Without big-M rows the linear program needs no scaling down, and it costs accuracy: with the
         // automatic scale of a 1,000,000-cell table (1e5) a cell of 1 is 1e-5, near the solver's tolerance,
-        // and its points broke relations by up to 0.6 once held within their bounds.
+        // and its points broke relations by up to 0.6 once held within their bounds. A table of tiny
+        // values keeps its scaling up, which holds its levels above the solver's tolerances.
         if (options.scale <= 0)
-            settings.scale = 1;
+            settings.scale = std::min(settings.scale, 1.0);
         log.say(SharedModelNote(options, lexmin));
     }
     else if (settings.withMaxObjective && !params.simplex)

@@ -144,6 +144,17 @@ private:
         return std::isfinite(up) ? GLP_UP : GLP_FR;
     }
 
+    // Without its presolver glp_intopt needs the optimal basis of the LP relaxation first.
+    static bool SolveRelaxationForStart(glp_prob* problem, int timeLimitMs)
+    {
+        glp_smcp parm;
+        glp_init_smcp(&parm);
+        parm.presolve = GLP_ON;
+        parm.tm_lim = timeLimitMs;
+        parm.msg_lev = GLP_MSG_ERR;
+        return glp_simplex(problem, &parm) == 0 && glp_get_status(problem) == GLP_OPT;
+    }
+
     static SolveResult SolveMip(glp_prob* problem, const MipModel& model, const SolveParams& params,
                                 RunControl& control)
     {
@@ -161,8 +172,13 @@ private:
         parm.cov_cuts = GLP_ON;
         parm.clq_cuts = GLP_ON;
         SearchState state{&control, params.firstFeasible, -kInfinity};
-        if (!params.start.empty())
+        if (!params.start.empty() && SolveRelaxationForStart(problem, parm.tm_lim))
+        {
+            // A heuristic's solution is read in the columns of the problem being searched, which the
+            // presolver would renumber and shrink: with a start the search runs on the problem as loaded.
+            parm.presolve = GLP_OFF;
             state.start = &params.start;
+        }
         parm.cb_func = OnSearchStep;
         parm.cb_info = &state;
         const int code = glp_intopt(problem, &parm);

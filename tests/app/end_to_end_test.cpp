@@ -10,11 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <regex>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -189,6 +191,54 @@ TEST_F(EndToEndTest, StopTypedIntoInputEndsTheSolveAndKeepsTheBestTable)
     const std::string base = ResultBasePath(folder.string(), table.string(), "_cbc", kPathSeparator);
     EXPECT_TRUE(fs::exists(base + ".log"));
     EXPECT_TRUE(fs::exists(base + ".sol"));
+}
+
+// Runs a program from its argument vector and waits for it; true when it exits with status 0.
+bool RunProgram(const std::vector<std::string>& args)
+{
+    const pid_t pid = fork();
+    if (pid == 0)
+    {
+        std::vector<char*> argv;
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST_F(EndToEndTest, BcdSectionRunsOneCycleOfBlocksAndAFinalBranchAndCut)
+{
+    // vrn-gen 2d 40 40 --max 999: 1,681 cells, 80 sensitive, more than CBC proves in a few seconds.
+    const fs::path table = folder / "bcd.csp";
+    ASSERT_TRUE(RunProgram(
+        {VRN_GENERATOR, "2d", "40", "40", "--max", "999", "--seed", "3", "--out", table.string()}));
+    form.Get<wxFilePickerCtrl>("m_instanceFilePicker")->SetPath(table.string());
+    form.Choice("m_solverChoice")->SetSelection(kClpOrCbcIndex);
+    ClickHeader(form.Label("m_bcdHeader"));
+    ASSERT_TRUE(form.Panel("m_bcdPanel")->IsShown());
+    form.Text("m_bcdClustersText")->SetValue("4");
+    form.Choice("m_bcdCycleChoice")->SetSelection(0); // "One cycle"
+    form.Text("m_bcdEndBcText")->SetValue("5");
+    ASSERT_TRUE(RunToTheEnd());
+
+    const std::string output = Output();
+    for (const char* line :
+         {"[vrn] BCD cycle 1, block 1 of 4: ", "[vrn] BCD cycle 1, block 4 of 4: ", "ended: one cycle done",
+          "BCD: branch-and-cut on the whole model", "solution check: passed", "exit status 0"})
+        EXPECT_TRUE(Contains(output, line)) << line << "\n" << output;
+    EXPECT_FALSE(Contains(output, "block 1 of 4: 20 cells, block's table none")) << output;
+    if (const char* shots = std::getenv("VRN_SCREENSHOT_DIR"))
+    {
+        const wxRect rect = frame->GetScreenRect();
+        RunProgram({"import", "-window", "root", "-crop",
+                    std::to_string(rect.width) + "x" + std::to_string(rect.height) + "+" +
+                        std::to_string(rect.x) + "+" + std::to_string(rect.y),
+                    std::string(shots) + "/bcd_run.png"});
+    }
 }
 
 TEST_F(EndToEndTest, DefaultFastRunNamesTheCellsBoundsThatWorkAndThatValueProtects)

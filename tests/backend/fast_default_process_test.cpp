@@ -129,10 +129,10 @@ TEST_F(FastDefaultRun, StagesShowTheirEndObjectiveAndTimeAndProgressFollowsTheIn
 
     // A progress line at a short interval names the stage being solved (a table big enough for a stage
     // to last a while).
-    const std::string table = (m_dir / "t150.csp").string();
-    ASSERT_EQ(vrn::RunChild(VRN_GEN_EXE, {"vrn-gen", "2d", "150", "150", "--out", table}).status, 0);
+    const std::string table = (m_dir / "t250.csp").string();
+    ASSERT_EQ(vrn::RunChild(VRN_GEN_EXE, {"vrn-gen", "2d", "250", "250", "--out", table}).status, 0);
     std::vector<std::string> big = WindowDefaults(table, m_dir, "l", "20");
-    big.insert(big.end(), {"--progress", "0.01"});
+    big.insert(big.end(), {"--progress", "0.1"});
     const Outcome progress = RunBackend(m_dir, big);
     ASSERT_EQ(progress.status, 0) << progress.out << progress.err;
     EXPECT_TRUE(std::regex_search(progress.out,

@@ -1,0 +1,93 @@
+// Block coordinate descent on the Std model: a protected table (the incumbent) is improved one
+// block of sensitive cells at a time. The directions of the cells outside the block are fixed at
+// the incumbent's (their binaries' bounds), the block's binaries and every continuous column stay
+// free, and the solver starts from the incumbent, so a block never returns a worse table. The
+// incumbent is replaced only by a better table that passes the solution check.
+#pragma once
+
+#include "bcd/clusters.h"
+#include "cli/options.h"
+#include "model/std_model.h"
+#include "solvers/solver_adapter.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vrn
+{
+
+enum class BcdCycle : char
+{
+    One = 'o',     // one pass over the clusters
+    Same = 's',    // repeat the same clusters
+    Changing = 'c' // repeat, grouping the cells differently each cycle
+};
+
+struct BcdSettings
+{
+    int clusters = 1;         // blocks per cycle; 1: no descent
+    double blockSeconds = -1; // each block's time limit; <= 0: only the run's
+    bool hasObjectiveTarget = false;
+    double objectiveTarget = 0; // stop once the incumbent's weighted change is at or below it
+    double finalSeconds = -1;   // > 0: a branch-and-cut on the whole model from the final table
+    BcdCycle cycle = BcdCycle::Same;
+    int noGainStop = -1; // consecutive blocks without improvement before stopping; -1: adaptive
+    bool dynamic = false;
+    double candidatePercent = 50; // dynamic: share of the sensitive cells that are candidates
+    double discardPercent = 50;   // dynamic: probability that a candidate is left out
+    bool randomClusters = false;  // the baseline grouping (for measurements)
+    uint64_t seed = 1;
+    bool additive = true;
+    bool integerCells = false;
+    double tolerance = 1e-6; // of the solution check
+};
+
+BcdSettings BcdSettingsFromOptions(const BackendOptions& options);
+bool BcdWanted(const BackendOptions& options);
+
+// The adaptive stop: one cycle's worth of blocks without a gain when the same clusters repeat (the
+// next cycle would solve the same blocks from the same table again), two cycles' worth when the
+// blocks change (regrouped clusters, dynamic blocks), where a later block may still find a gain.
+int AdaptiveNoGainStop(const BcdSettings& settings);
+
+struct BcdStep
+{
+    int cycle = 0, block = 0, blocksInCycle = 0;
+    Cluster cells;         // the block's sensitive cells
+    bool hasTable = false; // the block's solve returned a table
+    double blockObjective = 0;
+    bool improved = false;
+    double incumbent = 0; // weighted change of the incumbent after the block
+    double elapsed = 0;
+};
+
+struct BcdReport
+{
+    SolveResult result; // the incumbent, in the model's columns
+    int cycles = 0, blocks = 0;
+    double startObjective = 0, objective = 0; // weighted change, table units
+    std::string stopReason;
+    bool finalSearch = false;   // the final branch-and-cut ran
+    bool finalImproved = false; // ... and found a better table
+};
+
+struct BcdHooks
+{
+    std::function<void(const std::string&)> say;
+    std::function<void(const BcdStep&)> onBlock; // after each block (tests watch the descent)
+    // The solver ignored a stop of the run; gets the incumbent's columns (and ends the run).
+    std::function<void(const std::vector<double>&)> onOverrun;
+    double stopGraceSeconds = 20;
+};
+
+// Runs the descent from `start` (the Std model's columns of a protected table). `model`'s bounds
+// are changed while it runs and restored before it returns.
+BcdReport RunBlockDescent(const Instance& instance, StdModel& model, SolverAdapter& solver,
+                          const SolveParams& params, std::shared_ptr<RunControl> control,
+                          const BcdSettings& settings, const std::vector<double>& start,
+                          const BcdHooks& hooks);
+
+} // namespace vrn

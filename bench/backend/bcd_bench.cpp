@@ -1,0 +1,199 @@
+// Block coordinate descent measured with the real mainVRN.exe, beside plain Std and Std with the
+// starting point in the same run.
+//   bench_backend_bcd runs [SECONDS] [SIDES...] [--solvers bgs]  generated 2-D tables (values 1 to 999, 5 %
+//   sensitive,
+//        protection 10 %; default side 100, the quality table of bench_backend_solvers): the best objective
+//        each integer solver reaches in SECONDS (default 60) with plain Std, --startingpoint s, BCD with 10
+//        and 20 clusters, dynamic BCD, and one BCD cycle followed by a final branch-and-cut; beside them the
+//        best bound known (the LP relaxation's, or one of these runs') and every run's gap to it
+//   bench_backend_bcd clusters [SIDE]        one cycle of 20 blocks with CBC, clusters grown along the
+//        relations beside random clusters (the baseline), from the same starting table, in process
+// Prints figures only.
+#include "bcd/block_descent.h"
+#include "bench_run.h"
+#include "fast/fast_solve.h"
+#include "fast/starting_point.h"
+#include "instance/cell_rules.h"
+#include "instance/instance.h"
+#include "solvers/cbc_solver.h"
+#include "solvers/clp_solver.h"
+#include "tools/table_generator.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+using vrn::bench::LastMatch;
+using vrn::bench::ReadText;
+using vrn::bench::Run;
+
+vrn::Instance Table(int side)
+{
+    vrn::GeneratorSettings settings;
+    settings.dimensions = {vrn::Dimension::Flat(side), vrn::Dimension::Flat(side)};
+    settings.maxValue = 999;
+    settings.seed = 1;
+    return vrn::GenerateTable(settings);
+}
+
+struct Config
+{
+    std::string name;
+    std::vector<std::string> options;
+};
+
+std::vector<Config> Configs(double seconds)
+{
+    return {{"plain Std", {}},
+            {"start s", {"--startingpoint", "s"}},
+            {"BCD 10", {"--bcd-clusters", "10"}},
+            {"BCD 20", {"--bcd-clusters", "20"}},
+            {"dynamic 20", {"--bcd-clusters", "20", "--dynamic", "y"}},
+            {"BCD 20 o + B&C",
+             {"--bcd-clusters", "20", "--bcd-cycle", "o", "--bcd-endbc", std::to_string(seconds)}}};
+}
+
+// The bound of the Std model's LP relaxation (the binaries relaxed to [0, 1]), in table units.
+double RelaxationBound(const vrn::Instance& table)
+{
+    vrn::StdModelSettings settings;
+    settings.scale = vrn::AutomaticScale(table);
+    vrn::StdModel model = vrn::BuildStdModel(table, settings);
+    std::fill(model.mip.isInteger.begin(), model.mip.isInteger.end(), 0);
+    auto clp = vrn::MakeClpSolver();
+    vrn::RunControl control(-1);
+    vrn::SolveParams params;
+    params.simplex = true;
+    const vrn::SolveResult lp = clp->Solve(model.mip, params, control);
+    return lp.status == vrn::SolveStatus::Optimal ? lp.objective * model.scale + model.mip.objectiveOffset
+                                                  : NAN;
+}
+
+struct Row
+{
+    std::string solver, config;
+    double best, bound, wall;
+    bool checked;
+};
+
+void RunsBench(const fs::path& dir, double seconds, const std::vector<int>& sides, const std::string& solvers)
+{
+    for (int side : sides)
+    {
+        const fs::path csp = dir / ("t" + std::to_string(side) + ".csp");
+        {
+            std::ofstream out(csp);
+            vrn::WriteInstance(out, Table(side));
+        }
+        std::printf("%dx%d table, values 1 to 999, 5 %% sensitive, protection 10 %%, %.0f s each, gap 5 %%\n",
+                    side, side, seconds);
+        std::vector<Row> rows;
+        const double relaxation = RelaxationBound(Table(side));
+        std::fprintf(stderr, "\n");
+        std::printf("  the LP relaxation's bound: %.0f\n", relaxation);
+        double bestBound = std::isfinite(relaxation) ? relaxation : -1;
+        for (const char code : solvers)
+            for (const Config& config : Configs(seconds))
+            {
+                const std::string solver(1, code);
+                std::vector<std::string> args = {
+                    VRN_BACKEND_EXE, csp.string(), dir.string(),           "--solver",
+                    solver,          "--time",     std::to_string(seconds)};
+                args.insert(args.end(), config.options.begin(), config.options.end());
+                const fs::path log = dir / "run.txt";
+                const double wall = Run(args, log);
+                const std::string text = ReadText(log);
+                Row row{solver,
+                        config.name,
+                        LastMatch(text, R"(objective \(total weighted change\): ([-0-9.e+]+))"),
+                        LastMatch(text, R"(\nbound: ([-0-9.e+]+))"),
+                        wall,
+                        text.find("solution check: passed") != std::string::npos};
+                if (std::isfinite(row.bound))
+                    bestBound = std::max(bestBound, row.bound);
+                std::printf("  solver %s  %-15s best %9.0f  bound %9.0f  check %-6s  wall %6.1f s\n",
+                            solver.c_str(), config.name.c_str(), row.best, row.bound,
+                            row.checked ? "passed" : "NO", wall);
+                std::fflush(stdout);
+                rows.push_back(row);
+            }
+        std::printf("best bound known (the LP relaxation's or a run's): %.0f; gap of each run to it:\n",
+                    bestBound);
+        for (const Row& row : rows)
+            std::printf("  solver %s  %-15s %9.0f  gap %6.2f %%\n", row.solver.c_str(), row.config.c_str(),
+                        row.best, 100 * (row.best - bestBound) / row.best);
+    }
+}
+
+// One descent cycle in process from the heuristic's table, clusters grown or drawn at random.
+void ClustersBench(int side)
+{
+    const vrn::Instance table = Table(side);
+    vrn::StdModelSettings modelSettings;
+    modelSettings.scale = vrn::AutomaticScale(table);
+    std::printf("%dx%d table: one cycle of 20 blocks with CBC from the heuristic's table, gap 5 %%\n", side,
+                side);
+    for (const bool random : {false, true})
+        for (const uint64_t seed : {1, 2})
+        {
+            vrn::StdModel model = vrn::BuildStdModel(table, modelSettings);
+            vrn::BackendOptions options;
+            auto cbc = vrn::MakeCbcSolver();
+            auto control = std::make_shared<vrn::RunControl>(-1);
+            const vrn::FastLog quiet{[](const std::string&) {}, [](const std::string&) {}};
+            const std::vector<double> start =
+                vrn::FindStartingPoint(table, options, model, *cbc, *control, quiet);
+            vrn::BcdSettings settings;
+            settings.clusters = 20;
+            settings.cycle = vrn::BcdCycle::One;
+            settings.randomClusters = random;
+            settings.seed = seed;
+            vrn::SolveParams params;
+            const auto begin = std::chrono::steady_clock::now();
+            const vrn::BcdReport report =
+                vrn::RunBlockDescent(table, model, *cbc, params, control, settings, start, {});
+            const double wall =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+            std::fprintf(stderr, "\n");
+            std::printf("  %-8s seed %llu: start %9.0f  after one cycle %9.0f  wall %6.1f s\n",
+                        random ? "random" : "grown", static_cast<unsigned long long>(seed),
+                        report.startObjective, report.objective, wall);
+            std::fflush(stdout);
+        }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string mode = argc > 1 ? argv[1] : "runs";
+    const fs::path dir = fs::temp_directory_path() / "vrn_bcd_bench";
+    fs::create_directories(dir);
+    if (mode == "clusters")
+        ClustersBench(argc > 2 ? std::atoi(argv[2]) : 100);
+    else
+    {
+        std::vector<int> sides;
+        std::string solvers = "bgs";
+        for (int i = 3; i < argc; ++i)
+            if (std::string(argv[i]) == "--solvers" && i + 1 < argc)
+                solvers = argv[++i];
+            else
+                sides.push_back(std::atoi(argv[i]));
+        RunsBench(dir, argc > 2 ? std::atof(argv[2]) : 60, sides.empty() ? std::vector<int>{100} : sides,
+                  solvers);
+    }
+    fs::remove_all(dir);
+    return 0;
+}

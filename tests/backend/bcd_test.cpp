@@ -1,0 +1,454 @@
+// Block coordinate descent: the clusters and dynamic blocks, and the descent itself with the
+// COIN-OR solvers in process on small generated tables (GLPK through mainVRN.exe in
+// bcd_process_test).
+#include "bcd/block_descent.h"
+#include "bcd/clusters.h"
+#include "fast/fast_solve.h"
+#include "fast/starting_point.h"
+#include "instance/cell_rules.h"
+#include "model/checks.h"
+#include "solvers/cbc_solver.h"
+#include "solvers/clp_solver.h"
+#include "solvers/symphony_solver.h"
+#include "tools/table_generator.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace
+{
+
+vrn::Instance Grid(int rows, int cols, double sensitivePercent, uint64_t seed = 5)
+{
+    vrn::GeneratorSettings settings;
+    settings.dimensions = {vrn::Dimension::Flat(rows), vrn::Dimension::Flat(cols)};
+    settings.sensitivePercent = sensitivePercent;
+    settings.maxValue = 999;
+    settings.seed = seed;
+    return vrn::GenerateTable(settings);
+}
+
+std::vector<int32_t> SensitiveCells(const vrn::Instance& table)
+{
+    std::vector<int32_t> cells;
+    for (size_t i = 0; i < table.cells.size(); ++i)
+        if (vrn::NeedsProtection(table.cells[i]))
+            cells.push_back(static_cast<int32_t>(i));
+    return cells;
+}
+
+vrn::StdModel BuildModel(const vrn::Instance& table, std::vector<vrn::Direction> directions = {})
+{
+    vrn::StdModelSettings settings;
+    settings.scale = vrn::AutomaticScale(table);
+    settings.directions = std::move(directions);
+    return vrn::BuildStdModel(table, settings);
+}
+
+// The Std model's columns of a protected table from a Fast solve: the heuristic's directions
+// ('s') or random ones ('r', a poorer start).
+std::vector<double> StartFrom(const vrn::Instance& table, const vrn::StdModel& model, char fixDir)
+{
+    vrn::BackendOptions options;
+    options.fixDir = fixDir;
+    options.order = {1};
+    options.orderGiven = true;
+    options.simplex = true;
+    auto clp = vrn::MakeClpSolver();
+    vrn::RunControl control(-1);
+    const vrn::FastLog quiet{[](const std::string&) {}, [](const std::string&) {}};
+    const vrn::FastOutcome fast = vrn::SolveFast(table, options, *clp, control, "", quiet);
+    EXPECT_TRUE(fast.solved && !fast.result.solution.empty());
+    return vrn::StdColumnsOf(table, model, fast.model.AdjustedValues(table, fast.result.solution));
+}
+
+double TableObjective(const vrn::Instance& table, const vrn::StdModel& model,
+                      const std::vector<double>& columns)
+{
+    return vrn::WeightedChange(table, model.AdjustedValues(table, columns));
+}
+
+struct Descent
+{
+    vrn::BcdReport report;
+    std::vector<vrn::BcdStep> steps;
+    std::string said;
+};
+
+Descent RunDescent(const vrn::Instance& table, vrn::StdModel& model, const std::vector<double>& start,
+                   const vrn::BcdSettings& settings, double gapPercent = 0,
+                   std::shared_ptr<vrn::RunControl> control = std::make_shared<vrn::RunControl>(-1),
+                   std::unique_ptr<vrn::SolverAdapter> solver = vrn::MakeCbcSolver(),
+                   std::function<void(const vrn::BcdStep&)> watch = {})
+{
+    Descent run;
+    vrn::BcdHooks hooks;
+    hooks.say = [&](const std::string& line) { run.said += line + "\n"; };
+    hooks.onBlock = [&](const vrn::BcdStep& step)
+    {
+        run.steps.push_back(step);
+        if (watch)
+            watch(step);
+    };
+    vrn::SolveParams params;
+    params.mipGapPercent = gapPercent;
+    run.report = vrn::RunBlockDescent(table, model, *solver, params, control, settings, start, hooks);
+    return run;
+}
+
+vrn::BcdSettings Settings(int clusters, vrn::BcdCycle cycle = vrn::BcdCycle::Same)
+{
+    vrn::BcdSettings settings;
+    settings.clusters = clusters;
+    settings.cycle = cycle;
+    return settings;
+}
+
+TEST(BcdClusters, PartitionTheCellsInNearEqualSizes)
+{
+    const vrn::Instance table = Grid(20, 20, 10);
+    const std::vector<int32_t> cells = SensitiveCells(table);
+    ASSERT_GT(cells.size(), 30u);
+    for (const bool random : {false, true})
+        for (const int count : {1, 2, 3, 7, static_cast<int>(cells.size())})
+            for (const uint64_t seed : {1, 2})
+            {
+                const auto clusters = random ? vrn::RandomClusters(cells, count, seed)
+                                             : vrn::RelationClusters(table, cells, count, seed);
+                ASSERT_EQ(clusters.size(), static_cast<size_t>(count));
+                std::vector<int32_t> all;
+                size_t smallest = cells.size(), largest = 0;
+                for (const auto& cluster : clusters)
+                {
+                    all.insert(all.end(), cluster.begin(), cluster.end());
+                    smallest = std::min(smallest, cluster.size());
+                    largest = std::max(largest, cluster.size());
+                }
+                std::sort(all.begin(), all.end());
+                EXPECT_EQ(all, cells) << "random " << random << ", " << count << " clusters";
+                EXPECT_LE(largest - smallest, 1u) << "random " << random << ", " << count << " clusters";
+            }
+}
+
+// Cells of the same cluster share rows and columns far more often than random groups do.
+TEST(BcdClusters, RelationClustersKeepRowsAndColumnsTogether)
+{
+    const int cols = 30;
+    const vrn::Instance table = Grid(30, cols, 10);
+    const std::vector<int32_t> cells = SensitiveCells(table);
+    auto linesUsed = [&](const std::vector<vrn::Cluster>& clusters)
+    {
+        size_t lines = 0;
+        for (const auto& cluster : clusters)
+        {
+            std::set<int> rows, columns;
+            for (int32_t cell : cluster)
+            {
+                rows.insert(cell / (cols + 1));
+                columns.insert(cell % (cols + 1));
+            }
+            lines += rows.size() + columns.size();
+        }
+        return lines;
+    };
+    const size_t grown = linesUsed(vrn::RelationClusters(table, cells, 6, 1));
+    const size_t random = linesUsed(vrn::RandomClusters(cells, 6, 1));
+    EXPECT_LT(grown * 10, random * 8)
+        << "relation clusters span " << grown << " rows and columns, random " << random;
+}
+
+TEST(BcdClusters, AnotherSeedRegroupsTheCells)
+{
+    const vrn::Instance table = Grid(20, 20, 10);
+    const std::vector<int32_t> cells = SensitiveCells(table);
+    EXPECT_EQ(vrn::RelationClusters(table, cells, 4, 1), vrn::RelationClusters(table, cells, 4, 1));
+    EXPECT_NE(vrn::RelationClusters(table, cells, 4, 1), vrn::RelationClusters(table, cells, 4, 2));
+}
+
+TEST(BcdDynamicBlock, HonoursItsSizeAndTakesOnlyCandidates)
+{
+    std::vector<int32_t> cells(40);
+    std::vector<double> scores(40);
+    for (int k = 0; k < 40; ++k)
+    {
+        cells[k] = 100 + k;
+        scores[k] = k; // the higher the index, the better the score
+    }
+    struct Case
+    {
+        size_t size;
+        double candidates, discard;
+        size_t expected;
+    };
+    for (const Case& c : std::vector<Case>{{10, 50, 50, 10},
+                                           {10, 50, 0, 10},
+                                           {10, 50, 100, 10},
+                                           {30, 50, 50, 20},
+                                           {5, 100, 90, 5},
+                                           {8, 10, 50, 4}})
+        for (const uint64_t seed : {1, 2, 3})
+        {
+            const vrn::Cluster block =
+                vrn::DynamicBlock(cells, scores, c.size, c.candidates, c.discard, seed);
+            EXPECT_EQ(block.size(), c.expected) << c.size << " " << c.candidates << " " << c.discard;
+            const std::set<int32_t> distinct(block.begin(), block.end());
+            EXPECT_EQ(distinct.size(), block.size());
+            const int32_t lowestCandidate = 140 - static_cast<int32_t>(40 * c.candidates / 100);
+            for (int32_t cell : block)
+                EXPECT_GE(cell, lowestCandidate) << "a cell outside the best-scored candidates";
+        }
+    // Without discarding, the block is the best-scored cells; with it, blocks vary with the seed.
+    EXPECT_EQ(vrn::DynamicBlock(cells, scores, 3, 50, 0, 1), (vrn::Cluster{139, 138, 137}));
+    EXPECT_NE(vrn::DynamicBlock(cells, scores, 10, 100, 50, 1),
+              vrn::DynamicBlock(cells, scores, 10, 100, 50, 2));
+}
+
+// A cell pushed beyond its protection level, in relations whose other cells change a lot, scores
+// higher than a cell that moved exactly its level in quiet relations.
+TEST(BcdDynamicBlock, ScoresFavourCellsThatMoveMoreThanTheyMust)
+{
+    const vrn::Instance table = Grid(4, 4, 30);
+    const std::vector<int32_t> cells = SensitiveCells(table);
+    ASSERT_GE(cells.size(), 2u);
+    std::vector<double> adjusted(table.cells.size());
+    for (size_t i = 0; i < adjusted.size(); ++i)
+        adjusted[i] = table.cells[i].value;
+    const int32_t quiet = cells[0], pushed = cells[1];
+    adjusted[quiet] += table.cells[quiet].upl;
+    adjusted[pushed] += 5 * table.cells[pushed].upl;
+    const auto scores = vrn::FlipScores(table, vrn::RelationsOfCells(table), cells, adjusted);
+    EXPECT_GT(scores[1], scores[0]);
+}
+
+TEST(BlockDescent, OneClusterPerCellEndsWhereNoSingleFlipImproves)
+{
+    const vrn::Instance table = Grid(6, 6, 25, 11);
+    vrn::StdModel model = BuildModel(table);
+    const std::vector<double> start = StartFrom(table, model, 'r');
+    const std::vector<int32_t> cells = SensitiveCells(table);
+    ASSERT_GE(cells.size(), 5u);
+    const Descent run = RunDescent(table, model, start, Settings(static_cast<int>(cells.size())));
+    ASSERT_EQ(run.report.result.solution.size(), start.size());
+    const std::vector<double> best = model.AdjustedValues(table, run.report.result.solution);
+    const double objective = vrn::WeightedChange(table, best);
+    EXPECT_LE(objective, TableObjective(table, model, start) + 1e-9);
+    EXPECT_NE(run.report.stopReason.find("without improvement"), std::string::npos) << run.report.stopReason;
+
+    auto clp = vrn::MakeClpSolver();
+    int feasibleFlips = 0;
+    for (int32_t flipped : cells)
+    {
+        std::vector<vrn::Direction> directions(table.cells.size(), vrn::Direction::Free);
+        for (int32_t cell : cells)
+        {
+            const bool up = best[cell] > table.cells[cell].value;
+            directions[cell] = (up != (cell == flipped)) ? vrn::Direction::Up : vrn::Direction::Down;
+        }
+        const vrn::StdModel fixed = BuildModel(table, directions);
+        vrn::RunControl control(-1);
+        const vrn::SolveResult flip = clp->Solve(fixed.mip, vrn::SolveParams{}, control);
+        if (flip.status != vrn::SolveStatus::Optimal)
+            continue;
+        ++feasibleFlips;
+        EXPECT_GE(vrn::WeightedChange(table, fixed.AdjustedValues(table, flip.solution)), objective - 1e-6)
+            << "flipping cell " << flipped << " improves the descent's table";
+    }
+    EXPECT_GT(feasibleFlips, 0);
+}
+
+TEST(BlockDescent, NeverReturnsAWorseTableAndEveryIncumbentPassesTheCheck)
+{
+    using Factory = std::function<std::unique_ptr<vrn::SolverAdapter>()>;
+    for (const auto& [name, make] : std::vector<std::pair<std::string, Factory>>{
+             {"CBC", vrn::MakeCbcSolver}, {"SYMPHONY", vrn::MakeSymphonySolver}})
+        for (const char fixDir : {'r', 's'})
+        {
+            const vrn::Instance table = Grid(12, 12, 10, 3);
+            vrn::StdModel model = BuildModel(table);
+            const std::vector<double> start = StartFrom(table, model, fixDir);
+            const double startObjective = TableObjective(table, model, start);
+            double previous = startObjective;
+            const Descent run =
+                RunDescent(table, model, start, Settings(3), 5, std::make_shared<vrn::RunControl>(-1), make(),
+                           [&](const vrn::BcdStep& step)
+                           {
+                               EXPECT_LE(step.incumbent, previous + 1e-9) << name;
+                               previous = step.incumbent;
+                           });
+            const std::vector<double> best = model.AdjustedValues(table, run.report.result.solution);
+            EXPECT_LE(vrn::WeightedChange(table, best), startObjective + 1e-9) << name << " " << fixDir;
+            EXPECT_TRUE(vrn::CheckSolution(table, best, true, false, 1e-6).passed) << name;
+            if (fixDir == 'r')
+            {
+                EXPECT_LT(run.report.objective, startObjective)
+                    << name << ": random directions leave room to gain";
+            }
+            // The model's bounds are as they were.
+            const vrn::StdModel fresh = BuildModel(table);
+            EXPECT_EQ(model.mip.colLower, fresh.mip.colLower);
+            EXPECT_EQ(model.mip.colUpper, fresh.mip.colUpper);
+        }
+}
+
+// Started from a table that no block can improve, the stop rules alone end the descent.
+class BcdStops : public ::testing::Test
+{
+protected:
+    vrn::Instance table = Grid(8, 8, 15, 7);
+    vrn::StdModel model = BuildModel(table);
+    std::vector<double> optimum;
+
+    void SetUp() override
+    {
+        auto cbc = vrn::MakeCbcSolver();
+        vrn::RunControl control(-1);
+        vrn::SolveParams params;
+        params.mipGapPercent = 0;
+        optimum = cbc->Solve(model.mip, params, control).solution;
+        ASSERT_EQ(optimum.size(), static_cast<size_t>(model.mip.ColumnCount()));
+    }
+};
+
+TEST_F(BcdStops, EachRuleEndsTheRunWhenItShould)
+{
+    struct Case
+    {
+        std::string name;
+        std::function<void(vrn::BcdSettings&)> set;
+        int blocks;
+        std::string reason;
+    };
+    const double objective = TableObjective(table, model, optimum);
+    const std::vector<Case> cases{
+        {"nstop", [](vrn::BcdSettings& s) { s.noGainStop = 5; }, 5, "5 blocks in a row without improvement"},
+        {"adaptive, same clusters", [](vrn::BcdSettings&) {}, 3, "3 blocks in a row"},
+        {"adaptive, changing clusters", [](vrn::BcdSettings& s) { s.cycle = vrn::BcdCycle::Changing; }, 6,
+         "6 blocks in a row"},
+        {"adaptive, dynamic", [](vrn::BcdSettings& s) { s.dynamic = true; }, 6, "6 blocks in a row"},
+        {"one cycle", [](vrn::BcdSettings& s) { s.cycle = vrn::BcdCycle::One; }, 3, "one cycle done"},
+        {"objective target",
+         [&](vrn::BcdSettings& s)
+         {
+             s.hasObjectiveTarget = true;
+             s.objectiveTarget = objective;
+         },
+         0, "at or below the target"},
+        {"target not reached",
+         [&](vrn::BcdSettings& s)
+         {
+             s.hasObjectiveTarget = true;
+             s.objectiveTarget = objective - 1;
+             s.noGainStop = 4;
+         },
+         4, "4 blocks in a row"},
+    };
+    for (const Case& c : cases)
+    {
+        vrn::BcdSettings settings = Settings(3);
+        c.set(settings);
+        const Descent run = RunDescent(table, model, optimum, settings);
+        EXPECT_EQ(run.report.blocks, c.blocks) << c.name << "\n" << run.said;
+        EXPECT_NE(run.report.stopReason.find(c.reason), std::string::npos)
+            << c.name << ": " << run.report.stopReason;
+        EXPECT_NEAR(run.report.objective, objective, 1e-6) << c.name;
+    }
+}
+
+TEST_F(BcdStops, AStopOrTheTimeLimitKeepsTheBestTable)
+{
+    auto stopped = std::make_shared<vrn::RunControl>(-1);
+    const Descent byCommand = RunDescent(table, model, optimum, Settings(3), 0, stopped, vrn::MakeCbcSolver(),
+                                         [&](const vrn::BcdStep& step)
+                                         {
+                                             if (step.block == 2)
+                                                 stopped->RequestStop(vrn::StopReason::Command);
+                                         });
+    EXPECT_EQ(byCommand.report.blocks, 2);
+    EXPECT_EQ(byCommand.report.stopReason, "stopped by the stop command");
+    EXPECT_EQ(byCommand.report.result.solution.size(), optimum.size());
+
+    auto shortRun = std::make_shared<vrn::RunControl>(1e-3);
+    while (!shortRun->StopRequested())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const Descent timedOut = RunDescent(table, model, optimum, Settings(3), 0, shortRun);
+    EXPECT_EQ(timedOut.report.blocks, 0);
+    EXPECT_EQ(timedOut.report.stopReason, "time limit reached");
+    EXPECT_NEAR(TableObjective(table, model, timedOut.report.result.solution),
+                TableObjective(table, model, optimum), 1e-6);
+}
+
+TEST(BlockDescent, CycleModesRepeatOrRegroupTheClusters)
+{
+    const vrn::Instance table = Grid(10, 10, 12, 9);
+    for (const auto cycle : {vrn::BcdCycle::Same, vrn::BcdCycle::Changing, vrn::BcdCycle::One})
+    {
+        vrn::StdModel model = BuildModel(table);
+        const std::vector<double> start = StartFrom(table, model, 's');
+        vrn::BcdSettings settings = Settings(3, cycle);
+        settings.noGainStop = 100;
+        auto control = std::make_shared<vrn::RunControl>(-1);
+        const Descent run = RunDescent(table, model, start, settings, 0, control, vrn::MakeCbcSolver(),
+                                       [&](const vrn::BcdStep& step)
+                                       {
+                                           if (step.cycle == 2 && step.block == 3)
+                                               control->RequestStop(vrn::StopReason::Command);
+                                       });
+        if (cycle == vrn::BcdCycle::One)
+        {
+            EXPECT_EQ(run.report.cycles, 1);
+            EXPECT_EQ(run.steps.size(), 3u);
+            continue;
+        }
+        ASSERT_EQ(run.steps.size(), 6u);
+        bool same = true;
+        for (int b = 0; b < 3; ++b)
+            same = same && run.steps[b].cells == run.steps[3 + b].cells;
+        EXPECT_EQ(same, cycle == vrn::BcdCycle::Same);
+    }
+}
+
+TEST(BlockDescent, DynamicBlocksHaveTheirSizeAndImproveARandomStart)
+{
+    const vrn::Instance table = Grid(12, 12, 10, 3);
+    vrn::StdModel model = BuildModel(table);
+    const std::vector<double> start = StartFrom(table, model, 'r');
+    const size_t sensitive = SensitiveCells(table).size();
+    vrn::BcdSettings settings = Settings(4);
+    settings.dynamic = true;
+    settings.candidatePercent = 60;
+    const Descent run = RunDescent(table, model, start, settings, 0);
+    ASSERT_FALSE(run.steps.empty());
+    const size_t size = (sensitive + 3) / 4;
+    for (const auto& step : run.steps)
+        EXPECT_EQ(step.cells.size(), size);
+    EXPECT_LT(run.report.objective, TableObjective(table, model, start));
+}
+
+TEST(BlockDescent, FinalBranchAndCutProvesTheSmallTable)
+{
+    const vrn::Instance table = Grid(8, 8, 15, 7);
+    vrn::StdModel model = BuildModel(table);
+    const std::vector<double> start = StartFrom(table, model, 'r');
+    vrn::BcdSettings settings = Settings(3, vrn::BcdCycle::One);
+    settings.finalSeconds = 60;
+    const Descent run = RunDescent(table, model, start, settings, 0);
+    EXPECT_TRUE(run.report.finalSearch);
+    EXPECT_EQ(run.report.result.status, vrn::SolveStatus::Optimal) << run.said;
+
+    auto cbc = vrn::MakeCbcSolver();
+    vrn::RunControl control(-1);
+    vrn::SolveParams exact;
+    exact.mipGapPercent = 0;
+    const vrn::StdModel fresh = BuildModel(table);
+    const auto optimum = cbc->Solve(fresh.mip, exact, control);
+    EXPECT_NEAR(run.report.objective, TableObjective(table, fresh, optimum.solution), 1e-6);
+}
+
+} // namespace
