@@ -397,7 +397,7 @@ private:
         Phase("solving the Fast formulation with " + adapter->Name(),
               [&]
               {
-                  ProgressPrinter progress(m_control, 5);
+                  ProgressPrinter progress(m_control, m_opt.progressSeconds > 0 ? m_opt.progressSeconds : 5);
                   // Before its first stage ends the Fast solve holds no table: a stop then ends the run
                   // at once (a barrier solve does not look at the clock).
                   StopWatchdog watchdog(m_control, kStopGraceSeconds, [&] { EndOverrun(adapter->Name()); });

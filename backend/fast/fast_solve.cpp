@@ -5,6 +5,8 @@
 #include "fast/direction_search.h"
 #include "fast/direction_ties.h"
 #include "fast/lexmin.h"
+#include "fast/lexmin_shared.h"
+#include "fast/pct_advice.h"
 #include "fast/run_settings.h"
 #include "instance/cell_rules.h"
 #include "model/conflict.h"
@@ -278,6 +280,19 @@ DirectionDiagnosis DiagnoseDirections(const Instance& instance, const FastSettin
 namespace
 {
 
+// The percentage that would work for the directions a new run starts with (the repair flips only
+// where the percentage is not the cause), in one line; nothing when no percentage helps.
+void AdvisePctBounds(const Instance& instance, const FastSettings& settings,
+                     const DirectionChoice& startChoice, SolverAdapter& solver, const SolveParams& params,
+                     RunControl& control, const FastLog& log)
+{
+    if (settings.pctBounds < 0 || control.StopRequested())
+        return;
+    const PctAdvice advice = LeastWorkablePct(instance, settings, startChoice, solver, params, control);
+    if (advice.found && advice.suggested > settings.pctBounds)
+        log.warn(PctAdviceLine(advice, settings.pctBounds));
+}
+
 // Says why the fixed model is infeasible, as far as the elastic model can tell.
 // What the fixed model lets every cell change: the fixed directions and the percent limits included.
 std::vector<ChangeRange> FixedModelRanges(const Instance& instance, const FastSettings& settings,
@@ -360,6 +375,29 @@ void ExplainInfeasible(const Instance& instance, const BackendOptions& options, 
         log.warn("the heuristic (--fixdir s) looks for directions the bounds and relations can satisfy");
 }
 
+// The stages share one model where the solver keeps one loaded between solves and the model is a
+// linear program with relations (a model without rows needs no solver).
+bool SharesOneModel(const Instance& instance, const BackendOptions& options, const LexminSettings& lexmin,
+                    SolverAdapter& solver)
+{
+    const bool severalStagesOrMax =
+        lexmin.order.size() > 1 ||
+        std::find(lexmin.order.begin(), lexmin.order.end(), 4) != lexmin.order.end();
+    return severalStagesOrMax && !options.integerCells && instance.RelationCount() > 0 &&
+           solver.OpenLpSession(MipModel{}) != nullptr;
+}
+
+std::string SharedModelNote(const BackendOptions& options, const LexminSettings& lexmin)
+{
+    const bool max = std::find(lexmin.order.begin(), lexmin.order.end(), 4) != lexmin.order.end();
+    return std::string(
+               "the stages share one model: the first solve uses the primal simplex with presolve, each "
+               "later one starts from the basis of the one before") +
+           (max ? "; objective 4 is found by bisection on its value with column bounds" : "") +
+           (options.simplex ? ""
+                            : " (the barrier leaves no basis to start from, so --method b does not apply)");
+}
+
 } // namespace
 
 FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, SolverAdapter& solver,
@@ -389,10 +427,23 @@ FastOutcome SolveFastWithDirections(const Instance& instance, const BackendOptio
                                     const FastLog& log, DirectionChoice choice, SolverAdapter* integerSolver)
 {
     FastOutcome out;
-    const FastSettings settings = FastSettingsFromOptions(instance, options);
+    FastSettings settings = FastSettingsFromOptions(instance, options);
     SolveParams params = SolveParamsFromOptions(options);
     params.firstFeasible = false; // --first belongs to the Std formulation: every stage runs to its end
-    if (settings.withMaxObjective && !params.simplex)
+    const LexminSettings lexmin = LexminSettingsFromOptions(options);
+    const bool shared = SharesOneModel(instance, options, lexmin, solver);
+    if (shared)
+    {
+        settings.withMaxObjective = false; // its value becomes column bounds instead
+        // Without big-M rows the linear program needs no scaling down, and it costs accuracy: with the
+        // automatic scale of a 1,000,000-cell table (1e5) a cell of 1 is 1e-5, near the solver's tolerance,
+        // and its points broke relations by up to 0.6 once held within their bounds. A table of tiny
+        // values keeps its scaling up, which holds its levels above the solver's tolerances.
+        if (options.scale <= 0)
+            settings.scale = std::min(settings.scale, 1.0);
+        log.say(SharedModelNote(options, lexmin));
+    }
+    else if (settings.withMaxObjective && !params.simplex)
     {
         // Objective 4's bounding column sits in one row per cell, and neither CLP's nor GLPK's interior point
         // treats such a dense column: on a 300x300 table CLP's barrier took 215 s for 4-2-3-1, its
@@ -402,7 +453,7 @@ FastOutcome SolveFastWithDirections(const Instance& instance, const BackendOptio
             "far slower with the column that bounds every relative change)");
         params.simplex = true;
     }
-    const LexminSettings lexmin = LexminSettingsFromOptions(options);
+    const DirectionChoice startChoice = choice;
     std::vector<int> flips(instance.cells.size(), 0);
     const DirectionTies ties(instance, settings.additive);
     int searches = 0;
@@ -424,7 +475,11 @@ FastOutcome SolveFastWithDirections(const Instance& instance, const BackendOptio
             }
         }
         control.SetObjectiveScale(model.base.scale);
-        LexminResult lex = SolveLexicographic(model, lexmin, solver, params, control, log.say);
+        LexminResult lex =
+            shared ? SolveLexicographicShared(
+                         model, lexmin, [&](const MipModel& mip) { return solver.OpenLpSession(mip); },
+                         params, control, log.say, ColumnBases(instance, model.base))
+                   : SolveLexicographic(model, lexmin, solver, params, control, log.say);
         const bool infeasible = lex.stages.front().status == SolveStatus::Infeasible;
         if (!infeasible)
         {
@@ -471,6 +526,7 @@ FastOutcome SolveFastWithDirections(const Instance& instance, const BackendOptio
             }
         }
         ExplainInfeasible(instance, options, settings, choice, diagnosis, solver, control, log);
+        AdvisePctBounds(instance, settings, startChoice, solver, params, control, log);
         out.model = std::move(model.base);
         out.result = std::move(lex.last);
         out.solved = true;
