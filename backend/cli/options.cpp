@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include "common/escape_text.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -9,12 +11,44 @@
 namespace vrn
 {
 
+// Digits with an optional sign, decimal point and exponent: the forms a person writes. strtod alone
+// would also take hexadecimal ("0x10"), "inf" and "nan".
+bool IsDecimalNumber(const char* p)
+{
+    auto digits = [&p]
+    {
+        const char* start = p;
+        while (*p >= '0' && *p <= '9')
+            ++p;
+        return p != start;
+    };
+    if (*p == '+' || *p == '-')
+        ++p;
+    bool mantissa = digits();
+    if (*p == '.')
+    {
+        ++p;
+        mantissa = digits() || mantissa;
+    }
+    if (!mantissa)
+        return false;
+    if (*p == 'e' || *p == 'E')
+    {
+        ++p;
+        if (*p == '+' || *p == '-')
+            ++p;
+        if (!digits())
+            return false;
+    }
+    return *p == '\0';
+}
+
 bool ParseNumber(const std::string& text, double& value)
 {
     const char* begin = text.c_str();
     while (*begin == ' ' || *begin == '\t')
         ++begin;
-    if (*begin == '\0')
+    if (*begin == '\0' || !IsDecimalNumber(begin))
         return false;
     char* end = nullptr;
     errno = 0;
@@ -35,6 +69,11 @@ bool BackendOptions::IsGiven(const std::string& name) const
 
 namespace
 {
+
+// Solver tolerances above this let a solver call a cell protected that moved visibly less than its
+// level; the solution check would refuse such tables anyway, so the run is refused at once.
+constexpr double kLargestTolerance = 1e-3;
+constexpr const char* kToleranceRange = "a number from 1e-12 to 0.001";
 
 using Setter = std::function<std::string(BackendOptions&, const std::string&)>;
 
@@ -65,13 +104,15 @@ Setter YesNo(bool BackendOptions::*member)
     return Letter("yn", [member](BackendOptions& o, char c) { o.*member = c == 'y'; });
 }
 
-// A number with an inclusive lower bound (or strict when strictMin), stored into member.
-Setter Number(double BackendOptions::*member, double min, bool strictMin, const char* what)
+// A number within [min, max] (the lower end excluded when strictMin), stored into member. Every
+// number has an upper end too: a value far beyond any sensible one (a time limit of centuries, a
+// progress interval that overflows the clock) is refused rather than obeyed wrongly.
+Setter Number(double BackendOptions::*member, double min, bool strictMin, double max, const char* what)
 {
     return [=](BackendOptions& o, const std::string& v) -> std::string
     {
         double x = 0;
-        if (ParseNumber(v, x) && (strictMin ? x > min : x >= min))
+        if (ParseNumber(v, x) && (strictMin ? x > min : x >= min) && x <= max)
         {
             o.*member = x;
             return {};
@@ -100,7 +141,8 @@ Setter Integer(const char* what)
     return [what](BackendOptions&, const std::string& v) -> std::string
     {
         double x = 0;
-        return ParseNumber(v, x) && x == std::floor(x) ? std::string() : std::string(what);
+        return ParseNumber(v, x) && x == std::floor(x) && std::fabs(x) <= 2147483647.0 ? std::string()
+                                                                                       : std::string(what);
     };
 }
 
@@ -157,19 +199,19 @@ const std::vector<OptionRule>& Rules()
         {"--additive", YesNo(&BackendOptions::additive)},
         {"--format", Letter("af", [](BackendOptions& o, char c) { o.reportAllFormatErrors = c == 'a'; })},
         {"--check", YesNo(&BackendOptions::check)},
-        {"--scale", Number(&BackendOptions::scale, 0, true, "a number greater than 0")},
-        {"--progress",
-         Number(&BackendOptions::progressSeconds, 0, true, "a number of seconds greater than 0")},
+        {"--scale", Number(&BackendOptions::scale, 1e-30, false, 1e30, "a number from 1e-30 to 1e30")},
+        {"--progress", Number(&BackendOptions::progressSeconds, 0.1, false, 86400,
+                              "a number of seconds from 0.1 to 86400")},
         {"--big",
          [](BackendOptions& o, const std::string& v) -> std::string
          {
              double x = 0;
-             if (ParseNumber(v, x) && (x > 0 || x == -1))
+             if (ParseNumber(v, x) && ((x > 0 && x <= 1e15) || x == -1))
              {
                  o.big = x;
                  return {};
              }
-             return "a number greater than 0, or -1 for automatic";
+             return "a number greater than 0 and at most 1e15, or -1 for automatic";
          }},
         {"--model", Letter("cna",
                            [](BackendOptions& o, char c) {
@@ -178,36 +220,40 @@ const std::vector<OptionRule>& Rules()
                                                     : StdModelKind::Automatic;
                            })},
         {"--order", SetOrder},
-        {"--pct-bounds", Number(&BackendOptions::pctBounds, 0, false, "a percentage of at least 0")},
-        {"--time", Number(&BackendOptions::timeLimit, 0, true, "a number of seconds greater than 0")},
+        {"--pct-bounds", Number(&BackendOptions::pctBounds, 0, false, 1e6, "a percentage from 0 to 1e6")},
+        {"--time",
+         Number(&BackendOptions::timeLimit, 0, true, 1e7, "a number of seconds greater than 0, at most 1e7")},
         {"--first", YesNo(&BackendOptions::firstFeasible)},
-        {"--mipgap", Number(&BackendOptions::mipGapPercent, 0, false, "a percentage of at least 0")},
-        {"--lptol", Number(&BackendOptions::lpTolerance, 0, true, "a number greater than 0")},
-        {"--feasibility", Number(&BackendOptions::feasibility, 0, true, "a number greater than 0")},
+        {"--mipgap", Number(&BackendOptions::mipGapPercent, 0, false, 100, "a percentage from 0 to 100")},
+        {"--lptol", Number(&BackendOptions::lpTolerance, 1e-12, false, kLargestTolerance, kToleranceRange)},
+        {"--feasibility",
+         Number(&BackendOptions::feasibility, 1e-12, false, kLargestTolerance, kToleranceRange)},
         {"--integrality",
          [](BackendOptions& o, const std::string& v) -> std::string
          {
              double x = 0;
-             if (ParseNumber(v, x) && x >= 0 && x < 1)
+             if (ParseNumber(v, x) && x >= 0 && x <= kLargestTolerance)
              {
                  o.integrality = x;
                  return {};
              }
-             return "a number from 0 up to (not including) 1";
+             return "a number from 0 to 0.001";
          }},
         {"--repair", YesNo(&BackendOptions::repair)},
         {"--repairfn", Path(&BackendOptions::repairFile)},
-        {"--bcd-clusters", Number(&BackendOptions::bcdClusters, 0, false, "a number of at least 0")},
-        {"--bcd-time", Number(&BackendOptions::bcdTime, 0, true, "a number of seconds greater than 0")},
+        {"--bcd-clusters", Number(&BackendOptions::bcdClusters, 0, false, 1e6, "a number from 0 to 1e6")},
+        {"--bcd-time",
+         Number(&BackendOptions::bcdTime, 0, true, 1e7, "a number of seconds greater than 0, at most 1e7")},
         {"--bcd-objf",
          [](BackendOptions& o, const std::string& v) -> std::string
          {
              o.bcdObjFGiven = ParseNumber(v, o.bcdObjF);
              return o.bcdObjFGiven ? std::string() : std::string("a number");
          }},
-        {"--bcd-endbc", Number(&BackendOptions::bcdEndBc, 0, false, "a number of seconds of at least 0")},
+        {"--bcd-endbc",
+         Number(&BackendOptions::bcdEndBc, 0, false, 1e7, "a number of seconds from 0 to 1e7")},
         {"--bcd-cycle", Letter("ocs", [](BackendOptions& o, char c) { o.bcdCycle = c; })},
-        {"--bcd-nstop", Number(&BackendOptions::bcdNstop, 1, false, "a number of at least 1")},
+        {"--bcd-nstop", Number(&BackendOptions::bcdNstop, 1, false, 1e9, "a number from 1 to 1e9")},
         {"--dynamic", YesNo(&BackendOptions::dynamic)},
         {"--dyn-sprop", Percent(&BackendOptions::dynSprop, true, "a percentage above 0, at most 100")},
         {"--dyn-perturb", Percent(&BackendOptions::dynPerturb, false, "a percentage from 0 to 100")},
@@ -217,16 +263,16 @@ const std::vector<OptionRule>& Rules()
         {"--mipemphasis", Integer("a whole number")},
         {"--emphasis", Integer("a whole number")},
         {"--varsel", Integer("a whole number")},
-        {"--intdevtol", Number(&BackendOptions::intDevTol, 0, false, "a number of at least 0")},
+        {"--intdevtol", Number(&BackendOptions::intDevTol, 0, false, 0.49, "a number from 0 to 0.49")},
         {"--method", Letter("sb", [](BackendOptions& o, char c) { o.simplex = c == 's'; })},
         {"--crossover", YesNo(&BackendOptions::crossover)},
         {"--vineq", Letter("ycn", [](BackendOptions& o, char c) { o.validInequalities = c; })},
         {"--startingpoint", Letter("csn", [](BackendOptions& o, char c) { o.startingPoint = c; })},
         {"--fixdir", Letter("rfs", [](BackendOptions& o, char c) { o.fixDir = c; })},
         {"--fixdirfn", Path(&BackendOptions::fixDirFile)},
-        {"--expobj", Number(&BackendOptions::expObj, 0, false, "a number of at least 0")},
-        {"--epsf", Number(&BackendOptions::epsF, 0, false, "a number of at least 0")},
-        {"--epsrhs", Number(&BackendOptions::epsRhs, 0, false, "a number of at least 0")},
+        {"--expobj", Number(&BackendOptions::expObj, 0, false, 10, "a number from 0 to 10")},
+        {"--epsf", Number(&BackendOptions::epsF, 0, false, 1, "a number from 0 to 1")},
+        {"--epsrhs", Number(&BackendOptions::epsRhs, 0, false, 1e15, "a number from 0 to 1e15")},
     };
     return rules;
 }
@@ -244,14 +290,15 @@ const OptionRule* FindRule(const std::string& name)
 CommandLineResult ParseCommandLine(int argc, const char* const* argv)
 {
     CommandLineResult result;
-    // --help, then --version, win over everything else on the line, as in most programs.
-    for (int i = 1; i < argc; ++i)
+    // --help, then --version, win over everything else on the line, as in most programs (before a
+    // "--", after which every argument is the instance or the folder).
+    for (int i = 1; i < argc && std::string(argv[i]) != "--"; ++i)
         if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h")
         {
             result.helpRequested = true;
             return result;
         }
-    for (int i = 1; i < argc; ++i)
+    for (int i = 1; i < argc && std::string(argv[i]) != "--"; ++i)
         if (std::string(argv[i]) == "--version")
         {
             result.versionRequested = true;
@@ -259,15 +306,19 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv)
         }
 
     std::vector<std::string> positional;
+    bool optionsEnded = false;
     for (int i = 1; i < argc; ++i)
     {
         const std::string arg = argv[i];
-        if (arg.size() > 2 && arg.compare(0, 2, "--") == 0)
+        if (arg == "--" && !optionsEnded)
+            optionsEnded = true; // what follows is the instance and the folder, whatever they look like
+        else if (!optionsEnded && arg.size() > 2 && arg.compare(0, 2, "--") == 0)
         {
             const OptionRule* rule = FindRule(arg);
             if (rule == nullptr)
             {
-                result.error = "unknown option '" + arg + "' (mainVRN.exe --help lists the options)";
+                result.error =
+                    "unknown option '" + EscapeControl(arg) + "' (mainVRN.exe --help lists the options)";
                 return result;
             }
             if (i + 1 >= argc)
@@ -279,9 +330,13 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv)
             const std::string accepted = rule->set(result.options, value);
             if (!accepted.empty())
             {
-                result.error = "option " + arg + " has the value '" + value + "'; it accepts " + accepted;
+                result.error =
+                    "option " + arg + " has the value '" + EscapeControl(value) + "'; it accepts " + accepted;
                 return result;
             }
+            if (result.options.IsGiven(arg))
+                result.warnings.push_back("option " + arg + " is given more than once; the last value, '" +
+                                          EscapeControl(value) + "', is used");
             result.options.given.emplace_back(arg, value);
         }
         else
@@ -291,7 +346,7 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv)
     {
         result.error = positional.size() < 2
                            ? "expected the instance file and the output folder before the options"
-                           : "unexpected argument '" + positional[2] +
+                           : "unexpected argument '" + EscapeControl(positional[2]) +
                                  "': only the instance file and the "
                                  "output folder come without an option name";
         return result;
@@ -312,8 +367,6 @@ std::vector<std::string> NotApplyingOptions(const BackendOptions& o)
     };
     for (const char* name : {"--mipemphasis", "--emphasis", "--varsel"})
         note(name, "a parameter of the commercial solvers; it does not apply to the chosen solver");
-    for (const char* name : {"--repair", "--repairfn"})
-        note(name, "not available in this build; ignored");
     for (const char* name : {"--bcd-time", "--bcd-objf", "--bcd-endbc", "--bcd-cycle", "--bcd-nstop",
                              "--dynamic", "--dyn-sprop", "--dyn-perturb"})
         if (std && o.bcdClusters < 2)
@@ -321,7 +374,9 @@ std::vector<std::string> NotApplyingOptions(const BackendOptions& o)
     for (const char* name : {"--dyn-sprop", "--dyn-perturb"})
         if (std && o.bcdClusters >= 2 && !o.dynamic)
             note(name, "applies to dynamic block coordinate descent only (--dynamic y); ignored");
-    note("--vineq", std ? "not available in this build; ignored" : "applies to the Std formulation only");
+    if (!std)
+        for (const char* name : {"--repair", "--repairfn", "--vineq"})
+            note(name, "applies to the Std formulation only");
     if (!std)
         for (const char* name :
              {"--startingpoint", "--bcd-clusters", "--bcd-time", "--bcd-objf", "--bcd-endbc", "--bcd-cycle",
@@ -348,43 +403,67 @@ where NAME is the instance file name without directory and extension and SUFFIX 
 (_cplex _xpress _glpk _cbc _clp _sym).
 
 Options:
-Every option is a name followed by a value; a missing option takes its default.
+Every option is a name followed by a value; a missing option takes its default. Numbers are
+decimal (1, 0.5, 2.5e-3; no hexadecimal, inf or nan) and each has a range; a value outside it
+is refused. An option given twice takes its last value, with a warning. "--" ends the options:
+what follows is the instance and the folder, even when they start with "--".
   --solver C         g GLPK, b CBC (default), l CLP (linear problems only), s SYMPHONY;
                      c Cplex and x Xpress are not available in this build
   --intdev y         adjusted values of all cells integer
   --additive n       keep the original table's residuals (default y: relations hold as written)
   --format a         report every error in the instance file (default: stop at the first)
-  --check n          skip the checks of the input and of the solution (default y)
-  --scale NUMBER     divide values by this factor for the solver (default: automatic)
+  --check n          skip the check of the input (default y); the solution is always checked
+  --scale NUMBER     divide values by this factor for the solver, 1e-30 to 1e30, and the
+                     largest value after it from 1e-6 to 1e9 (default: automatic, a power of
+                     ten that brings the largest value from 100 to 1000 when it is above
+                     1000 or below 1)
   --progress SECONDS
-                     progress lines at most every this many seconds (default 5)
-  --big NUMBER       largest change of a cell whose bounds are far or missing (-1: automatic)
+                     progress lines at most every this many seconds, 0.1 to 86400 (default 5)
+  --big NUMBER       largest change of a cell whose bounds are far or missing, at most 1e15
+                     (-1: automatic)
   --model c|n        Std model: c Classical, n New (default: automatic, the log says which)
   --order 4-2-3-1    Fast: solve the objectives in this order, each held within --epsf of its
                      optimum: 1 total weighted change, 2 total relative change, 3 relative
                      change of the totals, 4 largest relative change (default 4-2-3-1)
   --pct-bounds PCT   Fast: largest change of a non-sensitive cell, percent of its value
-  --time SECONDS     wall-clock limit of the run; the best table found is written
+                     (0 to 1e6)
+  --time SECONDS     wall-clock limit of the run, at most 1e7; the best table found is written
   --first y          stop at the first protected table found
-  --mipgap PCT       relative gap at which the integer solve stops (default 5)
-  --lptol NUMBER     LP optimality tolerance (default: the solver's)
-  --feasibility NUM  feasibility tolerance, also used by the solution check (default 1e-6)
-  --integrality NUM  integrality tolerance (default: the solver's)
+  --mipgap PCT       relative gap at which the integer solve stops, 0 to 100 (default 5)
+  --lptol NUMBER     LP optimality tolerance, 1e-12 to 0.001 (default: the solver's)
+  --feasibility NUM  the solvers' feasibility tolerance, 1e-12 to 0.001 and below the smallest
+                     protection level after scaling, else the run is refused (default 1e-6);
+                     the solution check has its own strict tolerances and never uses it
+  --integrality NUM  integrality tolerance, 0 to 0.001 (default: the solver's)
   --prepsens y       fix in advance the direction of sensitive cells that can move one way only
   --write y          write the model as an LP file, OUTPUT_FOLDER/NAME_SUFFIX.lp
   --seed INTEGER     seed of the random directions and the solvers' random choices (default 1)
-  --intdevtol NUM    with --intdev: values this close to an integer are written as that integer
+  --intdevtol NUM    with --intdev: values this close (at most 0.49) to an integer are written
+                     as that integer
   --method s         LP method: s simplex (default: barrier)
   --crossover n      no crossover after the barrier (default y)
   --fixdir r|f|s     Fast: directions of the sensitive cells fixed at random (r, with --seed),
                      from --fixdirfn (f), or by the heuristic (s, the default)
   --fixdirfn PATH    lines "cell direction" (0 down, 1 up); omitted cells take the heuristic
-  --expobj NUMBER    Fast: relative change = change / max(|value|, 1)^NUMBER (default 0.5)
-  --epsf NUMBER      Fast: a reached objective is held at most this fraction above (default 1e-4)
-  --epsrhs NUMBER    Fast: ... and never below this value (default 0)
+  --expobj NUMBER    Fast: relative change = change / max(|value|, 1)^NUMBER, 0 to 10
+                     (default 0.5)
+  --epsf NUMBER      Fast: a reached objective is held at most this fraction above, 0 to 1
+                     (default 1e-4)
+  --epsrhs NUMBER    Fast: ... and never below this value, 0 to 1e15 (default 0)
   --startingpoint c|s  Std: start the integer search from a protected table found by a Fast
                      solve (c: directions rounded from the Std model's LP relaxation, s: from
                      the Fast heuristic's)
+  --repair y         Std: a table that cannot be protected is repaired first: the least
+                     widening of bounds (and, only where that cannot help, lowering of
+                     protection levels) that makes it protectable; every change is listed,
+                     the repaired instance written to OUTPUT_FOLDER/NAME_SUFFIX_repaired.csp
+                     and protected; on a table that can be protected it changes nothing
+  --repairfn PATH    prices of the repair, lines "CELL WHAT PRICE": WHAT lb ub lpl upl, PRICE
+                     a number >= 0 per unit of change or fixed (may not change); '#' starts a
+                     comment; default price 1. A file that prices a protection level weighs
+                     every change by its price in one sum instead
+  --vineq y|c        Std: add valid inequalities that raise the integer model's bound (y), or
+                     only report how many the LP relaxation's optimum violates (c)
   --bcd-clusters K   Std: block coordinate descent with K blocks per cycle (1: none); starts
                      from the Fast heuristic's table (--startingpoint s unless c is given) and
                      re-solves K blocks of sensitive cells in turn, the other directions fixed
@@ -399,7 +478,6 @@ Every option is a name followed by a value; a missing option takes its default.
   --dynamic y        each block made afresh of the cells most likely to gain from a flip
   --dyn-sprop PCT    dynamic: the best-scored PCT % of the sensitive cells are candidates (50)
   --dyn-perturb PCT  dynamic: each candidate is left out with probability PCT % (50)
-  --repair, --repairfn, --vineq: accepted, not available in this build (the log says so)
   --mipemphasis, --emphasis, --varsel: parameters of commercial solvers; accepted, ignored
   --help             print this text and exit (takes no value)
   --version          print the version and exit (takes no value)
@@ -410,8 +488,9 @@ While it runs, standard input takes one command per line.
                      is written
   status             print the current state (phase, time, best objective, bound, gap)
   help               list the commands
-An empty line is ignored, anything else gets a one-line message. End of input is not a stop.
-SIGTERM acts like stop.
+An empty line is ignored, anything else gets a one-line message; a line longer than 1024 bytes
+is ignored. End of input is not a stop. SIGTERM, SIGINT and SIGHUP act like stop, whatever the
+solver. Before a solver has a table, a stop or the time limit ends the run within about 2 s.
 
 Result files:
   NAME_SUFFIX.log    everything printed on standard output and standard error during the
@@ -422,21 +501,34 @@ Result files:
                      fields per cell: its index, its value in the instance, its published
                      value, the difference and its status letter
   NAME_SUFFIX.lp     the model in CPLEX LP format, with --write y
+  NAME_SUFFIX_repaired.csp  the repaired instance, after --repair y changed something (the
+                     .sol header then says "repaired" and how much)
 The outcome is one of optimal, feasible (with the reason in brackets: time limit, stop
-command, SIGTERM, first table), infeasible, no solution, solver failed, instance errors,
-solver not available, not available. Numbers are written in their shortest exact form.
+command, SIGTERM, SIGINT or SIGHUP, first table), infeasible, no solution, solver failed,
+instance errors, solver not available, not available, command line error. Numbers are written
+in their shortest exact form; control bytes in header values are written escaped.
+A .sol (and a .lp) is written to a temporary file beside it and renamed into place when
+complete: it is complete or absent. No result file is written through a symbolic link. One run
+at a time writes the files of a NAME_SUFFIX base: a second run on the same base ends with exit
+status 1 and touches nothing (the lock, NAME_SUFFIX.lock, is released however a run ends). A
+log that could not be written whole ends the run with exit status 1.
+
+The solution check is made after every run: a sensitive cell that moved less than its
+protection level by more than a billionth of the level fails it, whatever the tolerances.
 
 Exit status:
   0  a protected table was written (optimal within the gap, or the best found at a limit
      or a stop)
-  1  the result files could not be written (for instance the output folder does not exist)
-  2  command line error
-  3  the instance file (or the directions file of --fixdir f) cannot be read or has errors
+  1  the result files could not be written (for instance the output folder does not exist,
+     the disk is full, or another run writes the same result files)
+  2  command line error (also a tolerance or a scale that makes no sense for the table)
+  3  the instance file (or the directions file of --fixdir f, or the repair file) cannot be
+     read or has errors
   4  the problem is infeasible (with fixed directions: for those directions)
   5  no protected table was found (time limit or stop came first, or the solver failed)
   6  the solver is not available in this build
   7  the solver or this build cannot solve this kind of problem
-  8  a table was written but failed the solution check
+  8  a table was written but failed the solution check (never reported as protected)
 )";
 }
 

@@ -85,10 +85,13 @@ struct CommandLineResult
     BackendOptions options;
     bool helpRequested = false;
     bool versionRequested = false;
-    std::string error; // empty when the command line is valid
+    std::string error;                 // empty when the command line is valid
+    std::vector<std::string> warnings; // for the log: an option given more than once
 };
 
 // Parses argv (argv[0] is the program name). Never exits; errors name the option and what it accepts.
+// "--" ends the options: the arguments after it are the instance and the folder even when they
+// start with "--". An option given twice takes its last value, with a warning.
 CommandLineResult ParseCommandLine(int argc, const char* const* argv);
 
 // The text printed by --help.

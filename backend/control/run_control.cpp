@@ -1,11 +1,14 @@
 #include "control/run_control.h"
 
+#include "common/escape_text.h"
 #include "common/number_format.h"
 
+#include <atomic>
 #include <cmath>
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace vrn
@@ -13,12 +16,8 @@ namespace vrn
 
 namespace
 {
-volatile std::sig_atomic_t g_stopSignal = 0;
-
-extern "C" void OnStopSignal(int)
-{
-    g_stopSignal = 1;
-}
+// The signal that asked for a stop (SIGTERM, SIGINT or SIGHUP), 0 before one came.
+std::atomic<int> g_stopSignal{0};
 
 } // namespace
 
@@ -29,7 +28,7 @@ std::string StopReasonText(StopReason reason)
     case StopReason::Command:
         return "stopped by the stop command";
     case StopReason::Signal:
-        return "stopped by SIGTERM";
+        return std::string("stopped by ") + StopSignalName();
     case StopReason::TimeLimit:
         return "time limit reached";
     case StopReason::FirstFeasible:
@@ -39,17 +38,52 @@ std::string StopReasonText(StopReason reason)
     }
 }
 
+// The stop signals are blocked in every thread (the mask is inherited by each thread started later)
+// and taken by one thread with sigwait: a handler that a solver library installs for itself (one
+// prompts on the terminal on SIGINT and reads the answer from standard input) never runs.
 void InstallStopSignalHandler()
 {
-    struct sigaction action = {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    sigset_t set;
+    sigemptyset(&set);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        sigaddset(&set, sig);
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    std::thread(
+        [set]
+        {
+            for (;;)
+            {
+                int sig = 0;
+                if (sigwait(&set, &sig) == 0)
+                {
+                    int none = 0;
+                    g_stopSignal.compare_exchange_strong(none, sig);
+                }
+            }
+        })
+        .detach();
 }
 
 bool StopSignalReceived()
 {
-    return g_stopSignal != 0;
+    return g_stopSignal.load() != 0;
+}
+
+const char* StopSignalName()
+{
+    switch (g_stopSignal.load())
+    {
+    case SIGINT:
+        return "SIGINT";
+    case SIGHUP:
+        return "SIGHUP";
+    default:
+        return "SIGTERM";
+    }
 }
 
 RunControl::RunControl(double timeLimit) : m_start(std::chrono::steady_clock::now()), m_timeLimit(timeLimit)
@@ -87,6 +121,12 @@ void RunControl::SetPhase(const std::string& phase)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_phase = phase;
+}
+
+std::string RunControl::Phase() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_phase;
 }
 
 void RunControl::SetIncumbent(double scaledObjective)
@@ -143,7 +183,8 @@ std::string ObeyCommand(const std::string& rawLine, RunControl& control)
                "help (this list)";
     if (line.empty())
         return "";
-    return "[vrn] unknown command '" + line + "'; the commands are stop, status and help";
+    const std::string shown = line.size() > 60 ? line.substr(0, 60) + "..." : line;
+    return "[vrn] unknown command '" + EscapeControl(shown) + "'; the commands are stop, status and help";
 }
 
 void StartCommandWatcher(std::shared_ptr<RunControl> control)
@@ -151,19 +192,18 @@ void StartCommandWatcher(std::shared_ptr<RunControl> control)
     std::thread(
         [control]()
         {
-            std::string pending;
+            CommandLineSplitter splitter;
             char buffer[4096];
             for (;;)
             {
                 const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
                 if (n <= 0)
                     return; // end of input (or no input at all) is not a stop
-                pending.append(buffer, static_cast<size_t>(n));
-                size_t newline;
-                while ((newline = pending.find('\n')) != std::string::npos)
+                for (const std::string& line : splitter.Feed(buffer, static_cast<size_t>(n)))
                 {
-                    const std::string answer = ObeyCommand(pending.substr(0, newline), *control);
-                    pending.erase(0, newline + 1);
+                    const std::string answer = line == CommandLineSplitter::kTooLong
+                                                   ? CommandLineSplitter::kTooLongAnswer
+                                                   : ObeyCommand(line, *control);
                     if (!answer.empty())
                     {
                         std::printf("%s\n", answer.c_str());
@@ -173,6 +213,29 @@ void StartCommandWatcher(std::shared_ptr<RunControl> control)
             }
         })
         .detach();
+}
+
+const char* const CommandLineSplitter::kTooLong = "\x01too long";
+const char* const CommandLineSplitter::kTooLongAnswer =
+    "[vrn] a command line longer than 1024 bytes was ignored; the commands are stop, status and help";
+
+std::vector<std::string> CommandLineSplitter::Feed(const char* data, size_t size)
+{
+    std::vector<std::string> lines;
+    for (size_t i = 0; i < size; ++i)
+    {
+        if (data[i] == '\n')
+        {
+            lines.push_back(m_tooLong ? std::string(kTooLong) : m_pending);
+            m_pending.clear();
+            m_tooLong = false;
+        }
+        else if (m_pending.size() < kMaxLine)
+            m_pending += data[i];
+        else
+            m_tooLong = true;
+    }
+    return lines;
 }
 
 ProgressPrinter::ProgressPrinter(std::shared_ptr<RunControl> control, double seconds)
@@ -221,6 +284,13 @@ StopWatchdog::~StopWatchdog()
     m_thread.join();
 }
 
+double StopWatchdog::Grace() const
+{
+    const double withoutTable = m_graceWithoutTable.load();
+    const bool noTable = !m_control->HasIncumbent() && !m_control->IncumbentHidden();
+    return withoutTable >= 0 && noTable ? std::min(withoutTable, m_grace) : m_grace;
+}
+
 void StopWatchdog::Loop()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
@@ -231,7 +301,7 @@ void StopWatchdog::Loop()
             continue;
         if (stopSeen < 0)
             stopSeen = m_control->Elapsed();
-        else if (m_control->Elapsed() - stopSeen >= m_grace)
+        else if (m_control->Elapsed() - stopSeen >= Grace())
         {
             m_onOverrun();
             return;

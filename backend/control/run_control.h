@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace vrn
 {
@@ -18,7 +19,7 @@ enum class StopReason
 {
     None,
     Command, // "stop" on standard input
-    Signal,  // SIGTERM
+    Signal,  // SIGTERM, SIGINT or SIGHUP
     TimeLimit,
     FirstFeasible
 };
@@ -44,11 +45,13 @@ public:
     // Objective values from the solver are multiplied by this (the model's scale) before they are shown.
     void SetObjectiveScale(double scale) { m_objectiveScale = scale; }
     void SetPhase(const std::string& phase);
+    std::string Phase() const;
     void SetIncumbent(double scaledObjective);
     void SetBound(double scaledBound);
     bool HasIncumbent() const { return m_hasIncumbent.load(); }
     // For a solver that tells its incumbent only in its own log.
     void SetIncumbentHidden(bool hidden) { m_incumbentHidden = hidden; }
+    bool IncumbentHidden() const { return m_incumbentHidden.load(); }
     std::string StatusLine() const;
 
 private:
@@ -65,9 +68,26 @@ private:
     std::atomic<bool> m_incumbentHidden{false};
 };
 
-// SIGTERM only sets a flag; RunControl::StopRequested picks it up.
+// SIGTERM, SIGINT and SIGHUP only set a flag, whatever handlers a solver library installs;
+// RunControl::StopRequested picks it up. Call before any other thread starts.
 void InstallStopSignalHandler();
 bool StopSignalReceived();
+const char* StopSignalName(); // of the signal that asked for the stop
+
+// Cuts standard input into command lines. A line is kept to 1024 bytes: a longer one (or endless
+// input without a line end) is not held in memory and comes out as kTooLong once its end arrives.
+class CommandLineSplitter
+{
+public:
+    static constexpr size_t kMaxLine = 1024;
+    static const char* const kTooLong;
+    static const char* const kTooLongAnswer;
+    std::vector<std::string> Feed(const char* data, size_t size);
+
+private:
+    std::string m_pending;
+    bool m_tooLong = false;
+};
 
 // Reads standard input line by line on its own thread and obeys "stop", "status" and "help".
 // End of input is not a stop. The thread is detached: a blocked read must not hold up the exit.
@@ -103,18 +123,22 @@ class StopWatchdog
 public:
     StopWatchdog(std::shared_ptr<RunControl> control, double graceSeconds, std::function<void()> onOverrun);
     ~StopWatchdog();
+    // A shorter grace while the solver has reported no table (and hides none): ending then loses nothing.
+    void SetGraceWithoutTable(double seconds) { m_graceWithoutTable = seconds; }
     StopWatchdog(const StopWatchdog&) = delete;
     StopWatchdog& operator=(const StopWatchdog&) = delete;
 
 private:
     std::shared_ptr<RunControl> m_control;
     double m_grace;
+    std::atomic<double> m_graceWithoutTable{-1};
     std::function<void()> m_onOverrun;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     bool m_done = false;
     std::thread m_thread;
     void Loop();
+    double Grace() const;
 };
 
 } // namespace vrn

@@ -2,7 +2,10 @@
 
 #include "bcd/block_descent.h"
 #include "cli/options.h"
+#include "common/escape_text.h"
+#include "common/file_safety.h"
 #include "common/number_format.h"
+#include "driver/run_guards.h"
 #include "driver/run_outcome.h"
 #include "driver/run_report.h"
 #include "fast/fast_solve.h"
@@ -16,6 +19,8 @@
 #include "results/result_files.h"
 #include "results/result_path.h"
 #include "solvers/solve_model.h"
+#include "standard/repair_run.h"
+#include "standard/valid_inequalities.h"
 
 #include <algorithm>
 #include <chrono>
@@ -25,6 +30,7 @@
 #include <cstring>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <unistd.h>
 
 namespace vrn
@@ -35,6 +41,8 @@ namespace
 
 // How long a solver may take to obey a stop or the time limit before the run ends without it.
 constexpr double kStopGraceSeconds = 20;
+// How long a stop may wait before a solver starts (reading, checking, building the model).
+constexpr double kEarlyStopSeconds = 1;
 
 int ExitStatusAt(RunEnd end)
 {
@@ -51,13 +59,16 @@ public:
 
     int Run()
     {
+        EnsureStandardDescriptors();
         std::setvbuf(stdout, nullptr, _IOLBF, 0);
         std::signal(SIGPIPE, SIG_IGN);
         InstallStopSignalHandler();
-        if (!ParseOptions() || !HandOffIfElsewhere() || !OpenLog())
+        if (!ParseOptions() || !HandOffIfElsewhere() || !LockBase() || !OpenLog())
             return m_status;
         Steps();
+        m_earlyGuard.reset();
         m_tee.Finish();
+        ReportLogFailure();
         return m_status;
     }
 
@@ -67,13 +78,18 @@ private:
     const BuildInfo& m_build;
     BackendOptions m_opt;
     std::string m_base;
+    ResultBaseLock m_lock; // declared before the log: released after it is closed
     OutputTee m_tee;
+    std::vector<std::string> m_optionWarnings;
+    std::unique_ptr<StopWatchdog> m_earlyGuard; // until the solver starts
     std::shared_ptr<RunControl> m_control;
     Instance m_instance;
     StdModel m_model;
     int m_status = kExitProtected;
     std::vector<std::pair<std::string, double>> m_phaseTimes;
     std::vector<double> m_start; // --startingpoint: the table the integer search starts from
+    SolverAdapter* m_solver = nullptr;
+    std::vector<std::pair<std::string, std::string>> m_repairHeader; // --repair: what the .sol header says
 
     void Say(const std::string& line) { std::printf("%s\n", line.c_str()); }
 
@@ -116,6 +132,7 @@ private:
             return false;
         }
         m_opt = parsed.options;
+        m_optionWarnings = parsed.warnings;
         m_control = std::make_shared<RunControl>(m_opt.timeLimit);
         return true;
     }
@@ -138,9 +155,32 @@ private:
         return false;
     }
 
-    bool OpenLog()
+    // One run at a time writes the files of a base; a second one ends before it touches them.
+    bool LockBase()
     {
         m_base = ResultBasePath(m_opt.outputFolder, m_opt.instancePath, m_opt.solver);
+        std::string error;
+        if (m_lock.Acquire(m_base, error))
+            return true;
+        WriteStreamLine(stderr, "mainVRN.exe: ERROR: " + error);
+        m_status = ExitStatusAt(RunEnd::LogNotWritable);
+        return false;
+    }
+
+    // A log that could not be written whole makes the run's files incomplete: said on standard error.
+    void ReportLogFailure()
+    {
+        std::string why;
+        if (!m_tee.LogWriteFailed(why))
+            return;
+        WriteStreamLine(stderr, "mainVRN.exe: ERROR: the log file " + EscapeControl(m_base) +
+                                    ".log could not be written whole: " + why);
+        if (m_status == kExitProtected)
+            m_status = ExitStatusAt(RunEnd::LogNotWritable);
+    }
+
+    bool OpenLog()
+    {
         std::string error;
         if (!m_tee.Start(m_base + ".log", error))
         {
@@ -150,13 +190,16 @@ private:
         }
         Say(std::string("VRN back-end ") + VRN_VERSION + " (" + m_build.programName + ")");
         Say("command line: " + QuotedCommandLine(m_argc, m_argv));
-        Say("result files: " + m_base + ".log, " + m_base + ".sol");
+        Say("result files: " + EscapeControl(m_base) + ".log, " + EscapeControl(m_base) + ".sol");
+        for (const std::string& warning : m_optionWarnings)
+            Warn("WARNING: " + warning);
         StartCommandWatcher(m_control);
         return true;
     }
 
     void Steps()
     {
+        GuardBeforeTheSolve();
         if (!SolverAvailable())
             return;
         if (!Phase("reading the instance", [this] { return ReadInstance(); }))
@@ -165,15 +208,25 @@ private:
         if (m_opt.check && !Phase("checking the input", [this] { return CheckTheInput(); }))
             return;
         if (m_opt.formulation() == Formulation::Fast)
+        {
+            m_earlyGuard.reset();
             return FastSteps();
+        }
+        auto adapter = Entry()->make();
+        m_solver = adapter.get();
+        if (m_opt.repair && !Phase("repairing the instance", [&] { return Repair(*adapter); }))
+            return ReportTimes();
         if (!Phase("building the model", [this] { return BuildModel(); }))
             return;
-        auto adapter = Entry()->make();
-        if (!SolverFits(*adapter) ||
-            (m_opt.writeLp && !Phase("writing the LP file", [this] { return WriteLp(); })))
+        if (!SolverFits(*adapter))
+            return;
+        if (m_opt.validInequalities == 'y' || m_opt.validInequalities == 'c')
+            Phase("valid inequalities", [&] { return AddValidInequalities(*adapter); });
+        if (m_opt.writeLp && !Phase("writing the LP file", [this] { return WriteLp(); }))
             return;
         if (m_opt.startingPoint == 'c' || m_opt.startingPoint == 's' || BcdWanted(m_opt))
             Phase("finding a starting point", [&] { return FindStart(*adapter); });
+        m_earlyGuard.reset();
         SolveResult result;
         if (BcdWanted(m_opt) && !m_start.empty())
             Phase("block coordinate descent with " + adapter->Name(),
@@ -188,6 +241,28 @@ private:
         ReportTimes();
     }
 
+    // Until a solver starts there is no table to keep: reading, checking and building a big table can
+    // take many seconds, and a stop or the time limit must not wait for them. The guard ends the run
+    // within about a second of the request.
+    void GuardBeforeTheSolve()
+    {
+        m_earlyGuard = std::make_unique<StopWatchdog>(m_control, kEarlyStopSeconds, [this] { EndEarly(); });
+    }
+
+    [[noreturn]] void EndEarly()
+    {
+        const std::string why = StopReasonText(m_control->Reason());
+        const std::string phase = m_control->Phase();
+        Warn("the run ends while " + phase + " (" + why + "): no table was found yet");
+        EndWithoutTable(kExitNoSolution, "no solution (" + why + ")",
+                        "the run was stopped while " + phase + ", before a solver started");
+        Say("exit status " + std::to_string(m_status));
+        m_tee.Finish();
+        ReportLogFailure();
+        std::fflush(stderr);
+        _exit(m_status);
+    }
+
     // The run ends at `end`, before a solve: the .sol file carries the outcome and the reason only.
     void EndBeforeTheSolve(RunEnd end, const std::string& reason)
     {
@@ -200,9 +275,9 @@ private:
     void EndWithoutTable(int status, const std::string& outcome, const std::string& reason)
     {
         m_status = status;
-        if (!WriteResult(
-                SolutionHeader{m_opt.instancePath, SolverName(m_opt.solver), outcome, {{"reason", reason}}},
-                {}))
+        SolutionHeader header{m_opt.instancePath, SolverName(m_opt.solver), outcome, {{"reason", reason}}};
+        header.fields.insert(header.fields.end(), m_repairHeader.begin(), m_repairHeader.end());
+        if (!WriteResult(header, {}))
         {
             RunFacts facts;
             facts.resultWritten = false;
@@ -242,6 +317,10 @@ private:
               [&]
               {
                   ProgressPrinter progress(m_control, 5);
+                  // Before its first stage ends the Fast solve holds no table: a stop then ends the run
+                  // at once (a barrier solve does not look at the clock).
+                  StopWatchdog watchdog(m_control, kStopGraceSeconds, [&] { EndOverrun(adapter->Name()); });
+                  watchdog.SetGraceWithoutTable(kEarlyStopSeconds + 1);
                   fast = SolveFast(m_instance, m_opt, *adapter, *m_control, m_base + ".lp", log);
                   return true;
               });
@@ -257,7 +336,7 @@ private:
 
     bool ReadInstance()
     {
-        Say("reading " + m_opt.instancePath +
+        Say("reading " + EscapeControl(m_opt.instancePath) +
             (m_opt.reportAllFormatErrors ? " (reporting every error)" : ""));
         ReadResult read = ReadInstanceFile(m_opt.instancePath, m_opt.reportAllFormatErrors);
         if (!read.errors.empty())
@@ -275,7 +354,19 @@ private:
         }
         m_instance = std::move(read.instance);
         ReportStatistics();
-        return true;
+        return OptionsFitTheTable();
+    }
+
+    // Tolerances and a scale that make no sense for this table end the run as a command line error.
+    bool OptionsFitTheTable()
+    {
+        const double scale = m_opt.scale > 0 ? m_opt.scale : AutomaticScale(m_instance);
+        const std::string refusal = CheckOptionsAgainstTable(m_instance, m_opt, scale);
+        if (refusal.empty())
+            return true;
+        Warn("ERROR: " + refusal);
+        EndBeforeTheSolve(RunEnd::CommandLine, refusal);
+        return false;
     }
 
     void ReportStatistics() { Say(InstanceSummary(m_instance)); }
@@ -289,18 +380,49 @@ private:
 
     bool CheckTheInput()
     {
-        const CheckReport report =
+        CheckReport report =
             CheckInput(m_instance, m_opt.additive, BigFromOptions(m_instance, m_opt), m_opt.feasibility);
+        const ConflictReport conflicts = FindInputConflicts(m_instance, m_opt);
+        if (conflicts.Proven())
+        {
+            report.passed = false;
+            report.lines.push_back(
+                "conflicts that single relations and bounds prove: " + std::to_string(conflicts.cells) +
+                " sensitive cells, " + std::to_string(conflicts.relations) + " relations");
+            for (const auto& line : conflicts.lines)
+                report.lines.push_back("  " + line);
+        }
         Say("input check:");
         for (const auto& line : report.lines)
             Say("  " + line);
-        if (!report.passed)
+        const bool std = m_opt.formulation() == Formulation::Std;
+        if (!report.passed && std && m_opt.repair)
+            Say("the instance cannot be protected as it stands: the repair looks for the least change");
+        else if (!report.passed)
         {
             Warn("ERROR: the instance cannot be protected as it stands (see the input check)");
+            if (std)
+                Warn(RepairAdviceText());
             EndBeforeTheSolve(RunEnd::InputInfeasible,
                               "the input check found a table that cannot be protected");
         }
-        return report.passed;
+        return report.passed || (std && m_opt.repair);
+    }
+
+    bool Repair(SolverAdapter& adapter)
+    {
+        const FastLog log{[this](const std::string& line) { Say(line); },
+                          [this](const std::string& line) { Warn(line); }};
+        RepairRunResult repair = RepairForRun(m_instance, m_opt, adapter, *m_control, m_base, log);
+        m_repairHeader = repair.header;
+        if (!repair.goOn)
+        {
+            EndWithoutTable(repair.exitStatus, repair.outcome, repair.reason);
+            return false;
+        }
+        if (repair.repaired)
+            m_instance = std::move(repair.instance);
+        return true;
     }
 
     bool BuildModel()
@@ -326,6 +448,30 @@ private:
         if (startOptions.startingPoint != 'c')
             startOptions.startingPoint = 's';
         m_start = FindStartingPoint(m_instance, startOptions, m_model, adapter, *m_control, log);
+        return true;
+    }
+
+    bool AddValidInequalities(SolverAdapter& adapter)
+    {
+        if (!m_model.mip.HasIntegers())
+        {
+            Say("valid inequalities: the model has no direction to choose; nothing to add");
+            return true;
+        }
+        const bool add = m_opt.validInequalities == 'y';
+        const ValidInequalityReport report = ApplyValidInequalities(
+            m_instance, m_model, m_opt.additive, add, adapter, SolveParamsFromOptions(m_opt), *m_control,
+            [this](const std::string& line) { Say(line); });
+        if (!report.relaxationSolved)
+            Say("valid inequalities: the relaxation was not solved; none added");
+        else if (add)
+            Say("valid inequalities: " + std::to_string(report.added) + " added in " +
+                std::to_string(report.rounds) + " rounds; relaxation bound " + LogNumber(report.boundBefore) +
+                " -> " + LogNumber(report.boundAfter));
+        else
+            Say("valid inequalities (check only): the relaxation's optimum violates " +
+                std::to_string(report.atStart.count) + " of " + std::to_string(report.candidates) +
+                "; none added");
         return true;
     }
 
@@ -356,6 +502,7 @@ private:
         Finish(result);
         ReportTimes();
         m_tee.Finish();
+        ReportLogFailure();
         std::fflush(stderr);
         _exit(m_status);
     }
@@ -399,6 +546,8 @@ private:
         {
             ProgressPrinter progress(m_control, m_opt.progressSeconds > 0 ? m_opt.progressSeconds : 5);
             StopWatchdog watchdog(m_control, kStopGraceSeconds, [&] { EndOverrun(adapter.Name()); });
+            if (m_model.mip.HasIntegers() && params.start.empty())
+                watchdog.SetGraceWithoutTable(kEarlyStopSeconds + 1);
             result = adapter.Solve(m_model.mip, params, *m_control);
         }
         if (const std::string note = KeepStartingPoint(m_model.mip, params.start, result); !note.empty())
@@ -414,13 +563,12 @@ private:
         if (!m_start.empty()) // the starting table is protected and checked: write it rather than nothing
             EndOverrunWithTable(solver, m_start);
         const std::string why = StopReasonText(m_control->Reason());
-        Warn("ERROR: " + solver + " did not stop within " +
-             std::to_string(static_cast<int>(kStopGraceSeconds)) + " s (" + why +
-             "); the run ends without a table");
+        Warn("ERROR: " + solver + " did not stop in time (" + why + "); the run ends without a table");
         EndWithoutTable(kExitNoSolution, "no solution (" + why + ")",
                         solver + " did not stop in time and had no table to give");
         Say("exit status " + std::to_string(m_status));
         m_tee.Finish();
+        ReportLogFailure();
         std::fflush(stderr);
         _exit(m_status);
     }
@@ -446,8 +594,13 @@ private:
         {
             const int status = decided.exitStatus;
             if (status == kExitInfeasible)
+            {
                 Warn("ERROR: the problem is infeasible: no table satisfies the relations, bounds and "
                      "protection");
+                const FastLog log{[this](const std::string& line) { Say(line); },
+                                  [this](const std::string& line) { Warn(line); }};
+                ExplainInfeasibleTable(m_instance, m_opt, m_solver, *m_control, log);
+            }
             EndWithoutTable(status, outcome, result.detail.empty() ? outcome : result.detail);
             return true;
         }
@@ -455,23 +608,24 @@ private:
             WholeWhereOnlyNoise(m_instance, m_model.AdjustedValues(m_instance, result.solution),
                                 m_opt.integerCells, WholeValueTolerance(m_opt.intDevTol, m_opt.integrality));
         const double objective = WeightedChange(m_instance, adjusted);
-        SolutionHeader header{m_opt.instancePath, SolverName(m_opt.solver), outcome, {}};
+        SolutionHeader header{m_opt.instancePath, SolverName(m_opt.solver), outcome, m_repairHeader};
+        header.hasTable = true;
         header.fields.emplace_back("objective", LogNumber(objective));
         Say("outcome: " + outcome);
         Say("objective (total weighted change): " + LogNumber(objective));
         if (std::isfinite(result.bound))
         {
             const double bound = result.bound * m_model.scale + m_model.mip.objectiveOffset;
-            const double gap =
-                objective != 0 ? 100 * std::max(0.0, objective - bound) / std::fabs(objective) : 0;
+            const std::string gap = GapText(objective, bound);
             header.fields.emplace_back("bound", LogNumber(bound));
-            header.fields.emplace_back("gap", LogNumber(std::round(gap * 100) / 100) + " %");
-            Say("bound: " + LogNumber(bound) + ", gap " + LogNumber(std::round(gap * 100) / 100) + " %");
+            header.fields.emplace_back("gap", gap);
+            Say("bound: " + LogNumber(bound) + ", gap " + gap);
         }
-        if (m_opt.check)
+        // The solution is checked whatever --check says, with the check's own tolerances: a table that
+        // fails is never reported as protected.
         {
-            const CheckReport report =
-                CheckSolution(m_instance, adjusted, m_opt.additive, m_opt.integerCells, m_opt.feasibility);
+            const CheckReport report = CheckSolution(m_instance, adjusted, m_opt.additive, m_opt.integerCells,
+                                                     kSolutionCheckTolerance);
             Say(std::string("solution check: ") + (report.passed ? "passed" : "FAILED"));
             for (const auto& line : report.lines)
                 Say("  " + line);

@@ -1,5 +1,6 @@
 #include "driver/run_report.h"
 
+#include "common/escape_text.h"
 #include "common/number_format.h"
 #include "fast/fast_solve.h"
 #include "instance/cell_rules.h"
@@ -16,7 +17,7 @@ std::string QuotedCommandLine(int argc, char** argv)
     std::string line;
     for (int i = 0; i < argc; ++i)
     {
-        std::string arg = argv[i];
+        std::string arg = EscapeControl(argv[i]);
         const bool plain = !arg.empty() && arg.find_first_of(" \t'\"\\$") == std::string::npos;
         if (!plain)
         {

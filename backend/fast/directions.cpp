@@ -1,5 +1,6 @@
 #include "fast/directions.h"
 
+#include "common/escape_text.h"
 #include "common/number_format.h"
 #include "instance/cell_rules.h"
 
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace vrn
 {
@@ -109,12 +111,13 @@ public:
         long long cell = 0, direction = 0;
         if (tokens.size() != 2 || !WholeNumber(tokens[0], cell) || !WholeNumber(tokens[1], direction))
             return "expected 'cell direction' (two whole numbers, direction 0 down or 1 up), found '" +
-                   Trim(line) + "'";
+                   Shown(Trim(line)) + "'";
         if (cell >= static_cast<long long>(m_in.cells.size()))
             return "cell " + tokens[0] + " does not exist (the table has cells 0 to " +
                    std::to_string(m_in.cells.size() - 1) + ")";
         if (direction > 1)
-            return "direction '" + tokens[1] + "' for cell " + tokens[0] + "; expected 0 (down) or 1 (up)";
+            return "direction '" + Shown(tokens[1]) + "' for cell " + tokens[0] +
+                   "; expected 0 (down) or 1 (up)";
         return Assign(static_cast<size_t>(cell), direction == 1 ? Direction::Up : Direction::Down,
                       lineNumber);
     }
@@ -124,6 +127,12 @@ private:
     double m_big;
     DirectionsFileResult& m_result;
     std::vector<int> m_firstLine; // per cell, the line that gave its direction
+
+    // A piece of the file in a message: at most 60 bytes, control bytes escaped.
+    static std::string Shown(const std::string& text)
+    {
+        return EscapeControl(text.substr(0, 60)) + (text.size() > 60 ? "..." : "");
+    }
 
     static std::string Trim(const std::string& line)
     {
@@ -177,13 +186,19 @@ DirectionsFileResult ReadDirectionsText(const std::string& text, const Instance&
 
 DirectionsFileResult ReadDirectionsFile(const std::string& path, const Instance& instance, double big)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (path.empty() || !file)
+    // Only a regular file: a FIFO or a device would block the run or never end.
+    struct stat info = {};
+    const bool regular = !path.empty() && stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    std::ifstream file;
+    if (regular)
+        file.open(path, std::ios::binary);
+    if (path.empty() || !regular || !file)
     {
         DirectionsFileResult result;
         result.choice = ForcedDirections(instance, big);
-        result.errors.push_back(
-            {0, path.empty() ? "no directions file given (--fixdirfn)" : "cannot open the directions file"});
+        result.errors.push_back({0, path.empty() ? "no directions file given (--fixdirfn)"
+                                    : !regular   ? "cannot read the directions file: it is not a regular file"
+                                                 : "cannot open the directions file"});
         return result;
     }
     std::ostringstream text;

@@ -29,6 +29,16 @@ double AutomaticScale(const Instance& instance)
     double scale = 1;
     while (largest / scale >= 1000)
         scale *= 10;
+    // A table whose numbers are all below 1 is brought up just as far, to a largest value from 100 to
+    // 1000: otherwise its protection levels sink below the solvers' absolute tolerances and a solver
+    // may leave a sensitive cell where it is.
+    if (largest > 0 && largest < 1)
+    {
+        double up = 1; // a whole power of ten, exact, so that 1 / up is the closest double to the scale
+        while (largest * up < 100)
+            up *= 10;
+        scale = 1 / up;
+    }
     return scale;
 }
 

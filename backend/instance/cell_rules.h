@@ -19,7 +19,8 @@ inline bool IsProtectable(const Cell& cell)
 bool CanMoveDown(const Cell& cell, double big);
 bool CanMoveUp(const Cell& cell, double big);
 
-// The automatic scale: a power of ten that brings the largest magnitude below 1000, at least 1.
+// The automatic scale: a power of ten that brings the largest magnitude below 1000; a table whose
+// magnitudes are all below 1 is brought up to a largest magnitude from 100 to 1000.
 double AutomaticScale(const Instance& instance);
 
 // The automatic largest change: twice the largest magnitude of a value plus twice the largest protection

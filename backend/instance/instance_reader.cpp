@@ -1,4 +1,5 @@
 // Reader of the .csp format: free-format tokens, with the line of each token kept for messages.
+#include "common/escape_text.h"
 #include "common/number_format.h"
 #include "instance/instance.h"
 
@@ -31,14 +32,18 @@ std::string FormatErrorText(const std::string& file, const FormatError& error)
 {
     // Line 0: a fault of the file as a whole (missing, unreadable).
     if (error.line == 0)
-        return (file.empty() ? std::string("mainVRN.exe") : file) + ": " + error.message;
-    return file + ":" + std::to_string(error.line) + ": " + error.message;
+        return (file.empty() ? std::string("mainVRN.exe") : EscapeControl(file)) + ": " + error.message;
+    return EscapeControl(file) + ":" + std::to_string(error.line) + ": " + error.message;
 }
 
 namespace
 {
 
 constexpr size_t kErrorCap = 1000;
+// Numbers beyond this magnitude (values, costs, levels, coefficients, right-hand sides) are refused:
+// the solvers take numbers near 1e20 for infinity and lose every digit of a table beside them.
+constexpr double kLargestNumber = 1e15;
+constexpr const char* kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 struct Token
 {
@@ -62,7 +67,7 @@ bool IsPunct(char c)
 class Tokenizer
 {
 public:
-    explicit Tokenizer(const std::string& text) : m_pos(text.data()), m_end(text.data() + text.size()) {}
+    explicit Tokenizer(std::string_view text) : m_pos(text.data()), m_end(text.data() + text.size()) {}
 
     Token Next()
     {
@@ -146,7 +151,7 @@ std::string Quote(const Token& token)
 {
     if (token.AtEnd())
         return "the end of the file";
-    std::string shown(token.text.substr(0, 40));
+    std::string shown = EscapeControl(token.text.substr(0, 40));
     if (token.text.size() > 40)
         shown += "...";
     return "'" + shown + "'";
@@ -160,7 +165,7 @@ struct StopReading
 class Reader
 {
 public:
-    Reader(const std::string& text, bool allErrors, ReadResult& result)
+    Reader(std::string_view text, bool allErrors, ReadResult& result)
         : m_tokens(text), m_textSize(static_cast<int64_t>(text.size())), m_allErrors(allErrors),
           m_result(result)
     {
@@ -186,6 +191,8 @@ private:
     bool m_allErrors;
     ReadResult& m_result;
     bool m_lineStructured = false;
+    int64_t m_relation = 0;                // the relation being read, from 1
+    std::vector<int64_t> m_lastRelationOf; // per cell: the last relation that named it
 
     Instance& Inst() { return m_result.instance; }
 
@@ -351,10 +358,43 @@ private:
             Error(line, name + " has the negative lower protection level " + FormatNumber(cell.lpl));
         if (cell.upl < 0)
             Error(line, name + " has the negative upper protection level " + FormatNumber(cell.upl));
+        if (cell.spl < 0)
+            Error(line, name + " has the negative sliding protection level " + FormatNumber(cell.spl));
+        const std::pair<const char*, double> numbers[] = {{"value", cell.value},
+                                                          {"cost", cell.cost},
+                                                          {"lower protection level", cell.lpl},
+                                                          {"upper protection level", cell.upl},
+                                                          {"sliding protection level", cell.spl}};
+        for (const auto& [what, number] : numbers)
+            if (std::fabs(number) > kLargestNumber)
+                Error(line, name + " has the " + what + " " + FormatNumber(number) +
+                                "; numbers are limited to " + FormatNumber(kLargestNumber) + " in magnitude");
+    }
+
+    // True when the next line reads as cell `index`: nine fields, that index first, a status letter fourth.
+    bool NextLineIsCell(int64_t index)
+    {
+        const auto mark = m_tokens.Save();
+        const int line = m_tokens.Peek().line;
+        std::vector<Token> fields;
+        while (!m_tokens.Peek().AtEnd() && m_tokens.Peek().line == line && fields.size() <= 9)
+            fields.push_back(m_tokens.Next());
+        m_tokens.Restore(mark);
+        int64_t found = -1;
+        return fields.size() == 9 && ToCount(fields[0].text, found) && found == index &&
+               fields[3].text.size() == 1 &&
+               std::string_view("usmxzw").find(fields[3].text[0]) != std::string_view::npos;
     }
 
     void ReadRelations()
     {
+        const int64_t cells = static_cast<int64_t>(Inst().cells.size());
+        if (NextLineIsCell(cells))
+            Fatal(m_tokens.Peek().line, "cell " + std::to_string(cells) + " follows the " +
+                                            std::to_string(cells) +
+                                            " cells the file announces: the number of cells is smaller than "
+                                            "the cells the file holds");
+        m_lastRelationOf.assign(static_cast<size_t>(cells), 0);
         const int64_t count = ReadCount("relations");
         Inst().rhs.reserve(static_cast<size_t>(std::min<int64_t>(count, m_textSize / 6 + 1)));
         for (int64_t r = 1; r <= count; ++r)
@@ -388,14 +428,36 @@ private:
         return ok;
     }
 
-    // After a damaged relation: go on at the next place that looks like the start of one, on a later line.
+    // A line that starts a relation, even a damaged one: "RHS COUNT :" with a bad right-hand side or
+    // count, or a right-hand side and a count followed by something other than a term's "(".
+    bool LooksLikeRelationLine()
+    {
+        if (IsRelationStart())
+            return true;
+        const auto mark = m_tokens.Save();
+        const Token first = m_tokens.Next();
+        const Token second = m_tokens.Next();
+        const Token third = m_tokens.Next();
+        m_tokens.Restore(mark);
+        if (second.line != first.line || third.line != first.line)
+            return false;
+        double rhs = 0;
+        int64_t count = 0;
+        return third.text == ":" ||
+               (ToDouble(first.text, rhs) && ToCount(second.text, count) && third.text != "(");
+    }
+
+    // After a damaged relation: go on at the next line that looks like the start of one, so that each
+    // damaged relation is reported once and the relations after it keep their numbers.
     void SkipToNextRelation()
     {
-        const int line = m_tokens.Line();
+        int line = m_tokens.Line();
         while (!m_tokens.Peek().AtEnd())
         {
-            if (m_tokens.Peek().line > line && IsRelationStart())
+            const bool lineStart = m_tokens.Peek().line > line;
+            if (lineStart && LooksLikeRelationLine())
                 return;
+            line = m_tokens.Peek().line;
             m_tokens.Next();
         }
     }
@@ -403,6 +465,7 @@ private:
     // Reads relation r (numbered from 1); false when its structure is damaged.
     bool ReadRelation(int64_t r)
     {
+        m_relation = r;
         const std::string name = "relation " + std::to_string(r);
         const Token rhsToken = m_tokens.Next();
         double rhs = 0;
@@ -412,6 +475,10 @@ private:
                   name + ": expected its right-hand side (a number), found " + Quote(rhsToken));
             return false;
         }
+        if (std::fabs(rhs) > kLargestNumber)
+            Error(rhsToken.line, name + " has the right-hand side " + FormatNumber(rhs) +
+                                     "; numbers are limited to " + FormatNumber(kLargestNumber) +
+                                     " in magnitude");
         const Token countToken = m_tokens.Next();
         int64_t announced = 0;
         if (!ToCount(countToken.text, announced))
@@ -432,9 +499,9 @@ private:
         {
             if (!IsTermStart() && (m_tokens.Peek().AtEnd() || IsRelationStart()))
             {
-                Error(m_tokens.Peek().AtEnd() ? rhsToken.line : m_tokens.Peek().line,
-                      name + " announces " + std::to_string(announced) + " terms but has " +
-                          std::to_string(t));
+                // Reported on the relation's own last line, not on the line of whatever follows it.
+                Error(m_tokens.Line(), name + " announces " + std::to_string(announced) + " terms but has " +
+                                           std::to_string(t));
                 FinishRelation(rhs, terms);
                 return true;
             }
@@ -491,12 +558,23 @@ private:
             return false;
         }
         const int64_t cellCount = static_cast<int64_t>(Inst().cells.size());
+        if (std::fabs(coef) > kLargestNumber)
+            Error(coefToken.line, name + ": the coefficient " + FormatNumber(coef) + " of cell " +
+                                      std::to_string(index) + " is beyond " + FormatNumber(kLargestNumber) +
+                                      " in magnitude");
         if (index >= cellCount)
             Error(indexToken.line, name + " names cell " + std::to_string(index) + ", but the table has " +
                                        (cellCount == 0 ? std::string("no cells")
                                                        : "cells 0 to " + std::to_string(cellCount - 1)));
+        else if (m_lastRelationOf[static_cast<size_t>(index)] == m_relation)
+            // Solvers disagree on a cell named twice in one row (some add the terms, one fails): refused.
+            Error(indexToken.line, name + " names cell " + std::to_string(index) +
+                                       " twice; write each cell once, with the sum of its coefficients");
         else
+        {
+            m_lastRelationOf[static_cast<size_t>(index)] = m_relation;
             terms.emplace_back(static_cast<int32_t>(index), coef);
+        }
         return true;
     }
 
@@ -513,7 +591,10 @@ private:
 ReadResult ReadInstanceText(const std::string& text, bool allErrors)
 {
     ReadResult result;
-    Reader(text, allErrors, result).Run();
+    std::string_view body = text;
+    if (body.substr(0, 3) == kUtf8ByteOrderMark)
+        body.remove_prefix(3); // written by some editors at the start of a UTF-8 file
+    Reader(body, allErrors, result).Run();
     return result;
 }
 
@@ -525,8 +606,12 @@ ReadResult ReadInstanceFile(const std::string& path, bool allErrors)
         failed.errors.push_back({0, "no instance file was given"});
         return failed;
     }
-    const int fd = open(path.c_str(), O_RDONLY);
+    // Opened without waiting (a FIFO would block the open until a writer comes) and refused unless it
+    // is a regular file; the read itself then blocks as usual.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat info = {};
+    if (fd >= 0)
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
     {
         const int why = fd < 0 ? errno : EISDIR;

@@ -103,30 +103,55 @@ CheckReport CheckInput(const Instance& in, bool additive, double big, double tol
     return report;
 }
 
+double DataMagnitude(const Instance& in)
+{
+    double largest = 0;
+    for (const Cell& cell : in.cells)
+        largest = std::max(largest, std::fabs(cell.value));
+    return largest > 0 ? largest : 1;
+}
+
+bool ProtectionShortfall(const Cell& cell, double original, double adjusted, double magnitude)
+{
+    // The check's own tolerance, never a solver's: a rounding error of the arithmetic on the table's
+    // numbers, and a billionth of the level itself. A cell that moved visibly less than its level is
+    // unprotected however the solver was tuned.
+    const double rounding = kProtectionRoundingFloor * std::max({magnitude, std::fabs(original)});
+    const double downEnough = original - cell.lpl * (1 - kProtectionRelativeTolerance) + rounding;
+    const double upEnough = original + cell.upl * (1 - kProtectionRelativeTolerance) - rounding;
+    return adjusted > downEnough && adjusted < upEnough;
+}
+
 CheckReport CheckSolution(const Instance& in, const std::vector<double>& x, bool additive, bool integerCells,
                           double tolerance)
 {
     CheckReport report;
     std::vector<std::string> examples;
     const std::vector<double> a = OriginalValues(in);
+    // Magnitudes below a thousandth of the table's largest value are measured against that thousandth,
+    // the precision to which the automatic scale hands the table to a solver: a relation among small
+    // cells is held to the table's precision, not to an absolute 1 that a table of tiny numbers
+    // would never reach.
+    const double magnitude = DataMagnitude(in);
+    const double floor = 1e-3 * magnitude;
     int relations = 0, bounds = 0, protection = 0, zCells = 0, fractional = 0;
     double worst = 0;
     for (size_t r = 0; r < in.RelationCount(); ++r)
     {
-        double magnitude = 0, originalMagnitude = 0;
-        double residual = Residual(in, r, x, magnitude);
+        double termMagnitude = 0, originalMagnitude = 0;
+        double residual = Residual(in, r, x, termMagnitude);
         if (!additive)
             residual -= Residual(in, r, a, originalMagnitude);
-        const double allowed = tolerance * std::max({1.0, magnitude, originalMagnitude});
+        const double allowed = tolerance * std::max({floor, termMagnitude, originalMagnitude});
         worst = std::max(worst, std::fabs(residual));
-        if (std::fabs(residual) > allowed)
+        if (!(std::fabs(residual) <= allowed))
             Example(examples, relations,
                     "relation " + std::to_string(r + 1) + " is off by " + LogNumber(residual));
     }
     for (size_t i = 0; i < x.size(); ++i)
     {
         const Cell& cell = in.cells[i];
-        const double slack = tolerance * std::max(1.0, std::fabs(x[i]));
+        const double slack = tolerance * std::max(floor, std::fabs(x[i]));
         const std::string name =
             "cell " + std::to_string(i) + " (" + LogNumber(a[i]) + " -> " + LogNumber(x[i]) + ")";
         if (x[i] < cell.lb - slack || x[i] > cell.ub + slack || !std::isfinite(x[i]))
@@ -134,8 +159,7 @@ CheckReport CheckSolution(const Instance& in, const std::vector<double>& x, bool
                     name + " is outside its bounds [" + LogNumber(cell.lb) + ", " + LogNumber(cell.ub) + "]");
         if (cell.status == 'z' && x[i] != a[i])
             Example(examples, zCells, name + " has status z but changed");
-        if (NeedsProtection(cell) && cell.status != 'z' && x[i] > a[i] - cell.lpl + slack &&
-            x[i] < a[i] + cell.upl - slack)
+        if (NeedsProtection(cell) && cell.status != 'z' && ProtectionShortfall(cell, a[i], x[i], magnitude))
             Example(examples, protection,
                     name + " moved by less than its protection (" + LogNumber(cell.lpl) + " down, " +
                         LogNumber(cell.upl) + " up)");

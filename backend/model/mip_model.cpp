@@ -1,5 +1,6 @@
 #include "model/mip_model.h"
 
+#include "common/file_safety.h"
 #include "common/number_format.h"
 #include "instance/instance.h"
 
@@ -65,11 +66,6 @@ void MipModel::ColumnMajor(std::vector<int64_t>& start, std::vector<int32_t>& ro
 namespace
 {
 
-struct FileCloser
-{
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-
 std::string Term(double coef, const std::string& name, bool first)
 {
     std::string text;
@@ -98,17 +94,8 @@ void WriteSum(FILE* f, const std::vector<std::pair<double, std::string>>& terms)
                    f);
 }
 
-} // namespace
-
-bool WriteLpFile(const MipModel& model, const std::string& path, std::string& error)
+bool WriteLpText(const MipModel& model, FILE* f)
 {
-    std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "w"));
-    if (!file)
-    {
-        error = "cannot write " + path;
-        return false;
-    }
-    FILE* f = file.get();
     std::fputs("\\ VRN Std model\nMinimize\n obj: ", f);
     std::vector<std::pair<double, std::string>> terms;
     for (int c = 0; c < model.ColumnCount(); ++c)
@@ -163,12 +150,15 @@ bool WriteLpFile(const MipModel& model, const std::string& path, std::string& er
             std::fprintf(f, " %s\n", model.colName[c].c_str());
         }
     std::fputs("End\n", f);
-    if (std::ferror(f))
-    {
-        error = "cannot write " + path;
-        return false;
-    }
-    return true;
+    return !std::ferror(f);
+}
+
+} // namespace
+
+bool WriteLpFile(const MipModel& model, const std::string& path, std::string& error)
+{
+    return WriteFileAtomically(
+        path, [&](FILE* f) { return WriteLpText(model, f); }, error);
 }
 
 } // namespace vrn

@@ -1,6 +1,11 @@
 #include "results/output_tee.h"
 
+#include "common/file_safety.h"
+
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <iostream>
@@ -30,6 +35,20 @@ void WriteStreamLine(std::FILE* stream, const std::string& line)
     std::fputs("\r\n", stream);
 }
 
+namespace
+{
+
+// Standard output left unread keeps at most this much waiting; older text is left out there.
+constexpr size_t kBacklogLimit = size_t(8) << 20;
+
+bool Writable(int fd, int timeoutMs)
+{
+    pollfd wait = {fd, POLLOUT, 0};
+    return poll(&wait, 1, timeoutMs) > 0 && (wait.revents & POLLOUT) != 0;
+}
+
+} // namespace
+
 OutputTee::~OutputTee()
 {
     Finish();
@@ -37,10 +56,10 @@ OutputTee::~OutputTee()
 
 bool OutputTee::Start(const std::string& logPath, std::string& error)
 {
-    m_log = std::fopen(logPath.c_str(), "w");
+    m_log = CreateFreshFile(logPath, error);
     if (m_log == nullptr)
     {
-        error = "cannot write the log file " + logPath + ": " + std::strerror(errno);
+        error = "the log file cannot be written: " + error;
         return false;
     }
     int fds[2];
@@ -51,7 +70,7 @@ bool OutputTee::Start(const std::string& logPath, std::string& error)
         error = std::string("cannot create a pipe: ") + std::strerror(errno);
         return false;
     }
-    m_savedStdout = dup(STDOUT_FILENO);
+    m_savedStdout = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
     dup2(fds[1], STDOUT_FILENO);
     close(fds[1]);
     m_readEnd = fds[0];
@@ -64,13 +83,18 @@ void OutputTee::Copy()
 {
     for (;;)
     {
-        pollfd wait = {m_readEnd, POLLIN, 0};
-        if (poll(&wait, 1, -1) < 0 && errno != EINTR)
+        pollfd wait[2] = {{m_readEnd, POLLIN, 0}, {m_savedStdout, POLLOUT, 0}};
+        const bool waiting = m_outputOpen && !m_backlog.empty();
+        if (poll(wait, waiting ? 2 : 1, -1) < 0 && errno != EINTR)
             break;
         std::lock_guard<std::mutex> lock(m_logMutex);
-        if (!Drain())
+        const bool more = Drain();
+        PushBacklog();
+        if (!more)
             break;
     }
+    std::lock_guard<std::mutex> lock(m_logMutex);
+    FlushBacklog(2.0);
 }
 
 // Copies what the pipe holds now; false at its end. Called with m_logMutex held, so that a line
@@ -88,19 +112,63 @@ bool OutputTee::Drain()
         if (n <= 0)
             return false;
         // A front-end that has gone away closes the pipe: the run goes on and the log still gets everything.
-        const std::string shown = WithStreamLineEnds(buffer, static_cast<size_t>(n), m_lastByte);
-        for (size_t done = 0; m_outputOpen && done < shown.size();)
+        if (m_outputOpen)
+            m_backlog += WithStreamLineEnds(buffer, static_cast<size_t>(n), m_lastByte);
+        if (m_backlog.size() > kBacklogLimit)
         {
-            const ssize_t w = write(m_savedStdout, shown.data() + done, shown.size() - done);
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0)
-                m_outputOpen = false;
-            else
-                done += static_cast<size_t>(w);
+            const size_t cut = m_backlog.size() - kBacklogLimit / 2;
+            m_dropped += cut;
+            m_backlog.erase(0, cut);
         }
-        std::fwrite(buffer, 1, static_cast<size_t>(n), m_log);
-        std::fflush(m_log);
+        WriteLog(buffer, static_cast<size_t>(n));
+    }
+}
+
+void OutputTee::WriteLog(const char* data, size_t size)
+{
+    if (m_log == nullptr || m_logError != 0)
+        return;
+    errno = 0;
+    if (std::fwrite(data, 1, size, m_log) != size || std::fflush(m_log) != 0)
+        m_logError = errno != 0 ? errno : EIO;
+}
+
+// Hands standard output what its reader can take now, never waiting for it: pieces no larger than
+// a pipe's atomic write, each only when poll says there is room.
+void OutputTee::PushBacklog()
+{
+    if (m_dropped > 0 && m_outputOpen && Writable(m_savedStdout, 0))
+    {
+        m_backlog.insert(0, "[vrn] " + std::to_string(m_dropped) +
+                                " bytes of output were left out here while it was not read; the log has "
+                                "them\r\n");
+        m_dropped = 0;
+    }
+    size_t done = 0;
+    while (m_outputOpen && done < m_backlog.size() && Writable(m_savedStdout, 0))
+    {
+        const size_t piece = std::min<size_t>(m_backlog.size() - done, PIPE_BUF);
+        const ssize_t w = write(m_savedStdout, m_backlog.data() + done, piece);
+        if (w < 0 && (errno == EINTR || errno == EAGAIN))
+            break;
+        if (w <= 0)
+            m_outputOpen = false;
+        else
+            done += static_cast<size_t>(w);
+    }
+    m_backlog.erase(0, done);
+    if (!m_outputOpen)
+        m_backlog.clear();
+}
+
+// At the end of the run: what is still waiting gets a short while, then the run ends without it.
+void OutputTee::FlushBacklog(double seconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (m_outputOpen && !m_backlog.empty() && std::chrono::steady_clock::now() < end)
+    {
+        Writable(m_savedStdout, 50);
+        PushBacklog();
     }
 }
 
@@ -110,11 +178,14 @@ void OutputTee::WriteLogOnly(const std::string& text)
     std::lock_guard<std::mutex> lock(m_logMutex);
     if (m_readEnd >= 0)
         Drain();
-    if (m_log)
-    {
-        std::fputs(text.c_str(), m_log);
-        std::fflush(m_log);
-    }
+    WriteLog(text.data(), text.size());
+}
+
+bool OutputTee::LogWriteFailed(std::string& why) const
+{
+    if (m_logError != 0)
+        why = std::strerror(m_logError);
+    return m_logError != 0;
 }
 
 void OutputTee::Finish()
@@ -123,8 +194,14 @@ void OutputTee::Finish()
     {
         std::cout.flush();
         std::fflush(stdout);
-        dup2(m_savedStdout, STDOUT_FILENO); // the pipe's last write end closes: the copier sees its end
+        // The pipe's last write end closes: the copier sees its end. Standard output itself is back
+        // only afterwards, so nothing printed meanwhile waits on a reader that may never come.
+        const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        dup2(devNull >= 0 ? devNull : m_savedStdout, STDOUT_FILENO);
+        if (devNull >= 0)
+            close(devNull);
         m_thread.join();
+        dup2(m_savedStdout, STDOUT_FILENO);
         close(m_readEnd);
         close(m_savedStdout);
         m_readEnd = -1;
@@ -132,7 +209,8 @@ void OutputTee::Finish()
     }
     if (m_log)
     {
-        std::fclose(m_log);
+        if (std::fclose(m_log) != 0 && m_logError == 0)
+            m_logError = errno != 0 ? errno : EIO;
         m_log = nullptr;
     }
 }

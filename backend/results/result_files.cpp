@@ -1,51 +1,62 @@
 #include "results/result_files.h"
 
+#include "common/escape_text.h"
+#include "common/file_safety.h"
 #include "common/number_format.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 namespace vrn
 {
 
+namespace
+{
+
+bool WriteHeader(std::FILE* f, const SolutionHeader& header)
+{
+    bool ok = std::fprintf(f, "# VRN solution\n# instance: %s\n# solver: %s\n# outcome: %s\n",
+                           EscapeControl(header.instancePath).c_str(), EscapeControl(header.solver).c_str(),
+                           EscapeControl(header.outcome).c_str()) > 0;
+    for (const auto& field : header.fields)
+        ok = ok && std::fprintf(f, "# %s: %s\n", EscapeControl(field.first).c_str(),
+                                EscapeControl(field.second).c_str()) > 0;
+    return ok;
+}
+
+bool WriteCells(std::FILE* f, const Instance& instance, const std::vector<double>& adjusted)
+{
+    bool ok = std::fprintf(f, "# cells: %zu\n# index original adjusted change status\n", adjusted.size()) > 0;
+    std::string text;
+    for (size_t i = 0; ok && i < adjusted.size(); ++i)
+    {
+        const Cell& cell = instance.cells[i];
+        const double change = adjusted[i] - cell.value;
+        text += std::to_string(i) + ' ' + FormatNumber(cell.value) + ' ' + FormatNumber(adjusted[i]) + ' ' +
+                FormatNumber(change == 0 ? 0.0 : change) + ' ' + cell.status + '\n';
+        if (text.size() > (1 << 16))
+        {
+            ok = std::fputs(text.c_str(), f) >= 0;
+            text.clear();
+        }
+    }
+    return ok && std::fputs(text.c_str(), f) >= 0;
+}
+
+} // namespace
+
 bool WriteSolutionFile(const std::string& path, const SolutionHeader& header, const Instance& instance,
                        const std::vector<double>& adjusted, std::string& error)
 {
-    FILE* f = std::fopen(path.c_str(), "w");
-    if (f == nullptr)
+    const bool withCells = header.hasTable || !adjusted.empty();
+    if (!WriteFileAtomically(
+            path,
+            [&](std::FILE* f)
+            { return WriteHeader(f, header) && (!withCells || WriteCells(f, instance, adjusted)); },
+            error))
     {
-        error = "cannot write the solution file " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    std::fprintf(f, "# VRN solution\n# instance: %s\n# solver: %s\n# outcome: %s\n",
-                 header.instancePath.c_str(), header.solver.c_str(), header.outcome.c_str());
-    for (const auto& field : header.fields)
-        std::fprintf(f, "# %s: %s\n", field.first.c_str(), field.second.c_str());
-    if (!adjusted.empty())
-    {
-        std::fprintf(f, "# cells: %zu\n# index original adjusted change status\n", adjusted.size());
-        std::string text;
-        for (size_t i = 0; i < adjusted.size(); ++i)
-        {
-            const Cell& cell = instance.cells[i];
-            const double change = adjusted[i] - cell.value;
-            text += std::to_string(i) + ' ' + FormatNumber(cell.value) + ' ' + FormatNumber(adjusted[i]) +
-                    ' ' + FormatNumber(change == 0 ? 0.0 : change) + ' ' + cell.status + '\n';
-            if (text.size() > (1 << 16))
-            {
-                std::fputs(text.c_str(), f);
-                text.clear();
-            }
-        }
-        std::fputs(text.c_str(), f);
-    }
-    const bool ok = !std::ferror(f);
-    if (std::fclose(f) != 0 || !ok)
-    {
-        error = "cannot write the solution file " + path;
+        error = "the solution file was not written: " + error;
         return false;
     }
     return true;

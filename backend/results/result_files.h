@@ -15,10 +15,12 @@ struct SolutionHeader
     std::string solver;
     std::string outcome;
     std::vector<std::pair<std::string, std::string>> fields; // further "# key: value" lines
+    bool hasTable = false; // a table was found: the cell lines follow, even for a table without cells
 };
 
-// Writes the header and, when `adjusted` is not empty, one line per cell:
-// INDEX ORIGINAL ADJUSTED CHANGE STATUS.
+// Writes the header and, with a table, "# cells: N" and one line per cell:
+// INDEX ORIGINAL ADJUSTED CHANGE STATUS. The file is complete or absent: it is written beside its
+// place and renamed into it once whole. Header values are shown with control bytes escaped.
 bool WriteSolutionFile(const std::string& path, const SolutionHeader& header, const Instance& instance,
                        const std::vector<double>& adjusted, std::string& error);
 

@@ -9,6 +9,7 @@
 #include <ClpSimplex.hpp>
 #include <OsiClpSolverInterface.hpp>
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 namespace vrn
@@ -16,6 +17,15 @@ namespace vrn
 
 namespace
 {
+
+// A number as CBC's command parser reads it back exactly (std::to_string has six decimals and
+// turns a tolerance of 1e-7 into 0).
+std::string ExactNumber(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
 
 // Polled by CBC between steps of its search. A stop sets CBC's time limit to zero: CBC then ends
 // soon with its incumbent, where a plain stop request waits for the root node to finish.
@@ -104,17 +114,17 @@ public:
                                          "-seconds",
                                          std::to_string(SolverTimeLimit(control)),
                                          "-ratioGap",
-                                         std::to_string(params.mipGapPercent / 100),
+                                         ExactNumber(params.mipGapPercent / 100),
                                          "-primalTolerance",
-                                         std::to_string(params.feasibility),
+                                         ExactNumber(params.feasibility),
                                          "-randomSeed",
                                          std::to_string(params.seed),
                                          "-randomCbcSeed",
                                          std::to_string(params.seed)};
         if (params.integrality >= 0)
-            args.insert(args.end(), {"-integerTolerance", std::to_string(params.integrality)});
+            args.insert(args.end(), {"-integerTolerance", ExactNumber(params.integrality)});
         if (params.lpTolerance > 0)
-            args.insert(args.end(), {"-dualTolerance", std::to_string(params.lpTolerance)});
+            args.insert(args.end(), {"-dualTolerance", ExactNumber(params.lpTolerance)});
         args.insert(args.end(), {"-solve", "-quit"});
         std::vector<const char*> argv;
         for (const auto& arg : args)

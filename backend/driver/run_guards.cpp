@@ -1,0 +1,87 @@
+#include "driver/run_guards.h"
+
+#include "instance/cell_rules.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace vrn
+{
+
+namespace
+{
+
+std::string Num(double v)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.10g", v);
+    return buffer;
+}
+
+double LargestMagnitude(const Instance& instance)
+{
+    double largest = 0;
+    for (const Cell& cell : instance.cells)
+        largest = std::max(largest, std::fabs(cell.value));
+    return largest;
+}
+
+double SmallestPositiveLevel(const Instance& instance)
+{
+    double smallest = HUGE_VAL;
+    for (const Cell& cell : instance.cells)
+        if (NeedsProtection(cell))
+            for (double level : {cell.lpl, cell.upl})
+                if (level > 0)
+                    smallest = std::min(smallest, level);
+    return smallest;
+}
+
+} // namespace
+
+std::string CheckOptionsAgainstTable(const Instance& instance, const BackendOptions& options, double scale)
+{
+    const double largest = LargestMagnitude(instance);
+    const bool given = options.scale > 0;
+    if (given && largest > 0 && (largest / scale > 1e9 || largest / scale < 1e-6))
+        return "option --scale " + Num(scale) + " turns the largest value, " + Num(largest) + ", into " +
+               Num(largest / scale) +
+               "; the solvers need it from 1e-6 to 1e9: choose another scale or leave --scale out "
+               "(automatic: " +
+               Num(AutomaticScale(instance)) + ")";
+    const double level = SmallestPositiveLevel(instance);
+    if (std::isfinite(level) && options.feasibility >= level / scale)
+        return "option --feasibility " + Num(options.feasibility) +
+               " is not below the smallest protection level after scaling (" + Num(level) + " / scale " +
+               Num(scale) + " = " + Num(level / scale) +
+               "): a solver could leave a sensitive cell where it is; choose a smaller tolerance";
+    return {};
+}
+
+std::string GapText(double objective, double bound)
+{
+    const double difference = objective - bound;
+    if (std::fabs(difference) <= 1e-9 * std::max(std::fabs(objective), std::fabs(bound)))
+        return "0 %";
+    if (objective == 0)
+        return "not defined (objective 0, bound " + Num(bound) + ")";
+    const double gap = 100 * difference / std::fabs(objective);
+    // Two decimals, or two significant digits for a gap smaller than that, so that no gap reads as 0.
+    char text[64];
+    if (std::fabs(gap) >= 0.01)
+        std::snprintf(text, sizeof text, "%.2f", gap);
+    else
+        std::snprintf(text, sizeof text, "%.2g", gap);
+    std::string shown = text;
+    if (shown.find('.') != std::string::npos && shown.find('e') == std::string::npos)
+    {
+        while (shown.back() == '0')
+            shown.pop_back();
+        if (shown.back() == '.')
+            shown.pop_back();
+    }
+    return shown + " %" + (gap < 0 ? " (the bound is above the objective)" : "");
+}
+
+} // namespace vrn

@@ -1,0 +1,547 @@
+// The back-end's process contract, with the real mainVRN.exe as a child started from an argument
+// vector: closed standard streams, a full disk, planted links, two runs on one result base, the stop
+// signals with every solver, input that never ends, a reader that stops reading, and the numbers
+// that must refuse a run rather than certify a table that is not protected.
+#include "instance/instance.h"
+#include "model/checks.h"
+#include "tools/table_generator.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+struct ChildSetup
+{
+    bool closeStdout = false; // descriptor 1 closed when the program starts
+    bool readStdout = true;   // false: nobody reads standard output (the pipe fills)
+    long fileSizeLimit = -1;  // RLIMIT_FSIZE in bytes, SIGXFSZ ignored: writes fail as on a full disk
+};
+
+class Child
+{
+public:
+    explicit Child(std::vector<std::string> args, ChildSetup setup = {})
+    {
+        args.insert(args.begin(), "mainVRN.exe");
+        int in[2], out[2], err[2];
+        if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0)
+            return;
+        m_start = std::chrono::steady_clock::now();
+        m_pid = fork();
+        if (m_pid == 0)
+        {
+            dup2(in[0], 0);
+            dup2(out[1], 1);
+            dup2(err[1], 2);
+            for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
+                close(fd);
+            if (setup.closeStdout)
+                close(1);
+            if (setup.fileSizeLimit >= 0)
+            {
+                signal(SIGXFSZ, SIG_IGN);
+                const rlimit limit = {static_cast<rlim_t>(setup.fileSizeLimit),
+                                      static_cast<rlim_t>(setup.fileSizeLimit)};
+                setrlimit(RLIMIT_FSIZE, &limit);
+            }
+            std::vector<char*> argv;
+            for (const auto& a : args)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            execv(VRN_BACKEND_EXE, argv.data());
+            _exit(127);
+        }
+        close(in[0]);
+        close(out[1]);
+        close(err[1]);
+        m_stdin = in[1];
+        m_stdout = out[0];
+        if (setup.readStdout)
+            m_outThread = std::thread([this] { Collect(m_stdout, m_out); });
+        m_errThread = std::thread([this, fd = err[0]] { Collect(fd, m_err); });
+    }
+
+    ~Child()
+    {
+        if (m_pid > 0 && m_status == -1)
+        {
+            kill(m_pid, SIGKILL);
+            Wait();
+        }
+        CloseInput();
+    }
+
+    bool Send(const std::string& text)
+    {
+        size_t done = 0;
+        while (done < text.size())
+        {
+            const ssize_t n = write(m_stdin, text.data() + done, text.size() - done);
+            if (n <= 0)
+                return false;
+            done += static_cast<size_t>(n);
+        }
+        return true;
+    }
+    void CloseInput()
+    {
+        if (m_stdin >= 0)
+            close(m_stdin);
+        m_stdin = -1;
+    }
+    void Signal(int sig) { kill(m_pid, sig); }
+
+    bool WaitForOutput(const std::string& pattern, double seconds)
+    {
+        const std::regex re(pattern);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        while (std::chrono::steady_clock::now() < end)
+        {
+            if (std::regex_search(Out(), re))
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+
+    int Wait()
+    {
+        if (m_status == -1)
+        {
+            int raw = 0;
+            waitpid(m_pid, &raw, 0);
+            m_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+            m_status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+            if (m_outThread.joinable())
+                m_outThread.join();
+            else
+                close(m_stdout);
+            m_errThread.join();
+        }
+        return m_status;
+    }
+    double Seconds() const { return m_seconds; }
+
+    std::string Out()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_out;
+    }
+    std::string Err()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_err;
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_stdin = -1;
+    int m_stdout = -1;
+    int m_status = -1;
+    double m_seconds = 0;
+    std::chrono::steady_clock::time_point m_start;
+    std::mutex m_mutex;
+    std::string m_out, m_err;
+    std::thread m_outThread, m_errThread;
+
+    void Collect(int fd, std::string& into)
+    {
+        char buffer[4096];
+        ssize_t n;
+        while ((n = read(fd, buffer, sizeof buffer)) > 0)
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            into.append(buffer, static_cast<size_t>(n));
+        }
+        close(fd);
+    }
+};
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Header lines and cell values of a .sol; `whole` is false when a line is neither.
+struct Solution
+{
+    std::string header;
+    std::vector<double> adjusted;
+    size_t announced = 0;
+    bool whole = true;
+};
+
+Solution ReadSolution(const fs::path& path)
+{
+    Solution s;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line))
+    {
+        if (!line.empty() && line[0] == '#')
+        {
+            s.header += line + "\n";
+            if (line.rfind("# cells: ", 0) == 0)
+                s.announced = std::stoul(line.substr(9));
+            continue;
+        }
+        std::istringstream fields(line);
+        size_t index;
+        double original, adjusted, change;
+        char status;
+        if (fields >> index >> original >> adjusted >> change >> status && index == s.adjusted.size())
+            s.adjusted.push_back(adjusted);
+        else
+            s.whole = false;
+    }
+    return s;
+}
+
+class BackendContract : public ::testing::Test
+{
+protected:
+    fs::path m_dir;
+
+    void SetUp() override
+    {
+        m_dir = fs::temp_directory_path() / ("vrn_contract_test_" + std::to_string(getpid()) + "_" +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    static std::string Example(const char* name = "table3x3.csp")
+    {
+        return ReadFile(fs::path(VRN_EXAMPLES_DIR) / name);
+    }
+
+    fs::path Write(const std::string& name, const std::string& text) const
+    {
+        std::ofstream(m_dir / name, std::ios::binary) << text;
+        return m_dir / name;
+    }
+
+    fs::path WriteTable(const std::string& name, const vrn::Instance& table) const
+    {
+        std::ofstream out(m_dir / name);
+        vrn::WriteInstance(out, table);
+        return m_dir / name;
+    }
+
+    static vrn::Instance Parse(const std::string& text)
+    {
+        auto r = vrn::ReadInstanceText(text, false);
+        EXPECT_TRUE(r.errors.empty());
+        return r.instance;
+    }
+
+    static int Run(std::vector<std::string> args, std::string* out = nullptr, std::string* err = nullptr,
+                   ChildSetup setup = {})
+    {
+        Child child(std::move(args), setup);
+        child.CloseInput();
+        const int status = child.Wait();
+        if (out)
+            *out = child.Out();
+        if (err)
+            *err = child.Err();
+        return status;
+    }
+
+    fs::path BigTable(vrn::Instance& table, int side = 60)
+    {
+        vrn::GeneratorSettings settings;
+        settings.dimensions = {vrn::Dimension::Flat(side), vrn::Dimension::Flat(side)};
+        settings.seed = 3;
+        table = vrn::GenerateTable(settings);
+        return WriteTable("t" + std::to_string(side) + ".csp", table);
+    }
+
+    // The .sol is whole and its table passes the back-end's own check.
+    static void ExpectProtected(const vrn::Instance& table, const fs::path& sol)
+    {
+        const Solution s = ReadSolution(sol);
+        ASSERT_TRUE(s.whole) << s.header;
+        ASSERT_EQ(s.adjusted.size(), table.cells.size()) << s.header;
+        EXPECT_EQ(s.announced, table.cells.size());
+        const auto report = vrn::CheckSolution(table, s.adjusted, true, false, vrn::kSolutionCheckTolerance);
+        EXPECT_TRUE(report.passed) << report.lines[2];
+    }
+};
+
+// Every number times 1e-7: the table is brought up for the solver and comes back protected.
+std::string Times(const std::string& text, double factor)
+{
+    vrn::Instance table = vrn::ReadInstanceText(text, false).instance;
+    for (vrn::Cell& cell : table.cells)
+        for (double* v : {&cell.value, &cell.lb, &cell.ub, &cell.lpl, &cell.upl})
+            *v *= factor;
+    std::ostringstream out;
+    vrn::WriteInstance(out, table);
+    return out.str();
+}
+
+TEST_F(BackendContract, TinyTablesAreProtectedWithEverySolver)
+{
+    const std::string text = Times(Example(), 1e-7);
+    const fs::path instance = Write("tiny.csp", text);
+    const vrn::Instance table = Parse(text);
+    for (const auto& [solver, suffix] :
+         {std::pair<const char*, const char*>{"b", "_cbc"}, {"s", "_sym"}, {"g", "_glpk"}})
+    {
+        std::string out;
+        EXPECT_EQ(Run({instance, m_dir, "--solver", solver}, &out), 0) << out;
+        EXPECT_NE(out.find("solution check: passed"), std::string::npos) << solver;
+        ExpectProtected(table, m_dir / ("tiny" + std::string(suffix) + ".sol"));
+    }
+}
+
+struct RefusalCase
+{
+    const char* name;
+    std::vector<std::string> options;
+    const char* example;
+    double factor;
+    int status;
+    const char* message; // on standard error
+};
+
+// Options that would let a solver certify an unprotected table, or never end, refuse the run.
+TEST_F(BackendContract, NumbersThatMakeNoSenseForTheRunAreRefused)
+{
+    const std::vector<RefusalCase> cases = {
+        {"feasibility 1", {"--feasibility", "1"}, "grid30x30.csp", 1, 2, "--feasibility"},
+        {"progress 1e10", {"--progress", "1e10"}, "table3x3.csp", 1, 2, "--progress"},
+        {"scale 1e-300", {"--scale", "1e-300"}, "table3x3.csp", 1, 2, "--scale"},
+        {"scale far too small", {"--scale", "1e-20"}, "table3x3.csp", 1, 2, "--scale"},
+        {"tolerance above the scaled levels", {"--scale", "1"}, "table3x3.csp", 1e-7, 2, "--feasibility"},
+        {"hexadecimal", {"--time", "0x10"}, "table3x3.csp", 1, 2, "--time"},
+    };
+    for (const auto& c : cases)
+    {
+        const fs::path instance = Write("t.csp", Times(Example(c.example), c.factor));
+        std::vector<std::string> args = {instance, m_dir, "--solver", "b"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        std::string out, err;
+        EXPECT_EQ(Run(args, &out, &err), c.status) << c.name << out << err;
+        EXPECT_NE(err.find(c.message), std::string::npos) << c.name << ": " << err;
+        EXPECT_EQ(out.find("protection: ok"), std::string::npos) << c.name;
+    }
+}
+
+TEST_F(BackendContract, AClosedStandardOutputDoesNotFeedTheLogIntoItself)
+{
+    const fs::path instance = Write("t.csp", Example());
+    ChildSetup setup;
+    setup.closeStdout = true;
+    EXPECT_EQ(Run({instance, m_dir, "--solver", "b"}, nullptr, nullptr, setup), 0);
+    const auto size = fs::file_size(m_dir / "t_cbc.log");
+    EXPECT_LT(size, 20000u); // 6.7 MB before
+    EXPECT_NE(ReadFile(m_dir / "t_cbc.log").find("exit status 0"), std::string::npos);
+}
+
+TEST_F(BackendContract, AFullDiskLeavesNoPartialSolutionAndSaysSo)
+{
+    const fs::path instance = Write("grid.csp", Example("grid30x30.csp"));
+    // The log (about 6 KB) is cut at 4 KB; at 9 KB the log is whole and the .sol of 961 cells (about
+    // 14 KB) is not.
+    for (long limit : {4000L, 9000L})
+    {
+        ChildSetup setup;
+        setup.fileSizeLimit = limit;
+        std::string out, err;
+        EXPECT_EQ(Run({instance, m_dir, "--solver", "b"}, &out, &err, setup), 1) << limit << err;
+        EXPECT_NE(err.find("ERROR"), std::string::npos) << limit;
+        if (fs::exists(m_dir / "grid_cbc.sol"))
+        {
+            const Solution s = ReadSolution(m_dir / "grid_cbc.sol");
+            EXPECT_TRUE(s.whole && s.adjusted.size() == 961) << limit;
+        }
+        for (const auto& entry : fs::directory_iterator(m_dir))
+            EXPECT_EQ(entry.path().filename().string().find(".part"), std::string::npos) << entry.path();
+        fs::remove(m_dir / "grid_cbc.sol");
+    }
+}
+
+TEST_F(BackendContract, PlantedLinksInTheOutputFolderAreNotFollowed)
+{
+    const fs::path instance = Write("t.csp", Example());
+    const fs::path out = m_dir / "shared";
+    fs::create_directories(out);
+    for (const char* ext : {".log", ".sol", ".lp"})
+    {
+        Write(std::string("victim") + ext, "precious");
+        fs::create_symlink(m_dir / (std::string("victim") + ext), out / (std::string("t_cbc") + ext));
+    }
+    EXPECT_EQ(Run({instance, out, "--solver", "b", "--write", "y"}), 0);
+    for (const char* ext : {".log", ".sol", ".lp"})
+    {
+        EXPECT_EQ(ReadFile(m_dir / (std::string("victim") + ext)), "precious") << ext;
+        EXPECT_FALSE(fs::is_symlink(out / (std::string("t_cbc") + ext))) << ext;
+    }
+}
+
+TEST_F(BackendContract, ASecondRunOnTheSameBaseIsRefusedAndAKilledRunBlocksNothing)
+{
+    vrn::Instance table;
+    const fs::path first = BigTable(table);
+    fs::create_directories(m_dir / "B");
+    const fs::path second = WriteTable("B/t60.csp", table);
+    const fs::path out = m_dir / "out";
+    fs::create_directories(out);
+
+    Child running({first, out, "--solver", "b", "--mipgap", "0", "--time", "30"});
+    ASSERT_TRUE(running.WaitForOutput("solving with", 30)) << running.Out();
+    std::string err;
+    EXPECT_EQ(Run({second, out, "--solver", "b"}, nullptr, &err), 1);
+    EXPECT_NE(err.find("another run"), std::string::npos) << err;
+    EXPECT_NE(ReadFile(out / "t60_cbc.log").find("solving with"), std::string::npos);
+
+    running.Signal(SIGKILL); // what the front-end's Stop does
+    running.Wait();
+    const fs::path small = Write("t60.csp", Example()); // same base, a quick table
+    fs::remove(out / "t60_cbc.sol");
+    EXPECT_EQ(Run({small, out, "--solver", "b"}, nullptr, &err), 0) << err;
+    EXPECT_TRUE(fs::exists(out / "t60_cbc.sol"));
+    EXPECT_FALSE(fs::exists(out / "t60_cbc.lock"));
+}
+
+// SIGINT and SIGHUP act like SIGTERM with every solver: no solver's own handler prompts.
+TEST_F(BackendContract, SigintAndSighupKeepTheBestTableWithEverySolver)
+{
+    vrn::Instance table;
+    const fs::path instance = BigTable(table);
+    const std::vector<std::pair<const char*, const char*>> solvers = {
+        {"b", "_cbc"}, {"s", "_sym"}, {"g", "_glpk"}};
+    for (int sig : {SIGINT, SIGHUP})
+        for (const auto& [solver, suffix] : solvers)
+        {
+            Child child({instance, m_dir, "--solver", solver, "--mipgap", "0", "--progress", "0.3"});
+            const char* incumbent = solver[0] == 's'
+                                        ? R"(\n\s*\d+\s+\d+\s+\d+\s+[-0-9.e+]+\s+[0-9][0-9.e+]*\s+[0-9.]+)"
+                                        : "best table found";
+            ASSERT_TRUE(child.WaitForOutput(incumbent, 90)) << child.Out();
+            child.Signal(sig);
+            child.Send("y\n"); // what a prompting handler would read
+            ASSERT_EQ(child.Wait(), 0) << solver << sig << child.Out() << child.Err();
+            const std::string name = sig == SIGINT ? "SIGINT" : "SIGHUP";
+            EXPECT_NE(child.Out().find("outcome: feasible (stopped by " + name + ")"), std::string::npos)
+                << solver << child.Out();
+            EXPECT_EQ(child.Err().find("Do you want"), std::string::npos) << child.Err();
+            ExpectProtected(table, m_dir / ("t60" + std::string(suffix) + ".sol"));
+        }
+}
+
+TEST_F(BackendContract, AFifoAsTheInstanceIsRefusedAtOnce)
+{
+    const fs::path fifo = m_dir / "t.csp";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::string err;
+    EXPECT_EQ(Run({fifo, m_dir, "--solver", "b"}, nullptr, &err), 3);
+    EXPECT_NE(err.find("not a regular file"), std::string::npos) << err;
+}
+
+// Standard input that never ends a line, and a flood of answers nobody reads: the run still obeys
+// its time limit, holds memory, and its log keeps everything.
+TEST_F(BackendContract, EndlessInputAndAnUnreadOutputDoNotHoldUpTheRun)
+{
+    vrn::Instance table;
+    const fs::path instance = BigTable(table);
+    ChildSetup setup;
+    setup.readStdout = false;
+    Child child({instance, m_dir, "--solver", "b", "--mipgap", "0", "--time", "4"}, setup);
+    std::string commands;
+    for (int i = 0; i < 3000; ++i)
+        commands += "help\n";
+    std::thread feeder(
+        [&]
+        {
+            child.Send(commands);
+            child.Send(std::string(4 << 20, 'x')); // one line of 4 MB
+            child.Send("\n");
+        });
+    const int status = child.Wait();
+    child.CloseInput();
+    feeder.join();
+    EXPECT_EQ(status, 0);
+    EXPECT_LT(child.Seconds(), 15);
+    const std::string log = ReadFile(m_dir / "t60_cbc.log");
+    EXPECT_NE(log.find("exit status 0"), std::string::npos);
+    EXPECT_NE(log.find("longer than 1024 bytes"), std::string::npos);
+    EXPECT_EQ(log.find(std::string(2000, 'x')), std::string::npos);
+    ExpectProtected(table, m_dir / "t60_cbc.sol");
+}
+
+// A stop or the time limit acts within seconds before the solver starts too.
+TEST_F(BackendContract, TheTimeLimitHoldsWhileABigTableIsRead)
+{
+    vrn::Instance table;
+    const fs::path instance = BigTable(table, 600);
+    Child child({instance, m_dir, "--solver", "b", "--time", "1"});
+    const int status = child.Wait();
+    EXPECT_TRUE(status == 0 || status == 5) << status;
+    EXPECT_LT(child.Seconds(), 6) << child.Out();
+    const Solution s = ReadSolution(m_dir / "t600_cbc.sol");
+    EXPECT_TRUE(s.whole);
+    EXPECT_NE(s.header.find("# outcome:"), std::string::npos);
+}
+
+TEST_F(BackendContract, NamesWithControlBytesStayOnTheirLine)
+{
+    const fs::path instance = Write("a\nb 0 0 0 s.csp", Example());
+    std::string out;
+    EXPECT_EQ(Run({instance, m_dir, "--solver", "b"}, &out), 0) << out;
+    const Solution s = ReadSolution(m_dir / "a\nb 0 0 0 s_cbc.sol");
+    EXPECT_TRUE(s.whole) << s.header;
+    EXPECT_EQ(s.adjusted.size(), 16u);
+    EXPECT_NE(s.header.find("a\\nb 0 0 0 s.csp"), std::string::npos);
+
+    const fs::path utf16 = Write("u.csp", std::string("0\0\n\0"
+                                                      "1\0",
+                                                      6));
+    std::string err;
+    EXPECT_EQ(Run({utf16, m_dir, "--solver", "b"}, nullptr, &err), 3);
+    EXPECT_NE(err.find("'0\\x00'"), std::string::npos) << err;
+}
+
+TEST_F(BackendContract, EveryReaderFindingIsTheSameForEverySolver)
+{
+    const fs::path twice =
+        Write("twice.csp", "0\n3\n0 10 1 s 0 100 0 0 0\n1 4 1 u 0 100 2 2 0\n2 6 1 s 0 100 0 0 0\n"
+                           "1\n0 3 : 0 (-1) 1 (1) 1 (1)\n");
+    for (const char* solver : {"b", "l", "s", "g"})
+    {
+        std::string err;
+        EXPECT_EQ(Run({twice, m_dir, "--solver", solver}, nullptr, &err), 3) << solver;
+        EXPECT_NE(err.find("twice.csp:7: relation 1 names cell 1 twice"), std::string::npos) << err;
+    }
+    const fs::path empty = Write("--empty.csp", "0\n0\n0\n");
+    std::string out;
+    EXPECT_EQ(Run({"--solver", "b", "--", empty, m_dir}, &out), 0) << out;
+    EXPECT_NE(ReadFile(m_dir / "--empty_cbc.sol").find("# cells: 0\n"), std::string::npos);
+}
+
+} // namespace
