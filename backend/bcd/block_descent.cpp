@@ -344,7 +344,6 @@ private:
         SubModelSettings subSettings;
         subSettings.radius = m_settings.radius;
         subSettings.movingBudget = m_settings.movingBudget;
-        subSettings.additive = m_settings.additive;
         subSettings.integerCells = m_settings.integerCells;
         const BlockSubModel sub = BuildBlockSubModel(m_instance, m_model, m_relationsOfCell, block,
                                                      m_incumbentAdjusted, subSettings);

@@ -55,11 +55,14 @@ std::vector<int32_t> MovingCells(const Instance& table,
 namespace
 {
 
-// The relations that hold a moving cell, each with only its moving cells as terms; the cells that
-// stay at the incumbent's values move to the right-hand side. Without the additive rule a relation
-// keeps its original residual, so its target is the original values' sum instead of its rhs.
+// The relations that hold a moving cell, each with only its moving cells as terms. Its right-hand
+// side is what those cells sum to in the incumbent: the cells that stay contribute the same as
+// before, so the relation keeps the incumbent's residual exactly, the one the solution check passed
+// (with the additive rule none beyond the check's tolerance, without it the original residual).
+// Taking the rhs minus the staying cells instead would hand the block the incumbent's rounding
+// errors, which on a large table made its own model infeasible.
 void AddSubRelations(const Instance& table, const std::vector<std::vector<int32_t>>& relationsOfCell,
-                     const std::vector<int32_t>& localOf, const std::vector<double>& adjusted, bool additive,
+                     const std::vector<int32_t>& localOf, const std::vector<double>& adjusted,
                      BlockSubModel& sub)
 {
     std::vector<char> relationDone(table.RelationCount(), 0);
@@ -71,17 +74,14 @@ void AddSubRelations(const Instance& table, const std::vector<std::vector<int32_
                 continue;
             relationDone[r] = 1;
             terms.clear();
-            double target = additive ? table.rhs[r] : 0;
+            double target = 0;
             for (int64_t t = table.termStart[r]; t < table.termStart[r + 1]; ++t)
             {
                 const int32_t other = table.termCell[t];
-                const double coef = table.termCoef[t];
-                if (!additive)
-                    target += coef * table.cells[other].value;
-                if (localOf[other] >= 0)
-                    terms.emplace_back(localOf[other], coef);
-                else
-                    target -= coef * adjusted[other];
+                if (localOf[other] < 0)
+                    continue;
+                terms.emplace_back(localOf[other], table.termCoef[t]);
+                target += table.termCoef[t] * adjusted[other];
             }
             sub.instance.AddRelation(target, terms);
         }
@@ -110,7 +110,7 @@ BlockSubModel BuildBlockSubModel(const Instance& table, const StdModel& whole,
         inBlock[cell] = 1;
 
     StdModelSettings modelSettings;
-    modelSettings.additive = true; // the targets above already say which residual a relation keeps
+    modelSettings.additive = true; // the right-hand sides already hold the residual a relation keeps
     modelSettings.scale = whole.scale;
     modelSettings.big = whole.big;
     modelSettings.kind = whole.kind;
@@ -125,7 +125,7 @@ BlockSubModel BuildBlockSubModel(const Instance& table, const StdModel& whole,
                                                ? IncumbentDirection(table, adjusted, cell)
                                                : Direction::Free);
     }
-    AddSubRelations(table, relationsOfCell, localOf, adjusted, settings.additive, sub);
+    AddSubRelations(table, relationsOfCell, localOf, adjusted, sub);
     sub.model = BuildStdModel(sub.instance, modelSettings);
     sub.start = StdColumnsOf(sub.instance, sub.model, localAdjusted);
     return sub;

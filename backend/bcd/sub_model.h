@@ -28,7 +28,6 @@ struct SubModelSettings
     // them, and so on. Negative: as far out as `movingBudget` allows, at least one relation.
     int radius = -1;
     size_t movingBudget = 12000;
-    bool additive = true;
     bool integerCells = false;
 };
 

@@ -284,7 +284,6 @@ TEST(BlockSubModel, ItsSolutionsPutBackAreProtectedTablesNoWorseThanTheIncumbent
         const auto clusters = vrn::RelationClusters(table, SensitiveCells(table), c.clusters, 1);
         vrn::SubModelSettings subSettings;
         subSettings.radius = c.radius;
-        subSettings.additive = c.additive;
         for (const vrn::Cluster& block : clusters)
         {
             const vrn::BlockSubModel sub =
