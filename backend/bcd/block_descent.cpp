@@ -1,5 +1,6 @@
 #include "bcd/block_descent.h"
 
+#include "bcd/sub_model.h"
 #include "common/number_format.h"
 #include "control/run_control.h"
 #include "fast/starting_point.h"
@@ -110,7 +111,7 @@ public:
             m_savedBounds.emplace_back(mip.colLower[model.colDir[cell]], mip.colUpper[model.colDir[cell]]);
         m_blocksPerCycle = std::max(1, std::min<int>(settings.clusters, static_cast<int>(m_cells.size())));
         m_noGainLimit = settings.noGainStop > 0 ? settings.noGainStop : AdaptiveNoGainStop(settings);
-        if (settings.dynamic)
+        if (settings.dynamic || settings.subModels)
             m_relationsOfCell = RelationsOfCells(instance);
     }
 
@@ -119,12 +120,13 @@ public:
     BcdReport Run(const std::vector<double>& start)
     {
         m_incumbent = start;
-        m_report.startObjective = m_incumbentObjective = WeightedChange(m_instance, Adjusted(start));
+        m_incumbentAdjusted = Adjusted(start);
+        m_report.startObjective = m_incumbentObjective = WeightedChange(m_instance, m_incumbentAdjusted);
         Say("BCD: " + std::to_string(m_cells.size()) + " sensitive cells with a free direction, " +
             std::to_string(m_blocksPerCycle) + (m_settings.dynamic ? " dynamic blocks" : " clusters") +
             " per cycle, from the table of weighted change " + LogNumber(m_incumbentObjective) +
             "; stop after " + std::to_string(m_noGainLimit) + " blocks in a row without improvement" +
-            (m_settings.noGainStop > 0 ? "" : " (adaptive)"));
+            (m_settings.noGainStop > 0 ? "" : " (adaptive)") + NeighbourhoodText());
         m_control->SetIncumbent(ModelObjective(m_incumbent));
         Descend();
         RestoreBounds();
@@ -145,11 +147,23 @@ private:
     std::vector<std::pair<double, double>> m_savedBounds;
     std::vector<std::vector<int32_t>> m_relationsOfCell;
     int m_blocksPerCycle = 1, m_noGainLimit = 1, m_noGain = 0;
-    std::vector<double> m_incumbent;
+    std::vector<double> m_incumbent;         // the whole model's columns
+    std::vector<double> m_incumbentAdjusted; // its table
     double m_incumbentObjective = 0;
     BcdReport m_report;
     SolveStatus m_status = SolveStatus::Feasible;
     double m_bound = -kInfinity;
+
+    std::string NeighbourhoodText() const
+    {
+        if (!m_settings.subModels)
+            return "; each block solved on the whole model";
+        const std::string within =
+            m_settings.radius >= 0
+                ? std::to_string(m_settings.radius) + " relation(s)"
+                : "as many relations as keep at most " + std::to_string(m_settings.movingBudget) + " cells";
+        return "; each block solved on its own model, the cells within " + within + " of it moving";
+    }
 
     void Say(const std::string& line) const
     {
@@ -205,7 +219,7 @@ private:
         const size_t size = (m_cells.size() + static_cast<size_t>(m_blocksPerCycle) - 1) /
                             static_cast<size_t>(m_blocksPerCycle);
         const std::vector<double> scores =
-            FlipScores(m_instance, m_relationsOfCell, m_cells, Adjusted(m_incumbent));
+            FlipScores(m_instance, m_relationsOfCell, m_cells, m_incumbentAdjusted);
         const uint64_t seed = m_settings.seed * 1000003 + static_cast<uint64_t>(cycle) * 7919 + block;
         return DynamicBlock(m_cells, scores, size, m_settings.candidatePercent, m_settings.discardPercent,
                             seed);
@@ -253,35 +267,35 @@ private:
         }
     }
 
-    // Solves the model as its bounds stand, from the incumbent, within `seconds` (<= 0: the run's).
-    SolveResult SolveFromIncumbent(double seconds, double gapPercent)
+    // Solves `mip` from `start` within `seconds` (<= 0: the run's).
+    SolveResult SolveFrom(const MipModel& mip, const std::vector<double>& start, double seconds,
+                          double gapPercent)
     {
         const double remaining = m_control->Remaining();
         const double limit =
             seconds > 0 ? std::min(seconds, remaining) : (m_control->HasTimeLimit() ? remaining : -1);
         RunControl blockControl(m_control->HasTimeLimit() || seconds > 0 ? std::max(limit, 0.01) : -1);
         SolveParams params = m_params;
-        params.start = m_incumbent;
+        params.start = start;
         params.mipGapPercent = gapPercent;
         params.firstFeasible = false;
         StopRelay relay(*m_control, blockControl);
         if (!m_hooks.onOverrun)
-            return SolveModel(m_model.mip, m_solver, params, blockControl);
+            return SolveModel(mip, m_solver, params, blockControl);
         StopWatchdog watchdog(m_control, m_hooks.stopGraceSeconds,
                               [this] { m_hooks.onOverrun(m_incumbent); });
-        return SolveModel(m_model.mip, m_solver, params, blockControl);
+        return SolveModel(mip, m_solver, params, blockControl);
     }
 
-    // The solution becomes the incumbent when its table passes the check and changes less.
-    bool AcceptIfBetter(const SolveResult& result, double& objective)
+    static bool HasTable(const SolveResult& result, const MipModel& mip)
     {
-        const bool hasTable =
-            (result.status == SolveStatus::Optimal || result.status == SolveStatus::Feasible) &&
-            result.solution.size() == static_cast<size_t>(m_model.mip.ColumnCount());
-        if (!hasTable)
-            return false;
-        const std::vector<double> adjusted = Adjusted(result.solution);
-        objective = WeightedChange(m_instance, adjusted);
+        return (result.status == SolveStatus::Optimal || result.status == SolveStatus::Feasible) &&
+               result.solution.size() == static_cast<size_t>(mip.ColumnCount());
+    }
+
+    // The table `adjusted` becomes the incumbent when it passes the check and changes less.
+    bool AcceptIfBetter(const std::vector<double>& adjusted, double objective)
+    {
         if (objective >= m_incumbentObjective - 1e-7 * std::max(1.0, std::fabs(m_incumbentObjective)))
             return false;
         const CheckReport check = CheckSolution(m_instance, adjusted, m_settings.additive,
@@ -295,9 +309,62 @@ private:
             return false;
         }
         m_incumbent = StdColumnsOf(m_instance, m_model, adjusted);
+        m_incumbentAdjusted = adjusted;
         m_incumbentObjective = objective;
         m_control->SetIncumbent(ModelObjective(m_incumbent));
         return true;
+    }
+
+    // The block's table (empty when its solve found none) and, with sub-models, how many cells moved.
+    struct BlockOutcome
+    {
+        std::vector<double> adjusted;
+        size_t movingCells = 0;
+    };
+
+    // The run's gap is shared out over the blocks of a cycle: each block stops within its share.
+    double BlockGap() const { return m_params.mipGapPercent / m_blocksPerCycle; }
+
+    // A block's share of the gap is of the whole table's objective; its own model holds only part of
+    // that objective, so the same share is a larger percentage of it. (Without this a block of a
+    // large table searches on for gains too small to matter.)
+    double SubModelGap(const BlockSubModel& sub) const
+    {
+        double own = 0;
+        for (int c = 0; c < sub.model.mip.ColumnCount(); ++c)
+            own += sub.model.mip.cost[c] * sub.start[c];
+        const double whole = ModelObjective(m_incumbent);
+        if (own <= 0)
+            return BlockGap();
+        return std::min(100.0, BlockGap() * std::max(whole, own) / own);
+    }
+
+    BlockOutcome SolveOnSubModel(const Cluster& block)
+    {
+        SubModelSettings subSettings;
+        subSettings.radius = m_settings.radius;
+        subSettings.movingBudget = m_settings.movingBudget;
+        subSettings.integerCells = m_settings.integerCells;
+        const BlockSubModel sub = BuildBlockSubModel(m_instance, m_model, m_relationsOfCell, block,
+                                                     m_incumbentAdjusted, subSettings);
+        const SolveResult result =
+            SolveFrom(sub.model.mip, sub.start, m_settings.blockSeconds, SubModelGap(sub));
+        BlockOutcome outcome;
+        outcome.movingCells = sub.cellOf.size();
+        if (HasTable(result, sub.model.mip))
+            outcome.adjusted = PutBack(sub, result.solution, m_incumbentAdjusted);
+        return outcome;
+    }
+
+    BlockOutcome SolveOnWholeModel(const Cluster& block)
+    {
+        FixAllBut(block);
+        const SolveResult result = SolveFrom(m_model.mip, m_incumbent, m_settings.blockSeconds, BlockGap());
+        BlockOutcome outcome;
+        outcome.movingCells = m_instance.cells.size();
+        if (HasTable(result, m_model.mip))
+            outcome.adjusted = Adjusted(result.solution);
+        return outcome;
     }
 
     void SolveBlock(const Cluster& block, int cycle, int number)
@@ -305,25 +372,19 @@ private:
         const std::string name = "BCD cycle " + std::to_string(cycle) + ", block " + std::to_string(number) +
                                  " of " + std::to_string(m_blocksPerCycle);
         m_control->SetPhase(name + " (" + std::to_string(block.size()) + " cells)");
-        FixAllBut(block);
-        // The run's gap is shared out over the blocks of a cycle: each block stops within its share of
-        // the whole table's objective.
-        const SolveResult result =
-            SolveFromIncumbent(m_settings.blockSeconds, m_params.mipGapPercent / m_blocksPerCycle);
+        const BlockOutcome outcome = m_settings.subModels ? SolveOnSubModel(block) : SolveOnWholeModel(block);
         BcdStep step{cycle, number, m_blocksPerCycle, block};
-        double objective = 0;
-        step.improved = AcceptIfBetter(result, objective);
-        step.hasTable = !result.solution.empty();
-        step.blockObjective =
-            step.hasTable
-                ? (step.improved ? objective : WeightedChange(m_instance, Adjusted(result.solution)))
-                : 0;
+        step.hasTable = !outcome.adjusted.empty();
+        step.movingCells = outcome.movingCells;
+        step.blockObjective = step.hasTable ? WeightedChange(m_instance, outcome.adjusted) : 0;
+        step.improved = step.hasTable && AcceptIfBetter(outcome.adjusted, step.blockObjective);
         step.incumbent = m_incumbentObjective;
         step.elapsed = m_control->Elapsed();
         m_noGain = step.improved ? 0 : m_noGain + 1;
         ++m_report.blocks;
-        Say("[vrn] " + name + ": " + std::to_string(block.size()) + " cells, block's table " +
-            (step.hasTable ? LogNumber(step.blockObjective) : std::string("none")) +
+        Say("[vrn] " + name + ": " + std::to_string(block.size()) + " cells" +
+            (m_settings.subModels ? " (" + std::to_string(outcome.movingCells) + " moving)" : std::string()) +
+            ", block's table " + (step.hasTable ? LogNumber(step.blockObjective) : std::string("none")) +
             (step.improved ? " (better)" : " (no better)") + ", incumbent " +
             LogNumber(m_incumbentObjective) + ", " + LogNumber(std::round(step.elapsed * 10) / 10) + " s");
         if (m_hooks.onBlock)
@@ -339,7 +400,8 @@ private:
         Say("BCD: branch-and-cut on the whole model from the table of weighted change " +
             LogNumber(m_incumbentObjective) + ", at most " + LogNumber(m_settings.finalSeconds) + " s");
         m_report.finalSearch = true;
-        SolveResult result = SolveFromIncumbent(m_settings.finalSeconds, m_params.mipGapPercent);
+        SolveResult result =
+            SolveFrom(m_model.mip, m_incumbent, m_settings.finalSeconds, m_params.mipGapPercent);
         if (result.status == SolveStatus::Infeasible)
         {
             // A search that prunes every node against the start proves that no table beats it.
@@ -347,8 +409,11 @@ private:
             m_bound = ModelObjective(m_incumbent);
             return;
         }
-        double objective = 0;
-        m_report.finalImproved = AcceptIfBetter(result, objective);
+        if (HasTable(result, m_model.mip))
+        {
+            const std::vector<double> adjusted = Adjusted(result.solution);
+            m_report.finalImproved = AcceptIfBetter(adjusted, WeightedChange(m_instance, adjusted));
+        }
         if (std::isfinite(result.bound))
             m_bound = result.bound;
         if (result.status == SolveStatus::Optimal)

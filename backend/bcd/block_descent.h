@@ -1,8 +1,10 @@
 // Block coordinate descent on the Std model: a protected table (the incumbent) is improved one
-// block of sensitive cells at a time. The directions of the cells outside the block are fixed at
-// the incumbent's (their binaries' bounds), the block's binaries and every continuous column stay
-// free, and the solver starts from the incumbent, so a block never returns a worse table. The
-// incumbent is replaced only by a better table that passes the solution check.
+// block of sensitive cells at a time. By default each block is solved on its own small model (the
+// block's cells and their relations' cells move, every other cell keeps the incumbent's value);
+// otherwise on the whole model, the directions of the cells outside the block fixed at the
+// incumbent's (their binaries' bounds). Either way the solver starts from the incumbent, so a block
+// never returns a worse table, and the incumbent is replaced only by a better table that passes
+// the solution check of the whole table.
 #pragma once
 
 #include "bcd/clusters.h"
@@ -39,6 +41,12 @@ struct BcdSettings
     double candidatePercent = 50; // dynamic: share of the sensitive cells that are candidates
     double discardPercent = 50;   // dynamic: probability that a candidate is left out
     bool randomClusters = false;  // the baseline grouping (for measurements)
+    // Each block on its own small model (the cells within `radius` relations of the block move,
+    // the rest stay at the incumbent's values); false: on the whole model with bounds changed.
+    // A negative radius: as many relations out as keep `movingBudget` cells, at least one.
+    bool subModels = true;
+    int radius = -1;
+    size_t movingBudget = 12000;
     uint64_t seed = 1;
     bool additive = true;
     bool integerCells = false;
@@ -56,8 +64,9 @@ int AdaptiveNoGainStop(const BcdSettings& settings);
 struct BcdStep
 {
     int cycle = 0, block = 0, blocksInCycle = 0;
-    Cluster cells;         // the block's sensitive cells
-    bool hasTable = false; // the block's solve returned a table
+    Cluster cells;          // the block's sensitive cells
+    bool hasTable = false;  // the block's solve returned a table
+    size_t movingCells = 0; // cells free to change in the block's solve
     double blockObjective = 0;
     bool improved = false;
     double incumbent = 0; // weighted change of the incumbent after the block

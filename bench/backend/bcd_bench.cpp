@@ -3,11 +3,15 @@
 //   bench_backend_bcd runs [SECONDS] [SIDES...] [--solvers bgs]  generated 2-D tables (values 1 to 999, 5 %
 //   sensitive,
 //        protection 10 %; default side 100, the quality table of bench_backend_solvers): the best objective
-//        each integer solver reaches in SECONDS (default 60) with plain Std, --startingpoint s, BCD with 10
-//        and 20 clusters, dynamic BCD, and one BCD cycle followed by a final branch-and-cut; beside them the
-//        best bound known (the LP relaxation's, or one of these runs') and every run's gap to it
+//        each integer solver reaches in SECONDS (default 60) with plain Std, --startingpoint s, BCD with 20
+//        and 100 clusters, dynamic BCD, and one BCD cycle followed by a final branch-and-cut (half the time);
+//        beside them the best bound known (the LP relaxation's, or one of these runs') and every run's gap to
+//        it
 //   bench_backend_bcd clusters [SIDE]        one cycle of 20 blocks with CBC, clusters grown along the
 //        relations beside random clusters (the baseline), from the same starting table, in process
+//   bench_backend_bcd blocks [SECONDS] [SIDE]  in process with CBC from the same heuristic's table, SECONDS
+//        (default 60) each: blocks on the whole model (20 clusters) beside blocks on their own models
+//        (20, 50 and 100 clusters, the neighbourhood as far out as the budget allows, or one relation)
 // Prints figures only.
 #include "bcd/block_descent.h"
 #include "bench_run.h"
@@ -57,11 +61,11 @@ std::vector<Config> Configs(double seconds)
 {
     return {{"plain Std", {}},
             {"start s", {"--startingpoint", "s"}},
-            {"BCD 10", {"--bcd-clusters", "10"}},
             {"BCD 20", {"--bcd-clusters", "20"}},
+            {"BCD 100", {"--bcd-clusters", "100"}},
             {"dynamic 20", {"--bcd-clusters", "20", "--dynamic", "y"}},
             {"BCD 20 o + B&C",
-             {"--bcd-clusters", "20", "--bcd-cycle", "o", "--bcd-endbc", std::to_string(seconds)}}};
+             {"--bcd-clusters", "20", "--bcd-cycle", "o", "--bcd-endbc", std::to_string(seconds / 2)}}};
 }
 
 // The bound of the Std model's LP relaxation (the binaries relaxed to [0, 1]), in table units.
@@ -173,6 +177,64 @@ void ClustersBench(int side)
         }
 }
 
+// The heuristic's table in the whole model's columns, and how long it took.
+std::vector<double> HeuristicStart(const vrn::Instance& table, const vrn::StdModel& model, double& seconds)
+{
+    const auto begin = std::chrono::steady_clock::now();
+    vrn::BackendOptions options;
+    auto clp = vrn::MakeClpSolver();
+    vrn::RunControl control(-1);
+    const vrn::FastLog quiet{[](const std::string&) {}, [](const std::string&) {}};
+    std::vector<double> start = vrn::FindStartingPoint(table, options, model, *clp, control, quiet);
+    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+    return start;
+}
+
+void BlocksBench(double seconds, int side)
+{
+    const vrn::Instance table = Table(side);
+    vrn::StdModelSettings modelSettings;
+    modelSettings.scale = vrn::AutomaticScale(table);
+    vrn::StdModel model = vrn::BuildStdModel(table, modelSettings);
+    double startSeconds = 0;
+    const std::vector<double> start = HeuristicStart(table, model, startSeconds);
+    std::printf("%dx%d table: CBC from the heuristic's table (found in %.1f s), %.0f s each, gap 5 %%\n",
+                side, side, startSeconds, seconds);
+    struct BlockConfig
+    {
+        bool subModels;
+        int clusters, radius;
+    };
+    // radius -1: as many relations out as keep the block's model within the budget of moving cells
+    for (const BlockConfig config :
+         {BlockConfig{false, 20, 0}, BlockConfig{true, 20, -1}, BlockConfig{true, 50, -1},
+          BlockConfig{true, 100, -1}, BlockConfig{true, 50, 1}, BlockConfig{true, 100, 1}})
+    {
+        auto cbc = vrn::MakeCbcSolver();
+        auto control = std::make_shared<vrn::RunControl>(seconds);
+        vrn::BcdSettings settings;
+        settings.clusters = config.clusters;
+        settings.subModels = config.subModels;
+        settings.radius = config.radius;
+        settings.noGainStop = 1000000; // only the time ends the run
+        size_t moving = 0;
+        vrn::BcdHooks hooks;
+        hooks.onBlock = [&](const vrn::BcdStep& step) { moving += step.movingCells; };
+        const auto begin = std::chrono::steady_clock::now();
+        const vrn::BcdReport report =
+            vrn::RunBlockDescent(table, model, *cbc, vrn::SolveParams{}, control, settings, start, hooks);
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        std::fprintf(stderr, "\n");
+        std::printf("  %-12s radius %d, %4d clusters: start %9.0f  best %9.0f  %5d blocks (%d cycles), %8.0f "
+                    "moving cells "
+                    "a block, wall %6.1f s\n",
+                    config.subModels ? "own models" : "whole model", config.radius, config.clusters,
+                    report.startObjective, report.objective, report.blocks, report.cycles,
+                    report.blocks > 0 ? static_cast<double>(moving) / report.blocks : 0.0, wall);
+        std::fflush(stdout);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -180,7 +242,9 @@ int main(int argc, char** argv)
     const std::string mode = argc > 1 ? argv[1] : "runs";
     const fs::path dir = fs::temp_directory_path() / "vrn_bcd_bench";
     fs::create_directories(dir);
-    if (mode == "clusters")
+    if (mode == "blocks")
+        BlocksBench(argc > 2 ? std::atof(argv[2]) : 60, argc > 3 ? std::atoi(argv[3]) : 100);
+    else if (mode == "clusters")
         ClustersBench(argc > 2 ? std::atoi(argv[2]) : 100);
     else
     {

@@ -1,0 +1,143 @@
+#include "bcd/sub_model.h"
+
+#include "fast/starting_point.h"
+#include "instance/cell_rules.h"
+
+namespace vrn
+{
+
+std::vector<int32_t> MovingCells(const Instance& table,
+                                 const std::vector<std::vector<int32_t>>& relationsOfCell,
+                                 const Cluster& block, int radius, size_t budget)
+{
+    const bool withinBudget = radius < 0;
+    std::vector<char> taken(table.cells.size(), 0);
+    std::vector<char> relationDone(table.RelationCount(), 0);
+    std::vector<int32_t> moving;
+    for (int32_t cell : block)
+        if (!taken[cell] && table.cells[cell].status != 'z')
+        {
+            taken[cell] = 1;
+            moving.push_back(cell);
+        }
+    size_t frontier = 0;
+    for (int ring = 1; withinBudget || ring <= radius; ++ring)
+    {
+        const size_t end = moving.size();
+        for (size_t k = frontier; k < end; ++k)
+            for (int32_t r : relationsOfCell[moving[k]])
+            {
+                if (relationDone[r])
+                    continue;
+                relationDone[r] = 1;
+                for (int64_t t = table.termStart[r]; t < table.termStart[r + 1]; ++t)
+                {
+                    const int32_t cell = table.termCell[t];
+                    if (!taken[cell] && table.cells[cell].status != 'z')
+                    {
+                        taken[cell] = 1;
+                        moving.push_back(cell);
+                    }
+                }
+                if (withinBudget && ring > 1 && moving.size() > budget)
+                {
+                    moving.resize(end); // this ring would overflow the budget: the last one stays out
+                    return moving;
+                }
+            }
+        if (moving.size() == end)
+            break; // nothing more is connected
+        frontier = end;
+    }
+    return moving;
+}
+
+namespace
+{
+
+// The relations that hold a moving cell, each with only its moving cells as terms. Its right-hand
+// side is what those cells sum to in the incumbent: the cells that stay contribute the same as
+// before, so the relation keeps the incumbent's residual exactly, the one the solution check passed
+// (with the additive rule none beyond the check's tolerance, without it the original residual).
+// Taking the rhs minus the staying cells instead would hand the block the incumbent's rounding
+// errors, which on a large table made its own model infeasible.
+void AddSubRelations(const Instance& table, const std::vector<std::vector<int32_t>>& relationsOfCell,
+                     const std::vector<int32_t>& localOf, const std::vector<double>& adjusted,
+                     BlockSubModel& sub)
+{
+    std::vector<char> relationDone(table.RelationCount(), 0);
+    std::vector<std::pair<int32_t, double>> terms;
+    for (int32_t cell : sub.cellOf)
+        for (int32_t r : relationsOfCell[cell])
+        {
+            if (relationDone[r])
+                continue;
+            relationDone[r] = 1;
+            terms.clear();
+            double target = 0;
+            for (int64_t t = table.termStart[r]; t < table.termStart[r + 1]; ++t)
+            {
+                const int32_t other = table.termCell[t];
+                if (localOf[other] < 0)
+                    continue;
+                terms.emplace_back(localOf[other], table.termCoef[t]);
+                target += table.termCoef[t] * adjusted[other];
+            }
+            sub.instance.AddRelation(target, terms);
+        }
+}
+
+Direction IncumbentDirection(const Instance& table, const std::vector<double>& adjusted, int32_t cell)
+{
+    const double change = adjusted[cell] - table.cells[cell].value;
+    return change > 0 ? Direction::Up : change < 0 ? Direction::Down : Direction::Free;
+}
+
+} // namespace
+
+BlockSubModel BuildBlockSubModel(const Instance& table, const StdModel& whole,
+                                 const std::vector<std::vector<int32_t>>& relationsOfCell,
+                                 const Cluster& block, const std::vector<double>& adjusted,
+                                 const SubModelSettings& settings)
+{
+    BlockSubModel sub;
+    sub.cellOf = MovingCells(table, relationsOfCell, block, settings.radius, settings.movingBudget);
+    std::vector<int32_t> localOf(table.cells.size(), -1);
+    for (size_t k = 0; k < sub.cellOf.size(); ++k)
+        localOf[sub.cellOf[k]] = static_cast<int32_t>(k);
+    std::vector<char> inBlock(table.cells.size(), 0);
+    for (int32_t cell : block)
+        inBlock[cell] = 1;
+
+    StdModelSettings modelSettings;
+    modelSettings.additive = true; // the right-hand sides already hold the residual a relation keeps
+    modelSettings.scale = whole.scale;
+    modelSettings.big = whole.big;
+    modelSettings.kind = whole.kind;
+    modelSettings.integerCells = settings.integerCells;
+    std::vector<double> localAdjusted;
+    for (int32_t cell : sub.cellOf)
+    {
+        sub.instance.cells.push_back(table.cells[cell]);
+        localAdjusted.push_back(adjusted[cell]);
+        const bool freeDirection = inBlock[cell] && whole.colDir[cell] >= 0;
+        modelSettings.directions.push_back(NeedsProtection(table.cells[cell]) && !freeDirection
+                                               ? IncumbentDirection(table, adjusted, cell)
+                                               : Direction::Free);
+    }
+    AddSubRelations(table, relationsOfCell, localOf, adjusted, sub);
+    sub.model = BuildStdModel(sub.instance, modelSettings);
+    sub.start = StdColumnsOf(sub.instance, sub.model, localAdjusted);
+    return sub;
+}
+
+std::vector<double> PutBack(const BlockSubModel& sub, const std::vector<double>& solution,
+                            std::vector<double> adjusted)
+{
+    const std::vector<double> local = sub.model.AdjustedValues(sub.instance, solution);
+    for (size_t k = 0; k < sub.cellOf.size(); ++k)
+        adjusted[sub.cellOf[k]] = local[k];
+    return adjusted;
+}
+
+} // namespace vrn

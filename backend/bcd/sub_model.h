@@ -1,0 +1,53 @@
+// A block's own small model: only the block's sensitive cells and the cells that share a relation
+// with them move; every other cell keeps the incumbent's value, which goes into the right-hand
+// sides of the relations the moving cells appear in. Its size depends on the block, not on the
+// table, so a block is solved quickly and where the whole model would not fit in memory.
+#pragma once
+
+#include "bcd/clusters.h"
+#include "instance/instance.h"
+#include "model/std_model.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace vrn
+{
+
+struct BlockSubModel
+{
+    Instance instance;           // the moving cells (original values, bounds and protection) and relations
+    std::vector<int32_t> cellOf; // the table's cell of each of the instance's cells
+    StdModel model;
+    std::vector<double> start; // the model's columns of the incumbent
+};
+
+struct SubModelSettings
+{
+    // How far out cells move: 0 only the block's cells, 1 also the cells sharing a relation with
+    // them, and so on. Negative: as far out as `movingBudget` allows, at least one relation.
+    int radius = -1;
+    size_t movingBudget = 12000;
+    bool integerCells = false;
+};
+
+// The cells that move for `block`: the block, grown ring by ring by the cells of every relation
+// that holds a cell of the last ring, `radius` rings (negative: every ring that keeps the cells
+// within `budget`, and at least one). Cells that may not change (status z) never move.
+std::vector<int32_t> MovingCells(const Instance& table,
+                                 const std::vector<std::vector<int32_t>>& relationsOfCell,
+                                 const Cluster& block, int radius, size_t budget = 0);
+
+// Builds the block's model around the incumbent `adjusted` (the table's adjusted values). The
+// block's sensitive cells that have a free direction in `whole` keep it free; every other
+// sensitive cell that moves keeps the incumbent's direction.
+BlockSubModel BuildBlockSubModel(const Instance& table, const StdModel& whole,
+                                 const std::vector<std::vector<int32_t>>& relationsOfCell,
+                                 const Cluster& block, const std::vector<double>& adjusted,
+                                 const SubModelSettings& settings);
+
+// The incumbent `adjusted` with the moving cells set from the block model's `solution`.
+std::vector<double> PutBack(const BlockSubModel& sub, const std::vector<double>& solution,
+                            std::vector<double> adjusted);
+
+} // namespace vrn
