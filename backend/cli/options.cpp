@@ -367,8 +367,6 @@ std::vector<std::string> NotApplyingOptions(const BackendOptions& o)
     };
     for (const char* name : {"--mipemphasis", "--emphasis", "--varsel"})
         note(name, "a parameter of the commercial solvers; it does not apply to the chosen solver");
-    for (const char* name : {"--repair", "--repairfn"})
-        note(name, "not available in this build; ignored");
     for (const char* name : {"--bcd-time", "--bcd-objf", "--bcd-endbc", "--bcd-cycle", "--bcd-nstop",
                              "--dynamic", "--dyn-sprop", "--dyn-perturb"})
         if (std && o.bcdClusters < 2)
@@ -376,7 +374,9 @@ std::vector<std::string> NotApplyingOptions(const BackendOptions& o)
     for (const char* name : {"--dyn-sprop", "--dyn-perturb"})
         if (std && o.bcdClusters >= 2 && !o.dynamic)
             note(name, "applies to dynamic block coordinate descent only (--dynamic y); ignored");
-    note("--vineq", std ? "not available in this build; ignored" : "applies to the Std formulation only");
+    if (!std)
+        for (const char* name : {"--repair", "--repairfn", "--vineq"})
+            note(name, "applies to the Std formulation only");
     if (!std)
         for (const char* name :
              {"--startingpoint", "--bcd-clusters", "--bcd-time", "--bcd-objf", "--bcd-endbc", "--bcd-cycle",
@@ -453,6 +453,17 @@ what follows is the instance and the folder, even when they start with "--".
   --startingpoint c|s  Std: start the integer search from a protected table found by a Fast
                      solve (c: directions rounded from the Std model's LP relaxation, s: from
                      the Fast heuristic's)
+  --repair y         Std: a table that cannot be protected is repaired first: the least
+                     widening of bounds (and, only where that cannot help, lowering of
+                     protection levels) that makes it protectable; every change is listed,
+                     the repaired instance written to OUTPUT_FOLDER/NAME_SUFFIX_repaired.csp
+                     and protected; on a table that can be protected it changes nothing
+  --repairfn PATH    prices of the repair, lines "CELL WHAT PRICE": WHAT lb ub lpl upl, PRICE
+                     a number >= 0 per unit of change or fixed (may not change); '#' starts a
+                     comment; default price 1. A file that prices a protection level weighs
+                     every change by its price in one sum instead
+  --vineq y|c        Std: add valid inequalities that raise the integer model's bound (y), or
+                     only report how many the LP relaxation's optimum violates (c)
   --bcd-clusters K   Std: block coordinate descent with K blocks per cycle (1: none); starts
                      from the Fast heuristic's table (--startingpoint s unless c is given) and
                      re-solves K blocks of sensitive cells in turn, the other directions fixed
@@ -467,7 +478,6 @@ what follows is the instance and the folder, even when they start with "--".
   --dynamic y        each block made afresh of the cells most likely to gain from a flip
   --dyn-sprop PCT    dynamic: the best-scored PCT % of the sensitive cells are candidates (50)
   --dyn-perturb PCT  dynamic: each candidate is left out with probability PCT % (50)
-  --repair, --repairfn, --vineq: accepted, not available in this build (the log says so)
   --mipemphasis, --emphasis, --varsel: parameters of commercial solvers; accepted, ignored
   --help             print this text and exit (takes no value)
   --version          print the version and exit (takes no value)
@@ -491,6 +501,8 @@ Result files:
                      fields per cell: its index, its value in the instance, its published
                      value, the difference and its status letter
   NAME_SUFFIX.lp     the model in CPLEX LP format, with --write y
+  NAME_SUFFIX_repaired.csp  the repaired instance, after --repair y changed something (the
+                     .sol header then says "repaired" and how much)
 The outcome is one of optimal, feasible (with the reason in brackets: time limit, stop
 command, SIGTERM, SIGINT or SIGHUP, first table), infeasible, no solution, solver failed,
 instance errors, solver not available, not available, command line error. Numbers are written
@@ -510,7 +522,8 @@ Exit status:
   1  the result files could not be written (for instance the output folder does not exist,
      the disk is full, or another run writes the same result files)
   2  command line error (also a tolerance or a scale that makes no sense for the table)
-  3  the instance file (or the directions file of --fixdir f) cannot be read or has errors
+  3  the instance file (or the directions file of --fixdir f, or the repair file) cannot be
+     read or has errors
   4  the problem is infeasible (with fixed directions: for those directions)
   5  no protected table was found (time limit or stop came first, or the solver failed)
   6  the solver is not available in this build

@@ -19,6 +19,8 @@
 #include "results/result_files.h"
 #include "results/result_path.h"
 #include "solvers/solve_model.h"
+#include "standard/repair_run.h"
+#include "standard/valid_inequalities.h"
 
 #include <algorithm>
 #include <chrono>
@@ -88,6 +90,8 @@ private:
     int m_status = kExitProtected;
     std::vector<std::pair<std::string, double>> m_phaseTimes;
     std::vector<double> m_start; // --startingpoint: the table the integer search starts from
+    SolverAdapter* m_solver = nullptr;
+    std::vector<std::pair<std::string, std::string>> m_repairHeader; // --repair: what the .sol header says
 
     void Say(const std::string& line) { std::printf("%s\n", line.c_str()); }
 
@@ -210,11 +214,17 @@ private:
             m_earlyGuard.reset();
             return FastSteps();
         }
+        auto adapter = Entry()->make();
+        m_solver = adapter.get();
+        if (m_opt.repair && !Phase("repairing the instance", [&] { return Repair(*adapter); }))
+            return ReportTimes();
         if (!Phase("building the model", [this] { return BuildModel(); }))
             return;
-        auto adapter = Entry()->make();
-        if (!SolverFits(*adapter) ||
-            (m_opt.writeLp && !Phase("writing the LP file", [this] { return WriteLp(); })))
+        if (!SolverFits(*adapter))
+            return;
+        if (m_opt.validInequalities == 'y' || m_opt.validInequalities == 'c')
+            Phase("valid inequalities", [&] { return AddValidInequalities(*adapter); });
+        if (m_opt.writeLp && !Phase("writing the LP file", [this] { return WriteLp(); }))
             return;
         if (m_opt.startingPoint == 'c' || m_opt.startingPoint == 's' || BcdWanted(m_opt))
             Phase("finding a starting point", [&] { return FindStart(*adapter); });
@@ -267,9 +277,9 @@ private:
     void EndWithoutTable(int status, const std::string& outcome, const std::string& reason)
     {
         m_status = status;
-        if (!WriteResult(
-                SolutionHeader{m_opt.instancePath, SolverName(m_opt.solver), outcome, {{"reason", reason}}},
-                {}))
+        SolutionHeader header{m_opt.instancePath, SolverName(m_opt.solver), outcome, {{"reason", reason}}};
+        header.fields.insert(header.fields.end(), m_repairHeader.begin(), m_repairHeader.end());
+        if (!WriteResult(header, {}))
         {
             RunFacts facts;
             facts.resultWritten = false;
@@ -372,18 +382,49 @@ private:
 
     bool CheckTheInput()
     {
-        const CheckReport report =
+        CheckReport report =
             CheckInput(m_instance, m_opt.additive, BigFromOptions(m_instance, m_opt), m_opt.feasibility);
+        const ConflictReport conflicts = FindInputConflicts(m_instance, m_opt);
+        if (conflicts.Proven())
+        {
+            report.passed = false;
+            report.lines.push_back(
+                "conflicts that single relations and bounds prove: " + std::to_string(conflicts.cells) +
+                " sensitive cells, " + std::to_string(conflicts.relations) + " relations");
+            for (const auto& line : conflicts.lines)
+                report.lines.push_back("  " + line);
+        }
         Say("input check:");
         for (const auto& line : report.lines)
             Say("  " + line);
-        if (!report.passed)
+        const bool std = m_opt.formulation() == Formulation::Std;
+        if (!report.passed && std && m_opt.repair)
+            Say("the instance cannot be protected as it stands: the repair looks for the least change");
+        else if (!report.passed)
         {
             Warn("ERROR: the instance cannot be protected as it stands (see the input check)");
+            if (std)
+                Warn(RepairAdviceText());
             EndBeforeTheSolve(RunEnd::InputInfeasible,
                               "the input check found a table that cannot be protected");
         }
-        return report.passed;
+        return report.passed || (std && m_opt.repair);
+    }
+
+    bool Repair(SolverAdapter& adapter)
+    {
+        const FastLog log{[this](const std::string& line) { Say(line); },
+                          [this](const std::string& line) { Warn(line); }};
+        RepairRunResult repair = RepairForRun(m_instance, m_opt, adapter, *m_control, m_base, log);
+        m_repairHeader = repair.header;
+        if (!repair.goOn)
+        {
+            EndWithoutTable(repair.exitStatus, repair.outcome, repair.reason);
+            return false;
+        }
+        if (repair.repaired)
+            m_instance = std::move(repair.instance);
+        return true;
     }
 
     bool BuildModel()
@@ -409,6 +450,30 @@ private:
         if (startOptions.startingPoint != 'c')
             startOptions.startingPoint = 's';
         m_start = FindStartingPoint(m_instance, startOptions, m_model, adapter, *m_control, log);
+        return true;
+    }
+
+    bool AddValidInequalities(SolverAdapter& adapter)
+    {
+        if (!m_model.mip.HasIntegers())
+        {
+            Say("valid inequalities: the model has no direction to choose; nothing to add");
+            return true;
+        }
+        const bool add = m_opt.validInequalities == 'y';
+        const ValidInequalityReport report = ApplyValidInequalities(
+            m_instance, m_model, m_opt.additive, add, adapter, SolveParamsFromOptions(m_opt), *m_control,
+            [this](const std::string& line) { Say(line); });
+        if (!report.relaxationSolved)
+            Say("valid inequalities: the relaxation was not solved; none added");
+        else if (add)
+            Say("valid inequalities: " + std::to_string(report.added) + " added in " +
+                std::to_string(report.rounds) + " rounds; relaxation bound " + LogNumber(report.boundBefore) +
+                " -> " + LogNumber(report.boundAfter));
+        else
+            Say("valid inequalities (check only): the relaxation's optimum violates " +
+                std::to_string(report.atStart.count) + " of " + std::to_string(report.candidates) +
+                "; none added");
         return true;
     }
 
@@ -550,8 +615,13 @@ private:
         {
             const int status = decided.exitStatus;
             if (status == kExitInfeasible)
+            {
                 Warn("ERROR: the problem is infeasible: no table satisfies the relations, bounds and "
                      "protection");
+                const FastLog log{[this](const std::string& line) { Say(line); },
+                                  [this](const std::string& line) { Warn(line); }};
+                ExplainInfeasibleTable(m_instance, m_opt, m_solver, *m_control, log);
+            }
             EndWithoutTable(status, outcome, result.detail.empty() ? outcome : result.detail);
             return true;
         }
@@ -559,7 +629,7 @@ private:
             WholeWhereOnlyNoise(m_instance, m_model.AdjustedValues(m_instance, result.solution),
                                 m_opt.integerCells, WholeValueTolerance(m_opt.intDevTol, m_opt.integrality));
         const double objective = WeightedChange(m_instance, adjusted);
-        SolutionHeader header{m_opt.instancePath, SolverName(m_opt.solver), outcome, {}};
+        SolutionHeader header{m_opt.instancePath, SolverName(m_opt.solver), outcome, m_repairHeader};
         header.hasTable = true;
         header.fields.emplace_back("objective", LogNumber(objective));
         Say("outcome: " + outcome);

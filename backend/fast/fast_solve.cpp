@@ -5,6 +5,7 @@
 #include "fast/lexmin.h"
 #include "fast/run_settings.h"
 #include "instance/cell_rules.h"
+#include "model/conflict.h"
 
 #include <algorithm>
 #include <cmath>
@@ -258,6 +259,28 @@ namespace
 {
 
 // Says why the fixed model is infeasible, as far as the elastic model can tell.
+// What the fixed model lets every cell change: the fixed directions and the percent limits included.
+std::vector<ChangeRange> FixedModelRanges(const Instance& instance, const FastSettings& settings,
+                                          const DirectionChoice& choice)
+{
+    const StdModel model = BuildFastModel(instance, settings, choice).base;
+    std::vector<ChangeRange> ranges(instance.cells.size());
+    for (size_t i = 0; i < ranges.size(); ++i)
+        if (const int p = model.colPlus[i], m = model.colMinus[i]; p >= 0)
+            ranges[i] = {(model.mip.colLower[p] - model.mip.colUpper[m]) * model.scale,
+                         (model.mip.colUpper[p] - model.mip.colLower[m]) * model.scale};
+    return ranges;
+}
+
+ConflictSettings FastConflictSettings(const BackendOptions& options)
+{
+    ConflictSettings words;
+    words.additive = options.additive;
+    words.tolerance = options.feasibility;
+    words.boundsWords = false; // the limits come from the percent bounds and the directions as well
+    return words;
+}
+
 void ExplainInfeasible(const Instance& instance, const BackendOptions& options, const FastSettings& settings,
                        const DirectionChoice& choice, const DirectionDiagnosis& diagnosis,
                        SolverAdapter& solver, RunControl& control, const FastLog& log)
@@ -283,6 +306,11 @@ void ExplainInfeasible(const Instance& instance, const BackendOptions& options, 
                            ": the non-sensitive cells may not move enough; raise --pct-bounds"
                      : "even without the protection levels the relations and bounds cannot hold together; "
                        "the directions are not the cause");
+        const ConflictReport relations = FindConflicts(instance, FixedModelRanges(instance, settings, choice),
+                                                       FastConflictSettings(options));
+        for (size_t k = 0; k < relations.lines.size() && k < 3 && relations.relations > 0; ++k)
+            if (relations.lines[k].rfind("relation ", 0) == 0)
+                log.warn("  " + relations.lines[k]);
         return;
     }
     const std::vector<int>& cells = diagnosis.shortCells;
@@ -293,8 +321,14 @@ void ExplainInfeasible(const Instance& instance, const BackendOptions& options, 
         return;
     }
     log.warn(std::to_string(cells.size()) + " fixed directions cannot be met together with the others:");
+    // Each with what single relations and limits prove, where they do.
+    const std::vector<ChangeRange> ranges = FixedModelRanges(instance, settings, choice);
     for (size_t k = 0; k < cells.size() && k < kListedCells; ++k)
-        log.warn("  " + CellDirectionText(instance, choice, cells[k]));
+    {
+        const std::string why = DirectionConflictText(instance, ranges, FastConflictSettings(options),
+                                                      cells[k], choice.direction[cells[k]]);
+        log.warn("  " + CellDirectionText(instance, choice, cells[k]) + (why.empty() ? "" : ": " + why));
+    }
     if (cells.size() > kListedCells)
         log.warn("  ... and " + std::to_string(cells.size() - kListedCells) + " more");
     if (settings.pctBounds >= 0 &&

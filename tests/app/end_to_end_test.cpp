@@ -240,5 +240,32 @@ TEST_F(EndToEndTest, BcdSectionRunsOneCycleOfBlocksAndAFinalBranchAndCut)
     }
 }
 
+TEST_F(EndToEndTest, StdRunExplainsAnInfeasibleTableAndRepairInfeasibilityRepairsIt)
+{
+    // A row of cells published before (z) with a row total bounded from another source.
+    UseExample("published5x5");
+    form.Choice("m_solverChoice")->SetSelection(kClpOrCbcIndex);
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_TRUE(Contains(Output(), "cells 7, 8, 9 and 11 are fixed (z)")) << Output();
+    EXPECT_TRUE(Contains(Output(), "check \"Repair infeasibility\" (--repair y)")) << Output();
+    EXPECT_TRUE(Contains(Output(), "outcome: infeasible")) << Output();
+
+    form.Text("m_outputText")->Clear();
+    SetChecked(form.CheckBox("m_repairCheck"), true);
+    SelectItem(form.Choice("m_validInequalitiesChoice"), 0); // "Yes"
+    ASSERT_TRUE(RunToTheEnd());
+    const std::string output = Output();
+    EXPECT_TRUE(Contains(output, "repair: 2 changes: bounds widened by 10, protection levels lowered by 0"))
+        << output;
+    EXPECT_TRUE(Contains(output, "valid inequalities: ")) << output;
+    EXPECT_TRUE(Contains(output, "solution check: passed")) << output;
+    EXPECT_TRUE(Contains(output, "exit status 0")) << output;
+    const std::string base = ResultBasePath(
+        folder.string(), std::string(VRN_EXAMPLES_DIR) + "/published5x5.csp", "_cbc", kPathSeparator);
+    EXPECT_TRUE(fs::exists(base + "_repaired.csp"));
+    EXPECT_TRUE(Contains(SolutionViewerText(base + ".sol"), "# repaired: 2 changes"))
+        << FileText(base + ".sol");
+}
+
 } // namespace
 } // namespace vrn::test

@@ -177,7 +177,11 @@ TEST(FastSolve, ImpossibleDirectionsAreNamedAndTheHeuristicSuggested)
     EXPECT_EQ(run.outcome.result.status, vrn::SolveStatus::Infeasible);
     EXPECT_NE(run.warned.find("1 fixed directions cannot be met together with the others"), std::string::npos)
         << run.warned;
-    EXPECT_NE(run.warned.find("cell 1 (value 4) up by 2 (from the file)"), std::string::npos) << run.warned;
+    EXPECT_NE(
+        run.warned.find("cell 1 (value 4) up by 2 (from the file): it cannot rise at all: relation 1 can "
+                        "absorb no more (cell 0 is fixed (z), cell 2 cannot fall)"),
+        std::string::npos)
+        << run.warned;
     EXPECT_NE(run.warned.find("--fixdir s"), std::string::npos);
 
     const FastRun heuristic = Solve(Row(true), FastOptions('s'));
@@ -230,6 +234,11 @@ TEST(FastSolve, TightPercentBoundsAreNamedAsTheCause)
     const FastRun run = Solve(Row(), options);
     EXPECT_EQ(run.outcome.result.status, vrn::SolveStatus::Infeasible);
     EXPECT_NE(run.warned.find("raise --pct-bounds"), std::string::npos) << run.warned;
+    // Which cells limit the move, with the numbers the percent bounds give them.
+    EXPECT_NE(run.warned.find("relation 1 can absorb no more (cell 2 can rise by at most 0.12, cell 0 can "
+                              "fall by at most 0.2)"),
+              std::string::npos)
+        << run.warned;
 }
 
 TEST(FastSolve, PercentBoundsAreRespected)

@@ -1,10 +1,13 @@
 // libFuzzer target for the back-end's readers: any bytes must end in a table or in messages, never
 // in a crash or a hang. Input that starts with 'D' is a directions file (--fixdirfn) for the 3x3
-// example table; any other input is a .csp file, and a table that reads must be consistent and
+// example table, input that starts with 'R' a repair file (--repairfn) for a small table; any other
+// input is a .csp file, and a table that reads must be consistent and
 // survive a write and a second read. No message may carry a control byte.
 #include "fast/directions.h"
 #include "instance/instance.h"
+#include "instance/repair_file.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <sstream>
@@ -41,6 +44,28 @@ void FuzzDirections(const std::string& text)
             std::abort();
 }
 
+// The same bytes as a repair file for a small table: every error has a message, and every price read is a
+// number >= 0 or the fixed mark.
+void FuzzRepairFile(const std::string& text)
+{
+    static const vrn::Instance table =
+        vrn::ReadInstanceText("0 3\n0 30 1 s 0 30 0 0 0\n1 10 1 u 8 100 4 4 0\n2 20 1 z 0 100 0 0 0\n"
+                              "1\n0 3 : 0 (-1) 1 (1) 2 (1)\n",
+                              false)
+            .instance;
+    const vrn::RepairFileResult read = vrn::ReadRepairText(text, table);
+    CheckMessages(read.errors);
+    for (const auto& error : read.errors)
+        if (error.message.empty() || error.line < 0)
+            std::abort();
+    if (read.prices.price.size() != table.cells.size())
+        std::abort();
+    for (const auto& cell : read.prices.price)
+        for (const double price : cell)
+            if (!(price == vrn::kFixedPrice || (price >= 0 && std::isfinite(price))))
+                std::abort();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -49,6 +74,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size > 0 && data[0] == 'D')
     {
         FuzzDirections(text.substr(1));
+        return 0;
+    }
+    if (size > 0 && data[0] == 'R')
+    {
+        FuzzRepairFile(text.substr(1));
         return 0;
     }
     for (bool allErrors : {false, true})
