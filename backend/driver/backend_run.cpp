@@ -40,9 +40,9 @@ namespace
 {
 
 // How long a solver may take to obey a stop or the time limit before the run ends without it. The
-// run then writes the best checked table it holds: a second is left for that, so that a stop ends
-// the run within about 3 s whatever the solver does.
-constexpr double kStopGraceSeconds = 2;
+// run then checks and writes the best table it holds, which takes about a second on a large table,
+// so that a stop ends the run within about 3 s whatever the solver does.
+constexpr double kStopGraceSeconds = 1.5;
 // How long a stop may wait before a solver starts (reading, checking, building the model).
 constexpr double kEarlyStopSeconds = 1;
 
@@ -496,8 +496,8 @@ private:
     [[noreturn]] void EndOverrunWithTable(const std::string& solver, const std::vector<double>& table,
                                           const std::string& which = "the best table found so far")
     {
-        Warn("WARNING: " + solver + " did not stop within " +
-             std::to_string(static_cast<int>(kStopGraceSeconds)) + " s; the run ends with " + which);
+        Warn("WARNING: " + solver + " did not stop within " + LogNumber(kStopGraceSeconds) +
+             " s; the run ends with " + which);
         SolveResult result;
         result.status = SolveStatus::Feasible;
         result.solution = table;
