@@ -386,7 +386,7 @@ std::vector<std::string> NotApplyingOptions(const BackendOptions& o)
         for (const char* name : {"--pct-bounds", "--expobj", "--epsf", "--epsrhs", "--fixdirfn"})
             note(name, "applies to the Fast formulation only");
     else
-        for (const char* name : {"--progress", "--big", "--model", "--first", "--prepsens"})
+        for (const char* name : {"--big", "--model", "--first", "--prepsens"})
             note(name, "applies to the Std formulation only");
     return notes;
 }

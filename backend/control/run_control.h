@@ -36,6 +36,12 @@ public:
     bool StopRequested();
     StopReason Reason() const { return static_cast<StopReason>(m_reason.load()); }
     void RequestStop(StopReason reason);
+    // Takes back a stop for this reason: an inner search that wanted only a first table has it.
+    void WithdrawStop(StopReason reason)
+    {
+        int expected = static_cast<int>(reason);
+        m_reason.compare_exchange_strong(expected, 0);
+    }
 
     double Elapsed() const;
     // Seconds left before the time limit; a large number without one.

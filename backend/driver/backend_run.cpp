@@ -11,8 +11,10 @@
 #include "fast/fast_solve.h"
 #include "fast/run_settings.h"
 #include "fast/starting_point.h"
+#include "fast/table_repair.h"
 #include "instance/cell_rules.h"
 #include "instance/instance.h"
+#include "model/cell_room.h"
 #include "model/checks.h"
 #include "model/std_model.h"
 #include "results/output_tee.h"
@@ -89,7 +91,8 @@ private:
     StdModel m_model;
     int m_status = kExitProtected;
     std::vector<std::pair<std::string, double>> m_phaseTimes;
-    std::vector<double> m_start; // --startingpoint: the table the integer search starts from
+    std::vector<double> m_start;      // the table the integer search starts from, as the model's columns
+    std::vector<double> m_startTable; // the same table's adjusted values
     SolverAdapter* m_solver = nullptr;
     std::vector<std::pair<std::string, std::string>> m_repairHeader; // --repair: what the .sol header says
 
@@ -214,20 +217,36 @@ private:
             m_earlyGuard.reset();
             return FastSteps();
         }
+        StdSteps();
+    }
+
+    // Std: a protected table from the Fast heuristic first (the solver's start, and the table written when
+    // the solver finds nothing better), the model's largest changes from the data and that table, the
+    // integer search (or block coordinate descent from that table), and a table that fails the check
+    // repaired before it is written.
+    void StdSteps()
+    {
         auto adapter = Entry()->make();
         m_solver = adapter.get();
         if (m_opt.repair && !Phase("repairing the instance", [&] { return Repair(*adapter); }))
             return ReportTimes();
-        if (!Phase("building the model", [this] { return BuildModel(); }))
-            return;
+        BuildModel(false); // whether it has integer columns, and the starting table's model kind
         if (!SolverFits(*adapter))
+            return;
+        auto linear = LinearSolver();
+        SolverAdapter& lp = linear ? *linear : *adapter;
+        if ((WantsStartingTable() || BcdWanted(m_opt)) && m_model.mip.HasIntegers())
+            Phase("finding a starting point", [&] { return FindStart(lp, adapter.get()); });
+        if (!Phase("building the model", [this] { return BuildModel(true); }))
             return;
         if (m_opt.validInequalities == 'y' || m_opt.validInequalities == 'c')
             Phase("valid inequalities", [&] { return AddValidInequalities(*adapter); });
         if (m_opt.writeLp && !Phase("writing the LP file", [this] { return WriteLp(); }))
             return;
-        if (m_opt.startingPoint == 'c' || m_opt.startingPoint == 's' || BcdWanted(m_opt))
-            Phase("finding a starting point", [&] { return FindStart(*adapter); });
+        // With --first the solver looks for a table of its own (SYMPHONY, handed a start, never reports a
+        // first one and searched on past 10 minutes); the start stays the fallback.
+        if (!m_startTable.empty())
+            m_start = StdColumnsOf(m_instance, m_model, m_startTable);
         m_earlyGuard.reset();
         SolveResult result;
         if (BcdWanted(m_opt) && !m_start.empty())
@@ -239,8 +258,69 @@ private:
                 Say("BCD: no starting table to improve; the whole model is solved instead");
             Phase("solving with " + adapter->Name(), [&] { return Solve(*adapter, result); });
         }
+        Phase("checking the table", [&] { return SecureTable(lp, adapter.get(), result); });
         Phase("writing the solution", [&] { return Finish(result); });
         ReportTimes();
+    }
+
+    // Without --startingpoint the Fast heuristic's table is found too; "--startingpoint n" opts out.
+    bool WantsStartingTable() const
+    {
+        for (const auto& [name, value] : m_opt.given)
+            if (name == "--startingpoint")
+                return value != "n";
+        return true;
+    }
+
+    // The solver of this executable for linear programs (the start and the repair): CLP beside CBC and
+    // SYMPHONY, GLPK in its own executable.
+    std::unique_ptr<SolverAdapter> LinearSolver() const
+    {
+        for (const auto& entry : m_build.solvers)
+            if (auto adapter = entry.make(); !adapter->SolvesIntegerPrograms())
+                return adapter;
+        return nullptr;
+    }
+
+    // The solver's table, read back from the adjusted values: kept when it passes the check, else
+    // repaired, else the starting table; the best checked table wins.
+    bool SecureTable(SolverAdapter& lp, SolverAdapter* integerSolver, SolveResult& result)
+    {
+        const bool hasTable =
+            (result.status == SolveStatus::Optimal || result.status == SolveStatus::Feasible) &&
+            result.solution.size() == static_cast<size_t>(m_model.mip.ColumnCount());
+        if (!hasTable)
+            return true;
+        const std::vector<double> adjusted =
+            WholeWhereOnlyNoise(m_instance, m_model.AdjustedValues(m_instance, result.solution),
+                                m_opt.integerCells, WholeValueTolerance(m_opt.intDevTol, m_opt.integrality));
+        if (TablePasses(m_instance, m_opt, adjusted))
+            return true;
+        Say("the solver's table fails the solution check; repairing it with the directions it shows ...");
+        const FastLog log{[this](const std::string& line) { Say(line); },
+                          [this](const std::string& line) { Warn(line); }};
+        const std::vector<double> repaired =
+            RepairTable(m_instance, m_opt, adjusted, lp, integerSolver, *m_control, log);
+        const double repairedChange = repaired.empty() ? kInfinity : WeightedChange(m_instance, repaired);
+        const double startChange =
+            m_startTable.empty() ? kInfinity : WeightedChange(m_instance, m_startTable);
+        if (repairedChange <= startChange && !repaired.empty())
+        {
+            Say("repair: a checked table with total weighted change " + LogNumber(repairedChange));
+            result.solution = StdColumnsOf(m_instance, m_model, repaired);
+        }
+        else if (!m_startTable.empty())
+        {
+            Say("repair: " +
+                std::string(repaired.empty() ? "none found" : "not better than the starting table") +
+                "; the starting table is written");
+            result.solution = m_start;
+        }
+        else
+            Say("repair: none found; the solver's table is written as it is");
+        if (result.status == SolveStatus::Optimal && !repaired.empty())
+            result.status = SolveStatus::Feasible; // the repaired table is not the solver's proven optimum
+        return true;
     }
 
     // Until a solver starts there is no table to keep: reading, checking and building a big table can
@@ -312,18 +392,20 @@ private:
     void FastSteps()
     {
         auto adapter = Entry()->make();
+        auto integerSolver = IntegerSolver(*adapter);
         const FastLog log{[this](const std::string& line) { Say(line); },
                           [this](const std::string& line) { Warn(line); }};
         FastOutcome fast;
         Phase("solving the Fast formulation with " + adapter->Name(),
               [&]
               {
-                  ProgressPrinter progress(m_control, 5);
+                  ProgressPrinter progress(m_control, m_opt.progressSeconds > 0 ? m_opt.progressSeconds : 5);
                   // Before its first stage ends the Fast solve holds no table: a stop then ends the run
                   // at once (a barrier solve does not look at the clock).
                   StopWatchdog watchdog(m_control, kStopGraceSeconds, [&] { EndOverrun(adapter->Name()); });
                   watchdog.SetGraceWithoutTable(kEarlyStopSeconds + 1);
-                  fast = SolveFast(m_instance, m_opt, *adapter, *m_control, m_base + ".lp", log);
+                  fast = SolveFast(m_instance, m_opt, *adapter, *m_control, m_base + ".lp", log,
+                                   HeuristicRelaxation::Balance, integerSolver.get());
                   return true;
               });
         if (!fast.solved)
@@ -331,9 +413,51 @@ private:
         else
         {
             m_model = std::move(fast.model);
+            Phase("checking the table",
+                  [&] { return SecureFastTable(*adapter, integerSolver.get(), fast.result); });
             Phase("writing the solution", [&] { return Finish(fast.result); });
         }
         ReportTimes();
+    }
+
+    // A Fast table that fails the check (the solver's tolerance acts on its scaled copy of the model) is
+    // solved again with its directions at a tight tolerance before it is written.
+    bool SecureFastTable(SolverAdapter& solver, SolverAdapter* integerSolver, SolveResult& result)
+    {
+        if ((result.status != SolveStatus::Optimal && result.status != SolveStatus::Feasible) ||
+            result.solution.size() != static_cast<size_t>(m_model.mip.ColumnCount()))
+            return true;
+        const std::vector<double> adjusted =
+            WholeWhereOnlyNoise(m_instance, m_model.AdjustedValues(m_instance, result.solution),
+                                m_opt.integerCells, WholeValueTolerance(m_opt.intDevTol, m_opt.integrality));
+        if (TablePasses(m_instance, m_opt, adjusted))
+            return true;
+        Say("the table fails the solution check; solving again with its directions at a tight tolerance ...");
+        const FastLog log{[this](const std::string& line) { Say(line); },
+                          [this](const std::string& line) { Warn(line); }};
+        const std::vector<double> repaired =
+            RepairTable(m_instance, m_opt, adjusted, solver, integerSolver, *m_control, log);
+        if (repaired.empty())
+        {
+            Say("repair: none found; the table is written as it is");
+            return true;
+        }
+        Say("repair: a checked table with total weighted change " +
+            LogNumber(WeightedChange(m_instance, repaired)));
+        result.solution = StdColumnsOf(m_instance, m_model, repaired);
+        return true;
+    }
+
+    // An integer solver of this executable for the searches of the Fast heuristic: the run's own when it
+    // solves integer programs, else the first that does (CBC beside CLP).
+    std::unique_ptr<SolverAdapter> IntegerSolver(const SolverAdapter& own) const
+    {
+        if (own.SolvesIntegerPrograms())
+            return nullptr;
+        for (const auto& entry : m_build.solvers)
+            if (auto adapter = entry.make(); adapter->SolvesIntegerPrograms())
+                return adapter;
+        return nullptr;
     }
 
     bool ReadInstance()
@@ -427,29 +551,41 @@ private:
         return true;
     }
 
-    bool BuildModel()
+    // With `report`, the final model: each cell's largest change from the data (and from the starting
+    // table's total change), and the model's lines in the log.
+    bool BuildModel(bool report)
     {
-        m_model = BuildStdModel(m_instance, StdModelSettingsFromOptions(m_instance, m_opt));
+        StdModelSettings settings = StdModelSettingsFromOptions(m_instance, m_opt);
+        if (report)
+        {
+            CellRoom room = RoomOfCells(m_instance, m_opt.additive);
+            if (!m_startTable.empty())
+                LimitByBudget(m_instance, WeightedChange(m_instance, m_startTable), room);
+            settings.roomUp = std::move(room.up);
+            settings.roomDown = std::move(room.down);
+        }
+        m_model = BuildStdModel(m_instance, settings);
         m_control->SetObjectiveScale(m_model.scale);
+        if (!report)
+            return true;
         for (const std::string& line : StdModelSummary(m_model, m_opt))
             Say(line);
+        Say(std::string("  each cell's largest change from its bounds and relations") +
+            (m_startTable.empty()
+                 ? ""
+                 : " and from the starting table (no cell of a better table moves farther)"));
         return true;
     }
 
-    bool FindStart(SolverAdapter& adapter)
+    bool FindStart(SolverAdapter& lp, SolverAdapter* integerSolver)
     {
-        if (!m_model.mip.HasIntegers())
-        {
-            Say("starting point: the model has no integer columns; the solver needs none");
-            return true;
-        }
         const FastLog log{[this](const std::string& line) { Say(line); },
                           [this](const std::string& line) { Warn(line); }};
-        BackendOptions startOptions =
-            m_opt; // block coordinate descent starts from the heuristic's table by default
+        BackendOptions startOptions = m_opt; // block coordinate descent starts from the heuristic's table
         if (startOptions.startingPoint != 'c')
             startOptions.startingPoint = 's';
-        m_start = FindStartingPoint(m_instance, startOptions, m_model, adapter, *m_control, log);
+        m_startTable =
+            FindStartingTable(m_instance, startOptions, m_model.kind, lp, integerSolver, *m_control, log);
         return true;
     }
 
@@ -546,7 +682,8 @@ private:
     bool Solve(SolverAdapter& adapter, SolveResult& result)
     {
         SolveParams params = SolveParamsFromOptions(m_opt);
-        params.start = m_start;
+        if (!m_opt.firstFeasible)
+            params.start = m_start;
         if (m_model.mip.RowCount() == 0)
         {
             // Solvers fail on a model without rows or columns. Without rows every column is on its own, and
@@ -565,7 +702,7 @@ private:
                 watchdog.SetGraceWithoutTable(kEarlyStopSeconds + 1);
             result = adapter.Solve(m_model.mip, params, *m_control);
         }
-        if (const std::string note = KeepStartingPoint(m_model.mip, params.start, result); !note.empty())
+        if (const std::string note = KeepStartingPoint(m_model.mip, m_start, result); !note.empty())
             Say(note);
         std::cout.flush();
         std::fflush(stdout);

@@ -20,7 +20,8 @@ enum class DirectionSource : unsigned char
     Random,    // --fixdir r
     File,      // --fixdir f
     Heuristic, // --fixdir s, or a sensitive cell that the directions file omits
-    Repaired   // flipped by the heuristic's repair
+    Repaired,  // flipped by the heuristic's repair
+    Table      // read from an adjusted table (a solver's, or a search's)
 };
 
 struct DirectionChoice
@@ -57,8 +58,18 @@ DirectionsFileResult ReadDirectionsFile(const std::string& path, const Instance&
 // The Fast heuristic: sensitive cells that share a relation compensate each other when they move in
 // opposite ways, so each open cell (largest protection first) takes the direction that costs least: its
 // own change plus the change its relations' other cells must make up for (the relation's imbalance
-// priced at the relation's mean cost). Needs no solver; linear in the size of the table.
-void ChooseByBalancing(const Instance& instance, DirectionChoice& choice);
+// priced at the relation's mean cost). Cells that the relations tie together (see direction_ties.h) take
+// their directions together. Needs no solver; linear in the size of the table.
+void ChooseByBalancing(const Instance& instance, DirectionChoice& choice, bool additive = true);
+
+// Directions read from an adjusted table: up where the cell moved up, or at least closer to its upper
+// protection than to its lower one; a way the bounds rule out is never chosen. Only protectable cells
+// that are Free in `choice`, or all of them with `overwrite`, are set (source Table).
+void ReadDirectionsFromTable(const Instance& instance, const std::vector<double>& adjusted, double big,
+                             bool overwrite, DirectionChoice& choice);
+
+// True for directions the program chose itself (and may change): heuristic, repaired, read from a table.
+bool ChosenByProgram(DirectionSource source);
 
 // Directions from a solution of the Std model's LP relaxation: up where the direction column is at
 // least one half. Only cells that are still Free in `choice` are set.

@@ -2,7 +2,11 @@
 
 #include "common/exit_status.h"
 #include "common/number_format.h"
+#include "fast/direction_search.h"
+#include "fast/direction_ties.h"
 #include "fast/lexmin.h"
+#include "fast/lexmin_shared.h"
+#include "fast/pct_advice.h"
 #include "fast/run_settings.h"
 #include "instance/cell_rules.h"
 #include "model/conflict.h"
@@ -19,6 +23,7 @@ namespace
 {
 
 constexpr int kRepairRounds = 8;
+constexpr int kDirectionSearches = 2;
 constexpr size_t kListedCells = 10;
 
 int FreeCount(const Instance& instance, const DirectionChoice& choice)
@@ -43,6 +48,8 @@ std::string SourceWords(DirectionSource source)
         return "by the heuristic";
     case DirectionSource::Repaired:
         return "flipped by the repair";
+    case DirectionSource::Table:
+        return "read from a table";
     default:
         return "";
     }
@@ -57,24 +64,39 @@ std::string CellDirectionText(const Instance& instance, const DirectionChoice& c
            SourceWords(choice.source[i]) + ")";
 }
 
-// Flips the short cells whose directions the program chose itself and whose other way is open.
-int FlipShortCells(const Instance& instance, double big, const std::vector<int>& shortCells,
-                   std::vector<int>& flips, DirectionChoice& choice)
+// Flips the short cells whose directions the program chose itself and whose other way is open. Cells
+// tied to a flipped cell follow it, and a group is flipped once per round (flipping two tied cells one
+// after the other would leave them as they were towards each other).
+int FlipShortCells(const Instance& instance, double big, const DirectionTies& ties,
+                   const std::vector<int>& shortCells, std::vector<int>& flips, DirectionChoice& choice)
 {
     int flipped = 0;
+    std::vector<int> groupsDone;
     for (const int i : shortCells)
     {
         const DirectionSource source = choice.source[i];
-        if ((source != DirectionSource::Heuristic && source != DirectionSource::Repaired) || flips[i] >= 2)
+        if (!ChosenByProgram(source) || flips[i] >= 2 ||
+            std::find(groupsDone.begin(), groupsDone.end(), ties.Root(i)) != groupsDone.end())
             continue;
         const Cell& cell = instance.cells[i];
         const bool toUp = choice.direction[i] == Direction::Down;
         if (toUp ? !CanMoveUp(cell, big) : !CanMoveDown(cell, big))
             continue;
-        choice.direction[i] = toUp ? Direction::Up : Direction::Down;
-        choice.source[i] = DirectionSource::Repaired;
-        ++flips[i];
-        ++flipped;
+        const Direction now = toUp ? Direction::Up : Direction::Down;
+        groupsDone.push_back(ties.Root(i));
+        for (const int m : ties.Members(i).empty() ? std::vector<int>{i} : ties.Members(i))
+        {
+            const Direction want = ties.Implied(i, now, m);
+            const DirectionSource own = choice.source[m];
+            if (choice.direction[m] == want || !ChosenByProgram(own) ||
+                (want == Direction::Up ? !CanMoveUp(instance.cells[m], big)
+                                       : !CanMoveDown(instance.cells[m], big)))
+                continue;
+            choice.direction[m] = want;
+            choice.source[m] = DirectionSource::Repaired;
+            ++flips[m];
+            ++flipped;
+        }
     }
     return flipped;
 }
@@ -149,7 +171,7 @@ void ChooseByHeuristic(const Instance& instance, const FastSettings& settings, H
                        RunControl& control, DirectionChoice& choice)
 {
     if (relaxation == HeuristicRelaxation::Balance)
-        ChooseByBalancing(instance, choice);
+        ChooseByBalancing(instance, choice, settings.additive);
     else
     {
         StdModelSettings std;
@@ -258,6 +280,19 @@ DirectionDiagnosis DiagnoseDirections(const Instance& instance, const FastSettin
 namespace
 {
 
+// The percentage that would work for the directions a new run starts with (the repair flips only
+// where the percentage is not the cause), in one line; nothing when no percentage helps.
+void AdvisePctBounds(const Instance& instance, const FastSettings& settings,
+                     const DirectionChoice& startChoice, SolverAdapter& solver, const SolveParams& params,
+                     RunControl& control, const FastLog& log)
+{
+    if (settings.pctBounds < 0 || control.StopRequested())
+        return;
+    const PctAdvice advice = LeastWorkablePct(instance, settings, startChoice, solver, params, control);
+    if (advice.found && advice.suggested > settings.pctBounds)
+        log.warn(PctAdviceLine(advice, settings.pctBounds));
+}
+
 // Says why the fixed model is infeasible, as far as the elastic model can tell.
 // What the fixed model lets every cell change: the fixed directions and the percent limits included.
 std::vector<ChangeRange> FixedModelRanges(const Instance& instance, const FastSettings& settings,
@@ -340,11 +375,34 @@ void ExplainInfeasible(const Instance& instance, const BackendOptions& options, 
         log.warn("the heuristic (--fixdir s) looks for directions the bounds and relations can satisfy");
 }
 
+// The stages share one model where the solver keeps one loaded between solves and the model is a
+// linear program with relations (a model without rows needs no solver).
+bool SharesOneModel(const Instance& instance, const BackendOptions& options, const LexminSettings& lexmin,
+                    SolverAdapter& solver)
+{
+    const bool severalStagesOrMax =
+        lexmin.order.size() > 1 ||
+        std::find(lexmin.order.begin(), lexmin.order.end(), 4) != lexmin.order.end();
+    return severalStagesOrMax && !options.integerCells && instance.RelationCount() > 0 &&
+           solver.OpenLpSession(MipModel{}) != nullptr;
+}
+
+std::string SharedModelNote(const BackendOptions& options, const LexminSettings& lexmin)
+{
+    const bool max = std::find(lexmin.order.begin(), lexmin.order.end(), 4) != lexmin.order.end();
+    return std::string(
+               "the stages share one model: the first solve uses the primal simplex with presolve, each "
+               "later one starts from the basis of the one before") +
+           (max ? "; objective 4 is found by bisection on its value with column bounds" : "") +
+           (options.simplex ? ""
+                            : " (the barrier leaves no basis to start from, so --method b does not apply)");
+}
+
 } // namespace
 
 FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, SolverAdapter& solver,
                       RunControl& control, const std::string& lpPath, const FastLog& log,
-                      HeuristicRelaxation relaxation)
+                      HeuristicRelaxation relaxation, SolverAdapter* integerSolver)
 {
     FastOutcome out;
     if (options.integerCells && !solver.SolvesIntegerPrograms())
@@ -360,10 +418,32 @@ FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, S
     DirectionChoice choice;
     if (!ChooseDirections(instance, options, relaxation, solver, control, log, choice, out))
         return out;
-    const FastSettings settings = FastSettingsFromOptions(instance, options);
+    return SolveFastWithDirections(instance, options, solver, control, lpPath, log, std::move(choice),
+                                   integerSolver);
+}
+
+FastOutcome SolveFastWithDirections(const Instance& instance, const BackendOptions& options,
+                                    SolverAdapter& solver, RunControl& control, const std::string& lpPath,
+                                    const FastLog& log, DirectionChoice choice, SolverAdapter* integerSolver)
+{
+    FastOutcome out;
+    FastSettings settings = FastSettingsFromOptions(instance, options);
     SolveParams params = SolveParamsFromOptions(options);
     params.firstFeasible = false; // --first belongs to the Std formulation: every stage runs to its end
-    if (settings.withMaxObjective && !params.simplex)
+    const LexminSettings lexmin = LexminSettingsFromOptions(options);
+    const bool shared = SharesOneModel(instance, options, lexmin, solver);
+    if (shared)
+    {
+        settings.withMaxObjective = false; // its value becomes column bounds instead
+        // Without big-M rows the linear program needs no scaling down, and it costs accuracy: with the
+        // automatic scale of a 1,000,000-cell table (1e5) a cell of 1 is 1e-5, near the solver's tolerance,
+        // and its points broke relations by up to 0.6 once held within their bounds. A table of tiny
+        // values keeps its scaling up, which holds its levels above the solver's tolerances.
+        if (options.scale <= 0)
+            settings.scale = std::min(settings.scale, 1.0);
+        log.say(SharedModelNote(options, lexmin));
+    }
+    else if (settings.withMaxObjective && !params.simplex)
     {
         // Objective 4's bounding column sits in one row per cell, and neither CLP's nor GLPK's interior point
         // treats such a dense column: on a 300x300 table CLP's barrier took 215 s for 4-2-3-1, its
@@ -373,8 +453,10 @@ FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, S
             "far slower with the column that bounds every relative change)");
         params.simplex = true;
     }
-    const LexminSettings lexmin = LexminSettingsFromOptions(options);
+    const DirectionChoice startChoice = choice;
     std::vector<int> flips(instance.cells.size(), 0);
+    const DirectionTies ties(instance, settings.additive);
+    int searches = 0;
     for (int round = 0;; ++round)
     {
         FastModel model = BuildFastModel(instance, settings, choice);
@@ -393,7 +475,11 @@ FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, S
             }
         }
         control.SetObjectiveScale(model.base.scale);
-        LexminResult lex = SolveLexicographic(model, lexmin, solver, params, control, log.say);
+        LexminResult lex =
+            shared ? SolveLexicographicShared(
+                         model, lexmin, [&](const MipModel& mip) { return solver.OpenLpSession(mip); },
+                         params, control, log.say, ColumnBases(instance, model.base))
+                   : SolveLexicographic(model, lexmin, solver, params, control, log.say);
         const bool infeasible = lex.stages.front().status == SolveStatus::Infeasible;
         if (!infeasible)
         {
@@ -411,7 +497,7 @@ FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, S
         const DirectionDiagnosis diagnosis =
             DiagnoseDirections(instance, settings, choice, solver, params, control);
         const int flipped = round < kRepairRounds && diagnosis.solved
-                                ? FlipShortCells(instance, BigFromOptions(instance, options),
+                                ? FlipShortCells(instance, BigFromOptions(instance, options), ties,
                                                  diagnosis.shortCells, flips, choice)
                                 : 0;
         if (flipped > 0 && !control.StopRequested())
@@ -420,7 +506,27 @@ FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, S
                     choice.Summary());
             continue;
         }
+        // The program's own directions: before the run says "infeasible", an integer program looks for
+        // others, and only the Std model itself may prove that no table exists.
+        if (options.fixDir == 's' && searches < kDirectionSearches && diagnosis.feasibleWithoutProtection &&
+            !control.StopRequested())
+        {
+            ++searches;
+            const DirectionSearch found = SearchDirections(instance, settings, diagnosis.shortCells, solver,
+                                                           integerSolver, params, control, log, choice);
+            if (found == DirectionSearch::Found)
+                continue;
+            if (found == DirectionSearch::Unknown)
+            {
+                out.model = std::move(model.base);
+                out.result.status = SolveStatus::NoSolution;
+                out.result.detail = "no directions that the table can meet were found in the time given";
+                out.solved = true;
+                return out;
+            }
+        }
         ExplainInfeasible(instance, options, settings, choice, diagnosis, solver, control, log);
+        AdvisePctBounds(instance, settings, startChoice, solver, params, control, log);
         out.model = std::move(model.base);
         out.result = std::move(lex.last);
         out.solved = true;

@@ -60,8 +60,17 @@ DirectionDiagnosis DiagnoseDirections(const Instance& instance, const FastSettin
                                       const DirectionChoice& choice, SolverAdapter& solver,
                                       const SolveParams& params, RunControl& control);
 
+// `integerSolver` (optional, may be `solver`) solves the integer programs that look for other
+// directions when the heuristic's cannot be met.
 FastOutcome SolveFast(const Instance& instance, const BackendOptions& options, SolverAdapter& solver,
                       RunControl& control, const std::string& lpPath, const FastLog& log,
-                      HeuristicRelaxation relaxation = HeuristicRelaxation::Balance);
+                      HeuristicRelaxation relaxation = HeuristicRelaxation::Balance,
+                      SolverAdapter* integerSolver = nullptr);
+
+// The same from directions already chosen.
+FastOutcome SolveFastWithDirections(const Instance& instance, const BackendOptions& options,
+                                    SolverAdapter& solver, RunControl& control, const std::string& lpPath,
+                                    const FastLog& log, DirectionChoice choice,
+                                    SolverAdapter* integerSolver = nullptr);
 
 } // namespace vrn

@@ -2,6 +2,7 @@
 
 #include "common/number_format.h"
 #include "fast/fast_solve.h"
+#include "fast/table_repair.h"
 #include "model/checks.h"
 
 #include <algorithm>
@@ -36,9 +37,9 @@ std::vector<double> StdColumnsOf(const Instance& instance, const StdModel& model
     return columns;
 }
 
-std::vector<double> FindStartingPoint(const Instance& instance, const BackendOptions& options,
-                                      const StdModel& model, SolverAdapter& solver, RunControl& control,
-                                      const FastLog& log)
+std::vector<double> FindStartingTable(const Instance& instance, const BackendOptions& options,
+                                      StdModelKind kind, SolverAdapter& solver, SolverAdapter* integerSolver,
+                                      RunControl& control, const FastLog& log)
 {
     BackendOptions fast = options;
     fast.fixDir = 's';
@@ -46,12 +47,13 @@ std::vector<double> FindStartingPoint(const Instance& instance, const BackendOpt
     fast.pctBounds = -1;
     fast.writeLp = false;
     fast.firstFeasible = false;
-    fast.model = model.kind;
-    log.say(std::string("starting point (") + (options.startingPoint == 'c' ? "c" : "s") +
+    fast.model = kind;
+    const bool relaxation = options.startingPoint == 'c';
+    log.say(std::string("starting point (") + (relaxation ? "c" : "s") +
             "): the Fast model with the heuristic's directions ...");
-    const FastOutcome outcome = SolveFast(instance, fast, solver, control, "", log,
-                                          options.startingPoint == 'c' ? HeuristicRelaxation::StdModel
-                                                                       : HeuristicRelaxation::Balance);
+    const FastOutcome outcome =
+        SolveFast(instance, fast, solver, control, "", log,
+                  relaxation ? HeuristicRelaxation::StdModel : HeuristicRelaxation::Balance, integerSolver);
     const SolveResult& result = outcome.result;
     if (!outcome.solved || result.solution.empty() ||
         (result.status != SolveStatus::Optimal && result.status != SolveStatus::Feasible))
@@ -59,10 +61,31 @@ std::vector<double> FindStartingPoint(const Instance& instance, const BackendOpt
         log.say("starting point: none found; the integer search starts without one");
         return {};
     }
-    const std::vector<double> adjusted = outcome.model.AdjustedValues(instance, result.solution);
+    std::vector<double> adjusted = outcome.model.AdjustedValues(instance, result.solution);
+    if (!TablePasses(instance, options, adjusted))
+    {
+        // Within the solver's tolerance on its scaled copy, not within the check's: solved again tightly.
+        log.say("starting point: the table found fails the solution check; solving again with its directions "
+                "...");
+        adjusted = RepairTable(instance, options, adjusted, solver, integerSolver, control, log);
+        if (adjusted.empty())
+        {
+            log.say("starting point: none found; the integer search starts without one");
+            return {};
+        }
+    }
     log.say("starting point: a protected table with total weighted change " +
             LogNumber(WeightedChange(instance, adjusted)));
-    return StdColumnsOf(instance, model, adjusted);
+    return adjusted;
+}
+
+std::vector<double> FindStartingPoint(const Instance& instance, const BackendOptions& options,
+                                      const StdModel& model, SolverAdapter& solver, RunControl& control,
+                                      const FastLog& log)
+{
+    const std::vector<double> adjusted =
+        FindStartingTable(instance, options, model.kind, solver, nullptr, control, log);
+    return adjusted.empty() ? std::vector<double>{} : StdColumnsOf(instance, model, adjusted);
 }
 
 std::string KeepStartingPoint(const MipModel& model, const std::vector<double>& start, SolveResult& result)

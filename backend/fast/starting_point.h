@@ -18,7 +18,14 @@ namespace vrn
 std::vector<double> StdColumnsOf(const Instance& instance, const StdModel& model,
                                  const std::vector<double>& adjusted);
 
-// Empty when no protected table was found; `log` tells how it went.
+// The adjusted values of a checked protected table from the Fast heuristic (the Std run's start and its
+// fallback); empty when none was found. `integerSolver` as in SolveFast.
+std::vector<double> FindStartingTable(const Instance& instance, const BackendOptions& options,
+                                      StdModelKind kind, SolverAdapter& solver, SolverAdapter* integerSolver,
+                                      RunControl& control, const FastLog& log);
+
+// The same table as the Std model's columns. Empty when no protected table was found; `log` tells how it
+// went.
 std::vector<double> FindStartingPoint(const Instance& instance, const BackendOptions& options,
                                       const StdModel& model, SolverAdapter& solver, RunControl& control,
                                       const FastLog& log);

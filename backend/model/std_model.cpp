@@ -89,6 +89,11 @@ private:
             return;
         double up = std::min(cell.ub - cell.value, m_model.big);
         double down = std::min(cell.value - cell.lb, m_model.big);
+        if (static_cast<size_t>(i) < m_set.roomUp.size() && static_cast<size_t>(i) < m_set.roomDown.size())
+        {
+            up = std::min(up, m_set.roomUp[i]);
+            down = std::min(down, m_set.roomDown[i]);
+        }
         const std::string id = std::to_string(i);
         const bool integerDeviation = m_set.integerCells && IsWhole(cell.value);
         if (integerDeviation)

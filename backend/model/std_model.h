@@ -29,6 +29,8 @@ struct StdModelSettings
     bool integerCells = false;
     bool prepSens = false;
     std::vector<Direction> directions; // per cell, optional: directions fixed by the caller
+    // Per cell, optional: the largest change up and down that the data allow (cell_room.h), original units.
+    std::vector<double> roomUp, roomDown;
 };
 
 struct StdModel

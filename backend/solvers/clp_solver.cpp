@@ -1,5 +1,6 @@
 #include "solvers/clp_solver.h"
 
+#include "solvers/clp_session.h"
 #include "solvers/coin_matrix.h"
 
 #include <ClpEventHandler.hpp>
@@ -29,6 +30,7 @@ class ClpSolverAdapter : public SolverAdapter
 public:
     std::string Name() const override { return "CLP"; }
     bool SolvesIntegerPrograms() const override { return false; }
+    std::unique_ptr<LpSession> OpenLpSession(const MipModel& model) override { return OpenClpSession(model); }
 
     SolveResult Solve(const MipModel& model, const SolveParams& params, RunControl& control) override
     {

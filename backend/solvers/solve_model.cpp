@@ -1,5 +1,7 @@
 #include "solvers/solve_model.h"
 
+#include "solvers/lp_fallback.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -35,7 +37,8 @@ SolveResult SolveWithoutRows(const MipModel& model)
 SolveResult SolveModel(const MipModel& model, SolverAdapter& solver, const SolveParams& params,
                        RunControl& control)
 {
-    return model.RowCount() == 0 ? SolveWithoutRows(model) : solver.Solve(model, params, control);
+    return model.RowCount() == 0 ? SolveWithoutRows(model)
+                                 : SolveLinearSafely(model, solver, params, control);
 }
 
 } // namespace vrn

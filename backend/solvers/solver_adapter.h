@@ -46,6 +46,8 @@ struct SolveResult
     std::string detail;           // the solver's own words about how it ended
 };
 
+class LpSession;
+
 class SolverAdapter
 {
 public:
@@ -54,6 +56,8 @@ public:
     virtual bool SolvesIntegerPrograms() const = 0;
     // Solves until done, the stop request or the remaining time of `control`.
     virtual SolveResult Solve(const MipModel& model, const SolveParams& params, RunControl& control) = 0;
+    // A linear program kept loaded between solves (lp_session.h); null when the solver has none.
+    virtual std::unique_ptr<LpSession> OpenLpSession(const MipModel& model);
 };
 
 // The solvers one executable holds, and how to hand a run over to the sibling executable that

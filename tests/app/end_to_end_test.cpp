@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -265,6 +266,27 @@ TEST_F(EndToEndTest, StdRunExplainsAnInfeasibleTableAndRepairInfeasibilityRepair
     EXPECT_TRUE(fs::exists(base + "_repaired.csp"));
     EXPECT_TRUE(Contains(SolutionViewerText(base + ".sol"), "# repaired: 2 changes"))
         << FileText(base + ".sol");
+}
+
+TEST_F(EndToEndTest, DefaultFastRunNamesTheCellsBoundsThatWorkAndThatValueProtects)
+{
+    // The window's Fast options as they open; on the 5x5 table "% cells bounds" 2 is too tight.
+    UseExample("table5x5");
+    SelectFormulation(form, 1);
+    form.Choice("m_solverChoice")->SetSelection(kClpOrCbcIndex);
+    ASSERT_TRUE(RunToTheEnd());
+    const std::string output = Output();
+    std::smatch advice;
+    ASSERT_TRUE(
+        std::regex_search(output, advice,
+                          std::regex("\"% cells bounds\" 2 \\(--pct-bounds 2\\) is too tight for these "
+                                     "directions: the smallest value that works is ([0-9.]+) ")))
+        << output;
+
+    form.Text("m_outputText")->Clear();
+    form.Text("m_pctBoundsText")->SetValue(advice[1].str());
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_TRUE(Contains(Output(), "solution check: passed")) << Output();
 }
 
 } // namespace

@@ -51,7 +51,10 @@ TEST(SolveModel, AsksTheSolverOnlyWhenThereAreRows)
     EXPECT_EQ(vrn::SolveModel(model, solver, {}, control).status, vrn::SolveStatus::Optimal);
     EXPECT_EQ(solver.calls, 0);
     model.AddRow(0, 1, {{0, 1.0}}, "r");
-    vrn::SolveModel(model, solver, {}, control);
+    // With the simplex: an interior point that returns nothing is asked again with the simplex.
+    vrn::SolveParams simplex;
+    simplex.simplex = true;
+    vrn::SolveModel(model, solver, simplex, control);
     EXPECT_EQ(solver.calls, 1);
 }
 
