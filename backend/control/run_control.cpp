@@ -136,6 +136,18 @@ void RunControl::SetIncumbent(double scaledObjective)
     m_hasIncumbent = true;
 }
 
+void RunControl::SetIncumbentColumns(std::vector<double> columns)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_incumbentColumns = std::move(columns);
+}
+
+std::vector<double> RunControl::IncumbentColumns() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_incumbentColumns;
+}
+
 void RunControl::SetBound(double scaledBound)
 {
     std::lock_guard<std::mutex> lock(m_mutex);

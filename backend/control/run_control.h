@@ -55,6 +55,11 @@ public:
     void SetIncumbent(double scaledObjective);
     void SetBound(double scaledBound);
     bool HasIncumbent() const { return m_hasIncumbent.load(); }
+    // The incumbent's column values, for a solver whose callback can give them: kept so that a run
+    // whose solver ignores a stop can still write the table. Copies the values under the lock.
+    void SetIncumbentColumns(std::vector<double> columns);
+    // The latest columns delivered (empty before one came).
+    std::vector<double> IncumbentColumns() const;
     // For a solver that tells its incumbent only in its own log.
     void SetIncumbentHidden(bool hidden) { m_incumbentHidden = hidden; }
     bool IncumbentHidden() const { return m_incumbentHidden.load(); }
@@ -71,6 +76,7 @@ private:
     double m_incumbent = 0;
     double m_bound = 0;
     bool m_hasBound = false;
+    std::vector<double> m_incumbentColumns;
     std::atomic<bool> m_incumbentHidden{false};
 };
 

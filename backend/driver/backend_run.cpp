@@ -41,8 +41,10 @@ namespace vrn
 namespace
 {
 
-// How long a solver may take to obey a stop or the time limit before the run ends without it.
-constexpr double kStopGraceSeconds = 20;
+// How long a solver may take to obey a stop or the time limit before the run ends without it. The
+// run then checks and writes the best table it holds, which takes about a second on a large table,
+// so that a stop ends the run within about 3 s whatever the solver does.
+constexpr double kStopGraceSeconds = 1.5;
 // How long a stop may wait before a solver starts (reading, checking, building the model).
 constexpr double kEarlyStopSeconds = 1;
 
@@ -627,20 +629,33 @@ private:
     }
 
     // The solver did not return after a stop during the descent: the run ends with the best table so far.
-    [[noreturn]] void EndOverrunWithTable(const std::string& solver, const std::vector<double>& incumbent)
+    [[noreturn]] void EndOverrunWithTable(const std::string& solver, const std::vector<double>& table,
+                                          const std::string& which = "the best table found so far")
     {
-        Warn("WARNING: " + solver + " did not stop within " +
-             std::to_string(static_cast<int>(kStopGraceSeconds)) +
-             " s; the run ends with the best table found so far");
+        Warn("WARNING: " + solver + " did not stop within " + LogNumber(kStopGraceSeconds) +
+             " s; the run ends with " + which);
         SolveResult result;
         result.status = SolveStatus::Feasible;
-        result.solution = incumbent;
+        result.solution = table;
         Finish(result);
         ReportTimes();
         m_tee.Finish();
         ReportLogFailure();
         std::fflush(stderr);
         _exit(m_status);
+    }
+
+    // True when the model's columns give a table that passes the solution check.
+    bool PassesTheCheck(const std::vector<double>& columns) const
+    {
+        if (columns.size() != static_cast<size_t>(m_model.mip.ColumnCount()) || columns.empty())
+            return false;
+        const std::vector<double> adjusted =
+            WholeWhereOnlyNoise(m_instance, m_model.AdjustedValues(m_instance, columns), m_opt.integerCells,
+                                WholeValueTolerance(m_opt.intDevTol, m_opt.integrality));
+        return CheckSolution(m_instance, adjusted, m_opt.additive, m_opt.integerCells,
+                             kSolutionCheckTolerance)
+            .passed;
     }
 
     bool SolverFits(const SolverAdapter& adapter)
@@ -694,11 +709,17 @@ private:
         return true;
     }
 
-    // The solver did not return after a stop: the run ends here, with both files, and without a table.
+    // The solver did not return after a stop: the run ends here, with both files, and with the best
+    // table it holds that passes the check (the solver's latest, else the starting table), or without one.
     [[noreturn]] void EndOverrun(const std::string& solver)
     {
-        if (!m_start.empty()) // the starting table is protected and checked: write it rather than nothing
-            EndOverrunWithTable(solver, m_start);
+        const std::vector<double> latest = m_control->IncumbentColumns();
+        if (PassesTheCheck(latest))
+            EndOverrunWithTable(solver, latest, "the latest table it found");
+        if (latest.size() == static_cast<size_t>(m_model.mip.ColumnCount()) && !latest.empty())
+            Say("the latest table " + solver + " found fails the solution check and is not written");
+        if (PassesTheCheck(m_start))
+            EndOverrunWithTable(solver, m_start, "the starting table");
         const std::string why = StopReasonText(m_control->Reason());
         Warn("ERROR: " + solver + " did not stop in time (" + why + "); the run ends without a table");
         EndWithoutTable(kExitNoSolution, "no solution (" + why + ")",

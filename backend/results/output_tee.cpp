@@ -62,20 +62,34 @@ bool OutputTee::Start(const std::string& logPath, std::string& error)
         error = "the log file cannot be written: " + error;
         return false;
     }
-    int fds[2];
     std::fflush(stdout);
+    std::fflush(stderr);
     std::cout.flush();
-    if (pipe(fds) != 0)
+    for (Stream& stream : m_streams)
+        if (!StartStream(stream, error))
+        {
+            Finish();
+            return false;
+        }
+    m_started = true;
+    m_thread = std::thread([this] { Copy(); });
+    return true;
+}
+
+bool OutputTee::StartStream(Stream& stream, std::string& error)
+{
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
     {
         error = std::string("cannot create a pipe: ") + std::strerror(errno);
         return false;
     }
-    m_savedStdout = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
-    dup2(fds[1], STDOUT_FILENO);
+    stream.saved = fcntl(stream.fd, F_DUPFD_CLOEXEC, 3);
+    dup2(fds[1], stream.fd);
     close(fds[1]);
-    m_readEnd = fds[0];
-    fcntl(m_readEnd, F_SETFL, fcntl(m_readEnd, F_GETFL) | O_NONBLOCK);
-    m_thread = std::thread([this] { Copy(); });
+    stream.readEnd = fds[0];
+    stream.ended = false;
+    fcntl(stream.readEnd, F_SETFL, fcntl(stream.readEnd, F_GETFL) | O_NONBLOCK);
     return true;
 }
 
@@ -83,28 +97,41 @@ void OutputTee::Copy()
 {
     for (;;)
     {
-        pollfd wait[2] = {{m_readEnd, POLLIN, 0}, {m_savedStdout, POLLOUT, 0}};
-        const bool waiting = m_outputOpen && !m_backlog.empty();
-        if (poll(wait, waiting ? 2 : 1, -1) < 0 && errno != EINTR)
+        pollfd wait[4];
+        nfds_t count = 0;
+        for (const Stream& stream : m_streams)
+        {
+            if (!stream.ended)
+                wait[count++] = {stream.readEnd, POLLIN, 0};
+            if (stream.open && !stream.backlog.empty())
+                wait[count++] = {stream.saved, POLLOUT, 0};
+        }
+        if (count == 0 || (poll(wait, count, -1) < 0 && errno != EINTR))
             break;
         std::lock_guard<std::mutex> lock(m_logMutex);
-        const bool more = Drain();
-        PushBacklog();
+        bool more = false;
+        for (Stream& stream : m_streams)
+        {
+            if (!stream.ended && !Drain(stream))
+                stream.ended = true; // Finish closed its write end
+            PushBacklog(stream);
+            more = more || !stream.ended;
+        }
         if (!more)
             break;
     }
     std::lock_guard<std::mutex> lock(m_logMutex);
-    FlushBacklog(2.0);
+    FlushBacklogs(2.0);
 }
 
 // Copies what the pipe holds now; false at its end. Called with m_logMutex held, so that a line
 // written to the log directly comes after every line printed before it.
-bool OutputTee::Drain()
+bool OutputTee::Drain(Stream& stream)
 {
     char buffer[65536];
     for (;;)
     {
-        const ssize_t n = read(m_readEnd, buffer, sizeof buffer);
+        const ssize_t n = read(stream.readEnd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
@@ -112,15 +139,16 @@ bool OutputTee::Drain()
         if (n <= 0)
             return false;
         // A front-end that has gone away closes the pipe: the run goes on and the log still gets everything.
-        if (m_outputOpen)
-            m_backlog += WithStreamLineEnds(buffer, static_cast<size_t>(n), m_lastByte);
-        if (m_backlog.size() > kBacklogLimit)
+        if (stream.open)
+            stream.backlog += WithStreamLineEnds(buffer, static_cast<size_t>(n), stream.lastByte);
+        if (stream.backlog.size() > kBacklogLimit)
         {
-            const size_t cut = m_backlog.size() - kBacklogLimit / 2;
-            m_dropped += cut;
-            m_backlog.erase(0, cut);
+            const size_t cut = stream.backlog.size() - kBacklogLimit / 2;
+            stream.dropped += cut;
+            stream.backlog.erase(0, cut);
         }
-        WriteLog(buffer, static_cast<size_t>(n));
+        if (stream.logged)
+            WriteLog(buffer, static_cast<size_t>(n));
     }
 }
 
@@ -133,42 +161,50 @@ void OutputTee::WriteLog(const char* data, size_t size)
         m_logError = errno != 0 ? errno : EIO;
 }
 
-// Hands standard output what its reader can take now, never waiting for it: pieces no larger than
-// a pipe's atomic write, each only when poll says there is room.
-void OutputTee::PushBacklog()
+// Hands the stream what its reader can take now, never waiting for it: pieces no larger than a
+// pipe's atomic write, each only when poll says there is room.
+void OutputTee::PushBacklog(Stream& stream)
 {
-    if (m_dropped > 0 && m_outputOpen && Writable(m_savedStdout, 0))
+    if (stream.dropped > 0 && stream.open && Writable(stream.saved, 0))
     {
-        m_backlog.insert(0, "[vrn] " + std::to_string(m_dropped) +
-                                " bytes of output were left out here while it was not read; the log has "
-                                "them\r\n");
-        m_dropped = 0;
+        stream.backlog.insert(0, "[vrn] " + std::to_string(stream.dropped) +
+                                     " bytes of output were left out here while it was not read" +
+                                     (stream.logged ? "; the log has them" : "") + "\r\n");
+        stream.dropped = 0;
     }
     size_t done = 0;
-    while (m_outputOpen && done < m_backlog.size() && Writable(m_savedStdout, 0))
+    while (stream.open && done < stream.backlog.size() && Writable(stream.saved, 0))
     {
-        const size_t piece = std::min<size_t>(m_backlog.size() - done, PIPE_BUF);
-        const ssize_t w = write(m_savedStdout, m_backlog.data() + done, piece);
+        const size_t piece = std::min<size_t>(stream.backlog.size() - done, PIPE_BUF);
+        const ssize_t w = write(stream.saved, stream.backlog.data() + done, piece);
         if (w < 0 && (errno == EINTR || errno == EAGAIN))
             break;
         if (w <= 0)
-            m_outputOpen = false;
+            stream.open = false;
         else
             done += static_cast<size_t>(w);
     }
-    m_backlog.erase(0, done);
-    if (!m_outputOpen)
-        m_backlog.clear();
+    stream.backlog.erase(0, done);
+    if (!stream.open)
+        stream.backlog.clear();
 }
 
 // At the end of the run: what is still waiting gets a short while, then the run ends without it.
-void OutputTee::FlushBacklog(double seconds)
+void OutputTee::FlushBacklogs(double seconds)
 {
     const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (m_outputOpen && !m_backlog.empty() && std::chrono::steady_clock::now() < end)
+    for (;;)
     {
-        Writable(m_savedStdout, 50);
-        PushBacklog();
+        pollfd wait[2];
+        nfds_t count = 0;
+        for (const Stream& stream : m_streams)
+            if (stream.open && !stream.backlog.empty())
+                wait[count++] = {stream.saved, POLLOUT, 0};
+        if (count == 0 || std::chrono::steady_clock::now() >= end)
+            return;
+        poll(wait, count, 50);
+        for (Stream& stream : m_streams)
+            PushBacklog(stream);
     }
 }
 
@@ -176,8 +212,9 @@ void OutputTee::WriteLogOnly(const std::string& text)
 {
     std::fflush(stdout);
     std::lock_guard<std::mutex> lock(m_logMutex);
-    if (m_readEnd >= 0)
-        Drain();
+    Stream& output = m_streams[0];
+    if (!output.ended && !Drain(output))
+        output.ended = true;
     WriteLog(text.data(), text.size());
 }
 
@@ -190,22 +227,24 @@ bool OutputTee::LogWriteFailed(std::string& why) const
 
 void OutputTee::Finish()
 {
-    if (m_readEnd >= 0)
+    if (m_started || m_streams[0].saved >= 0 || m_streams[1].saved >= 0)
     {
         std::cout.flush();
         std::fflush(stdout);
-        // The pipe's last write end closes: the copier sees its end. Standard output itself is back
+        std::fflush(stderr);
+        // The pipes' last write ends close: the copier sees their end. The streams themselves are back
         // only afterwards, so nothing printed meanwhile waits on a reader that may never come.
         const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
-        dup2(devNull >= 0 ? devNull : m_savedStdout, STDOUT_FILENO);
+        for (Stream& stream : m_streams)
+            if (stream.saved >= 0)
+                dup2(devNull >= 0 ? devNull : stream.saved, stream.fd);
         if (devNull >= 0)
             close(devNull);
-        m_thread.join();
-        dup2(m_savedStdout, STDOUT_FILENO);
-        close(m_readEnd);
-        close(m_savedStdout);
-        m_readEnd = -1;
-        m_savedStdout = -1;
+        if (m_thread.joinable())
+            m_thread.join();
+        for (Stream& stream : m_streams)
+            EndStream(stream);
+        m_started = false;
     }
     if (m_log)
     {
@@ -213,6 +252,19 @@ void OutputTee::Finish()
             m_logError = errno != 0 ? errno : EIO;
         m_log = nullptr;
     }
+}
+
+void OutputTee::EndStream(Stream& stream)
+{
+    if (stream.saved >= 0)
+    {
+        dup2(stream.saved, stream.fd);
+        close(stream.saved);
+        stream.saved = -1;
+    }
+    if (stream.readEnd >= 0)
+        close(stream.readEnd);
+    stream.readEnd = -1;
 }
 
 } // namespace vrn

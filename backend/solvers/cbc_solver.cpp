@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace vrn
 {
@@ -32,8 +33,8 @@ std::string ExactNumber(double value)
 class CbcStopHandler : public CbcEventHandler
 {
 public:
-    CbcStopHandler(RunControl& control, bool firstFeasible)
-        : m_control(control), m_firstFeasible(firstFeasible)
+    CbcStopHandler(RunControl& control, bool firstFeasible, int columns)
+        : m_control(control), m_firstFeasible(firstFeasible), m_columns(columns)
     {
     }
 
@@ -49,6 +50,7 @@ public:
         }
         if (whichEvent == node || whichEvent == treeStatus)
             m_control.SetBound(model_->getBestPossibleObjValue());
+        KeepIncumbentColumns();
         if (m_control.StopRequested())
             model_->setMaximumSeconds(0);
         return noAction;
@@ -59,6 +61,21 @@ public:
 private:
     RunControl& m_control;
     bool m_firstFeasible;
+    int m_columns;                     // of the model as loaded
+    double m_keptObjective = HUGE_VAL; // of the incumbent whose columns the control holds
+
+    // The incumbent's columns for a run whose search does not return after a stop. CBC tells of a
+    // new solution before it stores it, so every event looks for a new one. A preprocessed model
+    // has other columns: its incumbent is not kept.
+    void KeepIncumbentColumns()
+    {
+        const double* best = model_->bestSolution();
+        const double objective = model_->getObjValue();
+        if (best == nullptr || objective == m_keptObjective || model_->getNumCols() != m_columns)
+            return;
+        m_control.SetIncumbentColumns(std::vector<double>(best, best + m_columns));
+        m_keptObjective = objective;
+    }
 };
 
 // CBC checks its limits only between the steps of its search; on a big table its first linear
@@ -105,7 +122,7 @@ public:
         CbcMain0(cbc, data);
         if (!params.start.empty())
             PassStart(cbc, model, params.start);
-        CbcStopHandler handler(control, params.firstFeasible);
+        CbcStopHandler handler(control, params.firstFeasible, model.ColumnCount());
         cbc.passInEventHandler(&handler);
 
         std::vector<std::string> args = {"mainVRN",

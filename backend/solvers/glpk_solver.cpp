@@ -17,7 +17,24 @@ struct SearchState
     bool firstFeasible;
     double bound = -kInfinity; // glp_intopt gives no final bound: keep the last one the search showed
     const std::vector<double>* start = nullptr; // a starting solution, offered once as a heuristic's
+    int columns = 0;                            // of the model as loaded
+    double keptObjective = kInfinity;           // of the incumbent whose columns the control holds
 };
+
+// Hands the incumbent's columns to the control when it is new, so that a run whose search does not
+// return after a stop can still write it. The presolver's problem numbers its columns otherwise:
+// those are not kept.
+void KeepIncumbentColumns(glp_prob* problem, SearchState& state)
+{
+    const double objective = glp_mip_obj_val(problem);
+    if (objective == state.keptObjective || glp_get_num_cols(problem) != state.columns)
+        return;
+    std::vector<double> columns(static_cast<size_t>(state.columns));
+    for (int c = 0; c < state.columns; ++c)
+        columns[c] = glp_mip_col_val(problem, c + 1);
+    state.control->SetIncumbentColumns(std::move(columns));
+    state.keptObjective = objective;
+}
 
 // Called by glp_intopt at each step of the search: the state for "status", and the stop.
 void OnSearchStep(glp_tree* tree, void* info)
@@ -37,6 +54,7 @@ void OnSearchStep(glp_tree* tree, void* info)
     if (hasIncumbent)
     {
         state->control->SetIncumbent(glp_mip_obj_val(problem));
+        KeepIncumbentColumns(problem, *state);
         if (state->firstFeasible)
             state->control->RequestStop(StopReason::FirstFeasible);
     }
@@ -172,6 +190,7 @@ private:
         parm.cov_cuts = GLP_ON;
         parm.clq_cuts = GLP_ON;
         SearchState state{&control, params.firstFeasible, -kInfinity};
+        state.columns = model.ColumnCount();
         if (!params.start.empty() && SolveRelaxationForStart(problem, parm.tm_lim))
         {
             // A heuristic's solution is read in the columns of the problem being searched, which the

@@ -33,6 +33,8 @@ struct ChildSetup
 {
     bool closeStdout = false; // descriptor 1 closed when the program starts
     bool readStdout = true;   // false: nobody reads standard output (the pipe fills)
+    bool readStderr = true;   // false: nobody reads standard error
+    int stderrPipeBytes = 0;  // > 0: standard error's pipe holds this much (it fills sooner)
     long fileSizeLimit = -1;  // RLIMIT_FSIZE in bytes, SIGXFSZ ignored: writes fail as on a full disk
 };
 
@@ -45,6 +47,8 @@ public:
         int in[2], out[2], err[2];
         if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0)
             return;
+        if (setup.stderrPipeBytes > 0)
+            fcntl(err[0], F_SETPIPE_SZ, setup.stderrPipeBytes);
         m_start = std::chrono::steady_clock::now();
         m_pid = fork();
         if (m_pid == 0)
@@ -77,7 +81,9 @@ public:
         m_stdout = out[0];
         if (setup.readStdout)
             m_outThread = std::thread([this] { Collect(m_stdout, m_out); });
-        m_errThread = std::thread([this, fd = err[0]] { Collect(fd, m_err); });
+        m_stderr = err[0];
+        if (setup.readStderr)
+            m_errThread = std::thread([this] { Collect(m_stderr, m_err); });
     }
 
     ~Child()
@@ -135,9 +141,29 @@ public:
                 m_outThread.join();
             else
                 close(m_stdout);
-            m_errThread.join();
+            if (m_errThread.joinable())
+                m_errThread.join();
+            else
+                close(m_stderr);
         }
         return m_status;
+    }
+
+    // Waits at most `seconds`, then kills the child (a run that hangs fails its test, not the suite).
+    int WaitAtMost(double seconds)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        while (m_status == -1 && std::chrono::steady_clock::now() < end)
+        {
+            siginfo_t info{};
+            if (waitid(P_PID, static_cast<id_t>(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+                info.si_pid == m_pid)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        if (m_status == -1 && std::chrono::steady_clock::now() >= end)
+            kill(m_pid, SIGKILL);
+        return Wait();
     }
     double Seconds() const { return m_seconds; }
 
@@ -156,6 +182,7 @@ private:
     pid_t m_pid = -1;
     int m_stdin = -1;
     int m_stdout = -1;
+    int m_stderr = -1;
     int m_status = -1;
     double m_seconds = 0;
     std::chrono::steady_clock::time_point m_start;
@@ -542,6 +569,78 @@ TEST_F(BackendContract, EveryReaderFindingIsTheSameForEverySolver)
     std::string out;
     EXPECT_EQ(Run({"--solver", "b", "--", empty, m_dir}, &out), 0) << out;
     EXPECT_NE(ReadFile(m_dir / "--empty_cbc.sol").find("# cells: 0\n"), std::string::npos);
+}
+
+// Standard error that nobody reads (its pipe holds 4 KB and the option warnings alone fill it) does not
+// hold the run up: the time limit still ends it, and the log keeps every warning.
+TEST_F(BackendContract, AnUnreadStandardErrorDoesNotHoldUpTheRun)
+{
+    vrn::Instance table;
+    const fs::path instance = BigTable(table);
+    std::vector<std::string> args = {instance, m_dir, "--solver", "b", "--mipgap", "0"};
+    const int repeats = 200;
+    for (int i = 0; i < repeats; ++i)
+        args.insert(args.end(), {"--time", "4"});
+    ChildSetup setup;
+    setup.readStderr = false;
+    setup.stderrPipeBytes = 4096;
+    Child child(args, setup);
+    child.CloseInput();
+    const int status = child.WaitAtMost(60);
+    EXPECT_EQ(status, 0) << child.Out();
+    EXPECT_LT(child.Seconds(), 15);
+    std::printf("[ measured ] run with --time 4 and standard error unread: %.1f s\n", child.Seconds());
+    const std::string log = ReadFile(m_dir / "t60_cbc.log");
+    size_t warnings = 0;
+    for (size_t at = log.find("is given more than once"); at != std::string::npos;
+         at = log.find("is given more than once", at + 1))
+        ++warnings;
+    EXPECT_EQ(warnings, static_cast<size_t>(repeats - 1));
+    EXPECT_NE(log.find("exit status 0"), std::string::npos);
+    ExpectProtected(table, m_dir / "t60_cbc.sol");
+}
+
+// A stop while the solver holds a table (here the starting table, from the first moment of the
+// search): whether the solver obeys or not, the run ends within seconds and writes a table that passes
+// the check. The figure is printed; the bound asserted is wide for a loaded machine (a solver ignoring
+// the stop used to keep the run for 20 s more).
+TEST_F(BackendContract, AStopWhileTheSolverHoldsATableEndsTheRunWithinSecondsWithItsTable)
+{
+    vrn::Instance table;
+    const fs::path instance = BigTable(table, 300);
+    const std::vector<std::pair<const char*, const char*>> solvers = {
+        {"b", "_cbc"}, {"g", "_glpk"}, {"s", "_sym"}};
+    for (const auto& [solver, suffix] : solvers)
+    {
+        Child child({instance, m_dir, "--solver", solver, "--mipgap", "0", "--startingpoint", "s"});
+        ASSERT_TRUE(child.WaitForOutput("solving with", 240)) << solver << child.Out();
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        const auto stop = std::chrono::steady_clock::now();
+        child.Send("stop\n");
+        const int status = child.WaitAtMost(60);
+        const double latency = std::chrono::duration<double>(std::chrono::steady_clock::now() - stop).count();
+        std::printf("[ measured ] %s: stop to exit %.1f s\n", solver, latency);
+        EXPECT_EQ(status, 0) << solver << child.Out() << child.Err();
+        EXPECT_LT(latency, 10) << solver << child.Out();
+        EXPECT_NE(child.Out().find("outcome: feasible (stopped by the stop command)"), std::string::npos)
+            << solver << child.Out();
+        ExpectProtected(table, m_dir / ("t300" + std::string(suffix) + ".sol"));
+    }
+}
+
+// The time limit, reached while the solver holds a table, ends the run as promptly.
+TEST_F(BackendContract, TheTimeLimitWhileTheSolverHoldsATableEndsTheRunWithinSeconds)
+{
+    vrn::Instance table;
+    const fs::path instance = BigTable(table, 300);
+    Child child({instance, m_dir, "--solver", "b", "--mipgap", "0", "--startingpoint", "s", "--time", "30"});
+    child.CloseInput();
+    const int status = child.WaitAtMost(120);
+    std::printf("[ measured ] --time 30: the run took %.1f s\n", child.Seconds());
+    EXPECT_TRUE(status == 0 || status == 5) << status << child.Out();
+    EXPECT_LT(child.Seconds(), 40) << child.Out();
+    if (status == 0)
+        ExpectProtected(table, m_dir / "t300_cbc.sol");
 }
 
 } // namespace

@@ -150,4 +150,31 @@ TEST(SolverAdapter, AStartWithMostDirectionsFixedGivesAProtectedTable)
     }
 }
 
+// A search hands every new incumbent's columns to the run (so that a run whose solver does not return
+// after a stop can still write it): what it holds at the end is a protected table. SYMPHONY tells its
+// incumbent only in its own log.
+TEST(SolverAdapter, TheSearchHandsOverItsIncumbentsColumns)
+{
+    vrn::GeneratorSettings settings;
+    settings.dimensions = {vrn::Dimension::Flat(15), vrn::Dimension::Flat(15)};
+    settings.seed = 5;
+    const vrn::Instance table = vrn::GenerateTable(settings);
+    vrn::StdModelSettings modelSettings;
+    modelSettings.scale = vrn::AutomaticScale(table);
+    const vrn::StdModel model = vrn::BuildStdModel(table, modelSettings);
+    for (const auto& make : Solvers())
+    {
+        auto solver = make();
+        if (!solver->SolvesIntegerPrograms() || solver->Name() == "SYMPHONY")
+            continue;
+        vrn::RunControl control(-1);
+        const auto result = Solve(*solver, model.mip, control);
+        ASSERT_FALSE(result.solution.empty()) << solver->Name() << " " << result.detail;
+        const std::vector<double> kept = control.IncumbentColumns();
+        ASSERT_EQ(kept.size(), static_cast<size_t>(model.mip.ColumnCount())) << solver->Name();
+        const auto check = vrn::CheckSolution(table, model.AdjustedValues(table, kept), true, false, 1e-6);
+        EXPECT_TRUE(check.passed) << solver->Name() << ": " << (check.lines.size() > 4 ? check.lines[4] : "");
+    }
+}
+
 } // namespace
