@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 namespace vrn
 {
@@ -134,6 +135,10 @@ void FastModel::AddObjectiveBound(int objective, double limit)
     MipModel& mip = base.mip;
     if (objective == 4)
     {
+        // A model built without the bounding column cannot hold objective 4: refuse loudly rather than
+        // write in front of the bounds array.
+        if (maxColumn < 0)
+            throw std::logic_error("objective 4 held on a Fast model without its bounding column");
         mip.colUpper[maxColumn] = limit / base.scale;
         return;
     }

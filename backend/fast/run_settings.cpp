@@ -38,8 +38,10 @@ FastSettings FastSettingsFromOptions(const Instance& instance, const BackendOpti
     settings.integerCells = options.integerCells;
     settings.pctBounds = options.pctBounds;
     settings.expObj = options.expObj;
-    settings.withMaxObjective =
-        std::find(options.order.begin(), options.order.end(), 4) != options.order.end();
+    // The order the lexicographic loop will solve (its default when --order is missing): objective 4
+    // needs its bounding column whenever that order holds it.
+    const std::vector<int> order = LexminSettingsFromOptions(options).order;
+    settings.withMaxObjective = std::find(order.begin(), order.end(), 4) != order.end();
     return settings;
 }
 

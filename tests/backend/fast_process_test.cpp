@@ -79,6 +79,23 @@ TEST_F(FastProcess, EveryLpSolverPassesTheCheckWithTheFrontEndsFastOptions)
     }
 }
 
+// A Fast run may carry --fixdir without --order: the loop then solves its default order 4-2-3-1, and
+// the model must hold objective 4's bounding column for it (without it, holding objective 4 wrote in
+// front of the model's bounds and the run died with a corrupted heap, with CBC and GLPK alike).
+TEST_F(FastProcess, DefaultOrderWithoutOrderOptionKeepsObjectiveFour)
+{
+    for (const char* code : {"b", "g", "l"})
+    {
+        std::string out, err;
+        ASSERT_EQ(Run("grid30x30.csp", {"--solver", code, "--fixdir", "s", "--pct-bounds", "20"}, out, err),
+                  0)
+            << code << "\n"
+            << out << err;
+        EXPECT_NE(out.find("objective 4 (largest relative change): "), std::string::npos) << code;
+        EXPECT_NE(out.find("solution check: passed"), std::string::npos) << code;
+    }
+}
+
 TEST_F(FastProcess, ThreeByThreeGivesTwentyInEveryDirectionsMode)
 {
     std::ofstream(m_dir / "dirs.txt") << "11 1\n";
