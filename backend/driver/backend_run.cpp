@@ -105,6 +105,29 @@ private:
         m_tee.WriteLogOnly(line + "\n");
     }
 
+    // The driver's lines for the layers below: progress on standard output, warnings on standard error.
+    FastLog RunLog()
+    {
+        return FastLog{[this](const std::string& line) { Say(line); },
+                       [this](const std::string& line) { Warn(line); }};
+    }
+
+    // A solver result that carries a value for every column of the model.
+    bool HoldsTable(const SolveResult& result) const
+    {
+        return (result.status == SolveStatus::Optimal || result.status == SolveStatus::Feasible) &&
+               result.solution.size() == static_cast<size_t>(m_model.mip.ColumnCount());
+    }
+
+    // The table a solution publishes, with values written whole where they differ from a whole
+    // number only by the solver's noise.
+    std::vector<double> PublishedValues(const std::vector<double>& solution) const
+    {
+        return WholeWhereOnlyNoise(m_instance, m_model.AdjustedValues(m_instance, solution),
+                                   m_opt.integerCells,
+                                   WholeValueTolerance(m_opt.intDevTol, m_opt.integrality));
+    }
+
     template <class F>
     bool Phase(const std::string& name, F&& work)
     {
@@ -286,19 +309,13 @@ private:
     // repaired, else the starting table; the best checked table wins.
     bool SecureTable(SolverAdapter& lp, SolverAdapter* integerSolver, SolveResult& result)
     {
-        const bool hasTable =
-            (result.status == SolveStatus::Optimal || result.status == SolveStatus::Feasible) &&
-            result.solution.size() == static_cast<size_t>(m_model.mip.ColumnCount());
-        if (!hasTable)
+        if (!HoldsTable(result))
             return true;
-        const std::vector<double> adjusted =
-            WholeWhereOnlyNoise(m_instance, m_model.AdjustedValues(m_instance, result.solution),
-                                m_opt.integerCells, WholeValueTolerance(m_opt.intDevTol, m_opt.integrality));
+        const std::vector<double> adjusted = PublishedValues(result.solution);
         if (TablePasses(m_instance, m_opt, adjusted))
             return true;
         Say("the solver's table fails the solution check; repairing it with the directions it shows ...");
-        const FastLog log{[this](const std::string& line) { Say(line); },
-                          [this](const std::string& line) { Warn(line); }};
+        const FastLog log = RunLog();
         const std::vector<double> repaired =
             RepairTable(m_instance, m_opt, adjusted, lp, integerSolver, *m_control, log);
         const double repairedChange = repaired.empty() ? kInfinity : WeightedChange(m_instance, repaired);
@@ -393,8 +410,7 @@ private:
     {
         auto adapter = Entry()->make();
         auto integerSolver = IntegerSolver(*adapter);
-        const FastLog log{[this](const std::string& line) { Say(line); },
-                          [this](const std::string& line) { Warn(line); }};
+        const FastLog log = RunLog();
         FastOutcome fast;
         Phase("solving the Fast formulation with " + adapter->Name(),
               [&]
@@ -424,17 +440,13 @@ private:
     // solved again with its directions at a tight tolerance before it is written.
     bool SecureFastTable(SolverAdapter& solver, SolverAdapter* integerSolver, SolveResult& result)
     {
-        if ((result.status != SolveStatus::Optimal && result.status != SolveStatus::Feasible) ||
-            result.solution.size() != static_cast<size_t>(m_model.mip.ColumnCount()))
+        if (!HoldsTable(result))
             return true;
-        const std::vector<double> adjusted =
-            WholeWhereOnlyNoise(m_instance, m_model.AdjustedValues(m_instance, result.solution),
-                                m_opt.integerCells, WholeValueTolerance(m_opt.intDevTol, m_opt.integrality));
+        const std::vector<double> adjusted = PublishedValues(result.solution);
         if (TablePasses(m_instance, m_opt, adjusted))
             return true;
         Say("the table fails the solution check; solving again with its directions at a tight tolerance ...");
-        const FastLog log{[this](const std::string& line) { Say(line); },
-                          [this](const std::string& line) { Warn(line); }};
+        const FastLog log = RunLog();
         const std::vector<double> repaired =
             RepairTable(m_instance, m_opt, adjusted, solver, integerSolver, *m_control, log);
         if (repaired.empty())
@@ -537,8 +549,7 @@ private:
 
     bool Repair(SolverAdapter& adapter)
     {
-        const FastLog log{[this](const std::string& line) { Say(line); },
-                          [this](const std::string& line) { Warn(line); }};
+        const FastLog log = RunLog();
         RepairRunResult repair = RepairForRun(m_instance, m_opt, adapter, *m_control, m_base, log);
         m_repairHeader = repair.header;
         if (!repair.goOn)
@@ -579,8 +590,7 @@ private:
 
     bool FindStart(SolverAdapter& lp, SolverAdapter* integerSolver)
     {
-        const FastLog log{[this](const std::string& line) { Say(line); },
-                          [this](const std::string& line) { Warn(line); }};
+        const FastLog log = RunLog();
         BackendOptions startOptions = m_opt; // block coordinate descent starts from the heuristic's table
         if (startOptions.startingPoint != 'c')
             startOptions.startingPoint = 's';
@@ -650,9 +660,7 @@ private:
     {
         if (columns.size() != static_cast<size_t>(m_model.mip.ColumnCount()) || columns.empty())
             return false;
-        const std::vector<double> adjusted =
-            WholeWhereOnlyNoise(m_instance, m_model.AdjustedValues(m_instance, columns), m_opt.integerCells,
-                                WholeValueTolerance(m_opt.intDevTol, m_opt.integrality));
+        const std::vector<double> adjusted = PublishedValues(columns);
         return CheckSolution(m_instance, adjusted, m_opt.additive, m_opt.integerCells,
                              kSolutionCheckTolerance)
             .passed;
@@ -755,16 +763,13 @@ private:
             {
                 Warn("ERROR: the problem is infeasible: no table satisfies the relations, bounds and "
                      "protection");
-                const FastLog log{[this](const std::string& line) { Say(line); },
-                                  [this](const std::string& line) { Warn(line); }};
+                const FastLog log = RunLog();
                 ExplainInfeasibleTable(m_instance, m_opt, m_solver, *m_control, log);
             }
             EndWithoutTable(status, outcome, result.detail.empty() ? outcome : result.detail);
             return true;
         }
-        const std::vector<double> adjusted =
-            WholeWhereOnlyNoise(m_instance, m_model.AdjustedValues(m_instance, result.solution),
-                                m_opt.integerCells, WholeValueTolerance(m_opt.intDevTol, m_opt.integrality));
+        const std::vector<double> adjusted = PublishedValues(result.solution);
         const double objective = WeightedChange(m_instance, adjusted);
         SolutionHeader header{m_opt.instancePath, SolverName(m_opt.solver), outcome, m_repairHeader};
         header.hasTable = true;
