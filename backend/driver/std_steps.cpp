@@ -63,7 +63,7 @@ void BackendRun::StdSteps()
 bool BackendRun::WantsStartingTable() const
 {
     for (const auto& [name, value] : m_opt.given)
-        if (name == "--startingpoint")
+        if (name == kOptStartingpoint)
             return value != "n";
     return true;
 }
