@@ -235,7 +235,7 @@ TEST_F(BackendProcess, GeneratorAnswersHelpVersionAndUsageErrors)
     {
         std::vector<std::string> args = {"vrn-gen"};
         args.insert(args.end(), c.args.begin(), c.args.end());
-        const vrn::ChildResult child = vrn::RunChild(VRN_GENERATOR, args);
+        const vrn::ChildResult child = vrn::RunChild(vrn::test::GeneratorProgram(), args);
         EXPECT_EQ(child.status, c.status) << args.size();
         EXPECT_EQ(child.out.rfind(c.outStart, 0), 0u) << child.out;
         EXPECT_NE(child.err.find(c.errPart), std::string::npos) << child.err;

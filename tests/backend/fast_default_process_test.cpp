@@ -63,7 +63,7 @@ TEST_F(FastDefaultRun, EveryExampleGivesACheckedTableOrTheValueThatWorks)
     for (const auto& [solver, suffix] : solvers)
         for (const char* example : examples)
         {
-            const std::string instance = std::string(VRN_EXAMPLES_DIR) + "/" + example + ".csp";
+            const std::string instance = vrn::test::ExamplePath(std::string(example) + ".csp").string();
             const std::string what = std::string(example) + " with " + solver;
             const Outcome first = RunBackend(WindowDefaults(instance, m_dir, solver, "2"));
             std::string pct = "2";
@@ -92,7 +92,7 @@ TEST_F(FastDefaultRun, EveryExampleGivesACheckedTableOrTheValueThatWorks)
 
 TEST_F(FastDefaultRun, StagesShowTheirEndObjectiveAndTimeAndProgressFollowsTheInterval)
 {
-    const std::string instance = std::string(VRN_EXAMPLES_DIR) + "/grid30x30.csp";
+    const std::string instance = vrn::test::ExamplePath("grid30x30.csp").string();
     std::vector<std::string> args = WindowDefaults(instance, m_dir, "l", "2");
     const Outcome run = RunBackend(args);
     ASSERT_EQ(run.status, 0) << run.out << run.err;
@@ -110,7 +110,9 @@ TEST_F(FastDefaultRun, StagesShowTheirEndObjectiveAndTimeAndProgressFollowsTheIn
     // A progress line at a short interval names the stage being solved (a table big enough for a stage
     // to last a while).
     const std::string table = (m_dir / "t250.csp").string();
-    ASSERT_EQ(vrn::RunChild(VRN_GEN_EXE, {"vrn-gen", "2d", "250", "250", "--out", table}).status, 0);
+    ASSERT_EQ(
+        vrn::RunChild(vrn::test::GeneratorProgram(), {"vrn-gen", "2d", "250", "250", "--out", table}).status,
+        0);
     std::vector<std::string> big = WindowDefaults(table, m_dir, "l", "20");
     big.insert(big.end(), {"--progress", "0.1"});
     const Outcome progress = RunBackend(big);

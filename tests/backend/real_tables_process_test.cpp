@@ -50,7 +50,7 @@ TEST_F(RealTables, AStdTableThatFailsTheCheckIsRepairedBeforeItIsWritten)
 {
     // With a tolerance of 0.001 a binary at 0.001 lets a cell's up and down deviations both be positive;
     // GLPK returned such a table on this magnitude table (status 8 before the repair).
-    const std::string instance = std::string(VRN_EXAMPLES_DIR) + "/magnitude_hier.csp";
+    const std::string instance = vrn::test::ExamplePath("magnitude_hier.csp").string();
     ASSERT_EQ(Run(instance, {"--solver", "g", "--integrality", "0.001", "--time", "60"}), 0) << m_out;
     EXPECT_NE(m_out.find("the solver's table fails the solution check; repairing it"), std::string::npos)
         << m_out;
@@ -63,7 +63,7 @@ TEST_F(RealTables, StdWithoutTimeForTheSearchStillWritesTheStartingTable)
 {
     // A 4-D count table that CBC does not finish in 5 s: the Fast heuristic's table is the start and
     // the table written when nothing better comes.
-    const std::string instance = std::string(VRN_EXAMPLES_DIR) + "/counts4d.csp";
+    const std::string instance = vrn::test::ExamplePath("counts4d.csp").string();
     ASSERT_EQ(Run(instance, {"--solver", "b", "--time", "5"}), 0) << m_out;
     EXPECT_NE(m_out.find("starting point: a protected table with total weighted change"), std::string::npos);
     EXPECT_NE(m_out.find("outcome: feasible (time limit reached)"), std::string::npos) << m_out;

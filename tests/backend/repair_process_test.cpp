@@ -123,7 +123,7 @@ TEST_F(RepairProcess, RepairFileErrorsCarryTheirLines)
 
 TEST_F(RepairProcess, ATableThatCanBeProtectedIsLeftAsItIs)
 {
-    const fs::path instance = fs::path(VRN_EXAMPLES_DIR) / "table3x3.csp";
+    const fs::path instance = vrn::test::ExamplePath();
     ASSERT_EQ(Run(instance, {"--solver", "b", "--repair", "y", "--repairfn", ""}), 0) << m_out << m_err;
     EXPECT_TRUE(Said("repair: the table can be protected as it stands; the repair changes nothing")) << m_out;
     EXPECT_TRUE(Said("objective (total weighted change): 20")) << m_out;
@@ -145,7 +145,7 @@ TEST_F(RepairProcess, WhatNoRepairCanMendEndsAsInfeasible)
 
 TEST_F(RepairProcess, ValidInequalitiesKeepTheOptimumWithEveryIntegerSolver)
 {
-    const fs::path instance = fs::path(VRN_EXAMPLES_DIR) / "table3x3.csp";
+    const fs::path instance = vrn::test::ExamplePath();
     ASSERT_EQ(Run(instance, {"--solver", "b", "--vineq", "c"}), 0) << m_out << m_err;
     EXPECT_TRUE(Said("valid inequalities (check only): the relaxation's optimum violates 4 of 4; none added"))
         << m_out;

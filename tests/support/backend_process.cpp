@@ -16,6 +16,11 @@ const char* BackendProgram()
     return VRN_BACKEND_EXE;
 }
 
+const char* GeneratorProgram()
+{
+    return VRN_GENERATOR;
+}
+
 fs::path ExamplePath(const std::string& name)
 {
     return fs::path(VRN_EXAMPLES_DIR) / name;

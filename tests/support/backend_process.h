@@ -14,8 +14,9 @@
 namespace vrn::test
 {
 
-// mainVRN.exe of this build, and an instance of the examples folder.
+// mainVRN.exe and vrn-gen of this build, and an instance of the examples folder.
 const char* BackendProgram();
+const char* GeneratorProgram();
 std::filesystem::path ExamplePath(const std::string& name = "table3x3.csp");
 
 // The whole file, byte for byte; empty when it cannot be read.
