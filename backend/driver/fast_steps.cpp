@@ -2,7 +2,6 @@
 #include "driver/run_steps.h"
 #include "fast/fast_solve.h"
 #include "fast/starting_point.h"
-#include "fast/table_repair.h"
 #include "model/checks.h"
 
 namespace vrn
@@ -43,15 +42,12 @@ void BackendRun::FastSteps()
 // solved again with its directions at a tight tolerance before it is written.
 bool BackendRun::SecureFastTable(SolverAdapter& solver, SolverAdapter* integerSolver, SolveResult& result)
 {
-    if (!HoldsTable(result))
+    const std::optional<std::vector<double>> failing = RepairIfFailing(
+        solver, integerSolver, result,
+        "the table fails the solution check; solving again with its directions at a tight tolerance ...");
+    if (!failing)
         return true;
-    const std::vector<double> adjusted = PublishedValues(result.solution);
-    if (TablePasses(m_instance, m_opt, adjusted))
-        return true;
-    Say("the table fails the solution check; solving again with its directions at a tight tolerance ...");
-    const FastLog log = RunLog();
-    const std::vector<double> repaired =
-        RepairTable(m_instance, m_opt, adjusted, solver, integerSolver, *m_control, log);
+    const std::vector<double>& repaired = *failing;
     if (repaired.empty())
     {
         Say("repair: none found; the table is written as it is");

@@ -1,6 +1,7 @@
 #include "common/number_format.h"
 #include "driver/run_guards.h"
 #include "driver/run_steps.h"
+#include "fast/table_repair.h"
 #include "model/checks.h"
 #include "results/result_files.h"
 #include "results/result_path.h"
@@ -40,6 +41,23 @@ std::vector<double> BackendRun::PublishedValues(const std::vector<double>& solut
 {
     return WholeWhereOnlyNoise(m_instance, m_model.AdjustedValues(m_instance, solution), m_opt.integerCells,
                                WholeValueTolerance(m_opt.intDevTol, m_opt.integrality));
+}
+
+// Nothing when the result holds no table or its table passes the check; else `announce` is said and
+// the table comes back repaired with the directions it shows (empty when no repair was found).
+std::optional<std::vector<double>> BackendRun::RepairIfFailing(SolverAdapter& lp,
+                                                               SolverAdapter* integerSolver,
+                                                               const SolveResult& result,
+                                                               const std::string& announce)
+{
+    if (!HoldsTable(result))
+        return std::nullopt;
+    const std::vector<double> adjusted = PublishedValues(result.solution);
+    if (TablePasses(m_instance, m_opt, adjusted))
+        return std::nullopt;
+    Say(announce);
+    const FastLog log = RunLog();
+    return RepairTable(m_instance, m_opt, adjusted, lp, integerSolver, *m_control, log);
 }
 
 // True when the model's columns give a table that passes the solution check.

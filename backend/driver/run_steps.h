@@ -18,6 +18,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -113,6 +114,9 @@ private:
     bool HoldsTable(const SolveResult& result) const;
     std::vector<double> PublishedValues(const std::vector<double>& solution) const;
     bool PassesTheCheck(const std::vector<double>& columns) const;
+    std::optional<std::vector<double>> RepairIfFailing(SolverAdapter& lp, SolverAdapter* integerSolver,
+                                                       const SolveResult& result,
+                                                       const std::string& announce);
     [[noreturn]] void EndEarly();
     void EndBeforeTheSolve(RunEnd end, const std::string& reason);
     void EndWithoutTable(int status, const std::string& outcome, const std::string& reason);

@@ -3,7 +3,6 @@
 #include "driver/run_steps.h"
 #include "fast/run_settings.h"
 #include "fast/starting_point.h"
-#include "fast/table_repair.h"
 #include "model/cell_room.h"
 #include "model/checks.h"
 #include "model/mip_model.h"
@@ -13,6 +12,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <optional>
 
 namespace vrn
 {
@@ -223,15 +223,12 @@ bool BackendRun::Descend(SolverAdapter& adapter, SolveResult& result)
 // repaired, else the starting table; the best checked table wins.
 bool BackendRun::SecureTable(SolverAdapter& lp, SolverAdapter* integerSolver, SolveResult& result)
 {
-    if (!HoldsTable(result))
+    const std::optional<std::vector<double>> failing = RepairIfFailing(
+        lp, integerSolver, result,
+        "the solver's table fails the solution check; repairing it with the directions it shows ...");
+    if (!failing)
         return true;
-    const std::vector<double> adjusted = PublishedValues(result.solution);
-    if (TablePasses(m_instance, m_opt, adjusted))
-        return true;
-    Say("the solver's table fails the solution check; repairing it with the directions it shows ...");
-    const FastLog log = RunLog();
-    const std::vector<double> repaired =
-        RepairTable(m_instance, m_opt, adjusted, lp, integerSolver, *m_control, log);
+    const std::vector<double>& repaired = *failing;
     const double repairedChange = repaired.empty() ? kInfinity : WeightedChange(m_instance, repaired);
     const double startChange = m_startTable.empty() ? kInfinity : WeightedChange(m_instance, m_startTable);
     if (repairedChange <= startChange && !repaired.empty())
