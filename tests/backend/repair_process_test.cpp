@@ -4,6 +4,7 @@
 #include "backend_process.h"
 #include "instance/instance.h"
 #include "model/checks.h"
+#include "repair_tables.h"
 
 #include <gtest/gtest.h>
 
@@ -19,22 +20,8 @@ namespace fs = std::filesystem;
 namespace
 {
 
-// Total 30 (s, at its upper bound) = cell 1 (10, levels 4, lower bound 8) + cell 2 (20, z).
-const char* const kBoundForbids = "0\n3\n"
-                                  "0 30 1 s 0 30 0 0 0\n"
-                                  "1 10 1 u 8 100 4 4 0\n"
-                                  "2 20 1 z 0 100 0 0 0\n"
-                                  "1\n0 3 : 0 (-1) 1 (1) 2 (1)\n";
-
-// Cell 1 reaches cell 4 through two fixed totals; cell 4 may move by 1 only.
-const char* const kChain = "0\n5\n"
-                           "0 30 1 z 0 100 0 0 0\n"
-                           "1 10 1 u 0 100 3 3 0\n"
-                           "2 20 1 s 0 100 0 0 0\n"
-                           "3 40 1 z 0 100 0 0 0\n"
-                           "4 20 1 s 19 21 0 0 0\n"
-                           "2\n0 3 : 0 (-1) 1 (1) 2 (1)\n0 3 : 3 (-1) 2 (1) 4 (1)\n";
-
+using vrn::test::kBoundForbids;
+using vrn::test::kChain;
 using vrn::test::ReadTextFile;
 
 class RepairProcess : public vrn::test::BackendProcessTest
