@@ -121,21 +121,6 @@ Setter Number(double BackendOptions::*member, double min, bool strictMin, double
     };
 }
 
-// A percentage from min (exclusive when strictMin) up to 100, stored into member.
-Setter Percent(double BackendOptions::*member, bool strictMin, const char* what)
-{
-    return [=](BackendOptions& o, const std::string& v) -> std::string
-    {
-        double x = 0;
-        if (ParseNumber(v, x) && (strictMin ? x > 0 : x >= 0) && x <= 100)
-        {
-            o.*member = x;
-            return {};
-        }
-        return what;
-    };
-}
-
 Setter Integer(const char* what)
 {
     return [what](BackendOptions&, const std::string& v) -> std::string
@@ -254,8 +239,8 @@ const std::vector<OptionRule>& Rules()
         {kOptBcdCycle, Letter("ocs", [](BackendOptions& o, char c) { o.bcdCycle = c; })},
         {kOptBcdNstop, Number(&BackendOptions::bcdNstop, 1, false, 1e9, "a number from 1 to 1e9")},
         {kOptDynamic, YesNo(&BackendOptions::dynamic)},
-        {kOptDynSprop, Percent(&BackendOptions::dynSprop, true, "a percentage above 0, at most 100")},
-        {kOptDynPerturb, Percent(&BackendOptions::dynPerturb, false, "a percentage from 0 to 100")},
+        {kOptDynSprop, Number(&BackendOptions::dynSprop, 0, true, 100, "a percentage above 0, at most 100")},
+        {kOptDynPerturb, Number(&BackendOptions::dynPerturb, 0, false, 100, "a percentage from 0 to 100")},
         {kOptPrepsens, YesNo(&BackendOptions::prepSens)},
         {kOptWrite, YesNo(&BackendOptions::writeLp)},
         {kOptSeed, SetSeed},

@@ -142,6 +142,17 @@ TEST(BackendOptions, ValuesReachTheirFields)
     EXPECT_TRUE(r.options.reportAllFormatErrors);
 }
 
+// The percentages of dynamic blocks: a share of candidates above 0 up to all of them, and a
+// probability of leaving one out from 0 to 100.
+TEST(BackendOptions, DynamicPercentagesTakeTheirEnds)
+{
+    const auto r = Parse({"--dyn-sprop", "100", "--dyn-perturb", "0"});
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.options.dynSprop, 100);
+    EXPECT_EQ(r.options.dynPerturb, 0);
+    EXPECT_EQ(Parse({"--dyn-sprop", "0.5", "--dyn-perturb", "100"}).options.dynPerturb, 100);
+}
+
 TEST(BackendOptions, OrderOrFixdirMakesAFastRun)
 {
     EXPECT_EQ(Parse({"--order", "2-1"}).options.formulation(), vrn::Formulation::Fast);
@@ -175,6 +186,8 @@ TEST(BackendOptions, RejectsUnknownAndMalformedOptionsNamingThem)
         {{"--additive", "yes"}, "--additive"},
         {{"--model", "x"}, "--model"},
         {{"--varsel", "x"}, "--varsel"},
+        {{"--dyn-sprop", "0"}, "--dyn-sprop"},
+        {{"--dyn-perturb", "100.5"}, "--dyn-perturb"},
         {{"extra"}, "unexpected argument 'extra'"},
     };
     for (const auto& c : cases)
