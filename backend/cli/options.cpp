@@ -121,21 +121,6 @@ Setter Number(double BackendOptions::*member, double min, bool strictMin, double
     };
 }
 
-// A percentage from min (exclusive when strictMin) up to 100, stored into member.
-Setter Percent(double BackendOptions::*member, bool strictMin, const char* what)
-{
-    return [=](BackendOptions& o, const std::string& v) -> std::string
-    {
-        double x = 0;
-        if (ParseNumber(v, x) && (strictMin ? x > 0 : x >= 0) && x <= 100)
-        {
-            o.*member = x;
-            return {};
-        }
-        return what;
-    };
-}
-
 Setter Integer(const char* what)
 {
     return [what](BackendOptions&, const std::string& v) -> std::string
@@ -194,15 +179,15 @@ std::string SetSeed(BackendOptions& o, const std::string& v)
 const std::vector<OptionRule>& Rules()
 {
     static const std::vector<OptionRule> rules = {
-        {"--solver", Letter("cxgbls", [](BackendOptions& o, char c) { o.solver = c; })},
-        {"--intdev", YesNo(&BackendOptions::integerCells)},
-        {"--additive", YesNo(&BackendOptions::additive)},
-        {"--format", Letter("af", [](BackendOptions& o, char c) { o.reportAllFormatErrors = c == 'a'; })},
-        {"--check", YesNo(&BackendOptions::check)},
-        {"--scale", Number(&BackendOptions::scale, 1e-30, false, 1e30, "a number from 1e-30 to 1e30")},
-        {"--progress", Number(&BackendOptions::progressSeconds, 0.1, false, 86400,
+        {kOptSolver, Letter("cxgbls", [](BackendOptions& o, char c) { o.solver = c; })},
+        {kOptIntdev, YesNo(&BackendOptions::integerCells)},
+        {kOptAdditive, YesNo(&BackendOptions::additive)},
+        {kOptFormat, Letter("af", [](BackendOptions& o, char c) { o.reportAllFormatErrors = c == 'a'; })},
+        {kOptCheck, YesNo(&BackendOptions::check)},
+        {kOptScale, Number(&BackendOptions::scale, 1e-30, false, 1e30, "a number from 1e-30 to 1e30")},
+        {kOptProgress, Number(&BackendOptions::progressSeconds, 0.1, false, 86400,
                               "a number of seconds from 0.1 to 86400")},
-        {"--big",
+        {kOptBig,
          [](BackendOptions& o, const std::string& v) -> std::string
          {
              double x = 0;
@@ -213,22 +198,22 @@ const std::vector<OptionRule>& Rules()
              }
              return "a number greater than 0 and at most 1e15, or -1 for automatic";
          }},
-        {"--model", Letter("cna",
+        {kOptModel, Letter("cna",
                            [](BackendOptions& o, char c) {
                                o.model = c == 'c'   ? StdModelKind::Classical
                                          : c == 'n' ? StdModelKind::New
                                                     : StdModelKind::Automatic;
                            })},
-        {"--order", SetOrder},
-        {"--pct-bounds", Number(&BackendOptions::pctBounds, 0, false, 1e6, "a percentage from 0 to 1e6")},
-        {"--time",
+        {kOptOrder, SetOrder},
+        {kOptPctBounds, Number(&BackendOptions::pctBounds, 0, false, 1e6, "a percentage from 0 to 1e6")},
+        {kOptTime,
          Number(&BackendOptions::timeLimit, 0, true, 1e7, "a number of seconds greater than 0, at most 1e7")},
-        {"--first", YesNo(&BackendOptions::firstFeasible)},
-        {"--mipgap", Number(&BackendOptions::mipGapPercent, 0, false, 100, "a percentage from 0 to 100")},
-        {"--lptol", Number(&BackendOptions::lpTolerance, 1e-12, false, kLargestTolerance, kToleranceRange)},
-        {"--feasibility",
+        {kOptFirst, YesNo(&BackendOptions::firstFeasible)},
+        {kOptMipgap, Number(&BackendOptions::mipGapPercent, 0, false, 100, "a percentage from 0 to 100")},
+        {kOptLptol, Number(&BackendOptions::lpTolerance, 1e-12, false, kLargestTolerance, kToleranceRange)},
+        {kOptFeasibility,
          Number(&BackendOptions::feasibility, 1e-12, false, kLargestTolerance, kToleranceRange)},
-        {"--integrality",
+        {kOptIntegrality,
          [](BackendOptions& o, const std::string& v) -> std::string
          {
              double x = 0;
@@ -239,40 +224,39 @@ const std::vector<OptionRule>& Rules()
              }
              return "a number from 0 to 0.001";
          }},
-        {"--repair", YesNo(&BackendOptions::repair)},
-        {"--repairfn", Path(&BackendOptions::repairFile)},
-        {"--bcd-clusters", Number(&BackendOptions::bcdClusters, 0, false, 1e6, "a number from 0 to 1e6")},
-        {"--bcd-time",
+        {kOptRepair, YesNo(&BackendOptions::repair)},
+        {kOptRepairfn, Path(&BackendOptions::repairFile)},
+        {kOptBcdClusters, Number(&BackendOptions::bcdClusters, 0, false, 1e6, "a number from 0 to 1e6")},
+        {kOptBcdTime,
          Number(&BackendOptions::bcdTime, 0, true, 1e7, "a number of seconds greater than 0, at most 1e7")},
-        {"--bcd-objf",
+        {kOptBcdObjf,
          [](BackendOptions& o, const std::string& v) -> std::string
          {
              o.bcdObjFGiven = ParseNumber(v, o.bcdObjF);
              return o.bcdObjFGiven ? std::string() : std::string("a number");
          }},
-        {"--bcd-endbc",
-         Number(&BackendOptions::bcdEndBc, 0, false, 1e7, "a number of seconds from 0 to 1e7")},
-        {"--bcd-cycle", Letter("ocs", [](BackendOptions& o, char c) { o.bcdCycle = c; })},
-        {"--bcd-nstop", Number(&BackendOptions::bcdNstop, 1, false, 1e9, "a number from 1 to 1e9")},
-        {"--dynamic", YesNo(&BackendOptions::dynamic)},
-        {"--dyn-sprop", Percent(&BackendOptions::dynSprop, true, "a percentage above 0, at most 100")},
-        {"--dyn-perturb", Percent(&BackendOptions::dynPerturb, false, "a percentage from 0 to 100")},
-        {"--prepsens", YesNo(&BackendOptions::prepSens)},
-        {"--write", YesNo(&BackendOptions::writeLp)},
-        {"--seed", SetSeed},
-        {"--mipemphasis", Integer("a whole number")},
-        {"--emphasis", Integer("a whole number")},
-        {"--varsel", Integer("a whole number")},
-        {"--intdevtol", Number(&BackendOptions::intDevTol, 0, false, 0.49, "a number from 0 to 0.49")},
-        {"--method", Letter("sb", [](BackendOptions& o, char c) { o.simplex = c == 's'; })},
-        {"--crossover", YesNo(&BackendOptions::crossover)},
-        {"--vineq", Letter("ycn", [](BackendOptions& o, char c) { o.validInequalities = c; })},
-        {"--startingpoint", Letter("csn", [](BackendOptions& o, char c) { o.startingPoint = c; })},
-        {"--fixdir", Letter("rfs", [](BackendOptions& o, char c) { o.fixDir = c; })},
-        {"--fixdirfn", Path(&BackendOptions::fixDirFile)},
-        {"--expobj", Number(&BackendOptions::expObj, 0, false, 10, "a number from 0 to 10")},
-        {"--epsf", Number(&BackendOptions::epsF, 0, false, 1, "a number from 0 to 1")},
-        {"--epsrhs", Number(&BackendOptions::epsRhs, 0, false, 1e15, "a number from 0 to 1e15")},
+        {kOptBcdEndbc, Number(&BackendOptions::bcdEndBc, 0, false, 1e7, "a number of seconds from 0 to 1e7")},
+        {kOptBcdCycle, Letter("ocs", [](BackendOptions& o, char c) { o.bcdCycle = c; })},
+        {kOptBcdNstop, Number(&BackendOptions::bcdNstop, 1, false, 1e9, "a number from 1 to 1e9")},
+        {kOptDynamic, YesNo(&BackendOptions::dynamic)},
+        {kOptDynSprop, Number(&BackendOptions::dynSprop, 0, true, 100, "a percentage above 0, at most 100")},
+        {kOptDynPerturb, Number(&BackendOptions::dynPerturb, 0, false, 100, "a percentage from 0 to 100")},
+        {kOptPrepsens, YesNo(&BackendOptions::prepSens)},
+        {kOptWrite, YesNo(&BackendOptions::writeLp)},
+        {kOptSeed, SetSeed},
+        {kOptMipemphasis, Integer("a whole number")},
+        {kOptEmphasis, Integer("a whole number")},
+        {kOptVarsel, Integer("a whole number")},
+        {kOptIntdevtol, Number(&BackendOptions::intDevTol, 0, false, 0.49, "a number from 0 to 0.49")},
+        {kOptMethod, Letter("sb", [](BackendOptions& o, char c) { o.simplex = c == 's'; })},
+        {kOptCrossover, YesNo(&BackendOptions::crossover)},
+        {kOptVineq, Letter("ycn", [](BackendOptions& o, char c) { o.validInequalities = c; })},
+        {kOptStartingpoint, Letter("csn", [](BackendOptions& o, char c) { o.startingPoint = c; })},
+        {kOptFixdir, Letter("rfs", [](BackendOptions& o, char c) { o.fixDir = c; })},
+        {kOptFixdirfn, Path(&BackendOptions::fixDirFile)},
+        {kOptExpobj, Number(&BackendOptions::expObj, 0, false, 10, "a number from 0 to 10")},
+        {kOptEpsf, Number(&BackendOptions::epsF, 0, false, 1, "a number from 0 to 1")},
+        {kOptEpsrhs, Number(&BackendOptions::epsRhs, 0, false, 1e15, "a number from 0 to 1e15")},
     };
     return rules;
 }
@@ -286,6 +270,14 @@ const OptionRule* FindRule(const std::string& name)
 }
 
 } // namespace
+
+std::vector<std::string> ParsedOptionNames()
+{
+    std::vector<std::string> names;
+    for (const auto& rule : Rules())
+        names.emplace_back(rule.name);
+    return names;
+}
 
 CommandLineResult ParseCommandLine(int argc, const char* const* argv)
 {
@@ -365,28 +357,27 @@ std::vector<std::string> NotApplyingOptions(const BackendOptions& o)
         if (o.IsGiven(name))
             notes.push_back(std::string(name) + ": " + why);
     };
-    for (const char* name : {"--mipemphasis", "--emphasis", "--varsel"})
+    for (const char* name : {kOptMipemphasis, kOptEmphasis, kOptVarsel})
         note(name, "a parameter of the commercial solvers; it does not apply to the chosen solver");
-    for (const char* name : {"--bcd-time", "--bcd-objf", "--bcd-endbc", "--bcd-cycle", "--bcd-nstop",
-                             "--dynamic", "--dyn-sprop", "--dyn-perturb"})
+    for (const char* name : {kOptBcdTime, kOptBcdObjf, kOptBcdEndbc, kOptBcdCycle, kOptBcdNstop, kOptDynamic,
+                             kOptDynSprop, kOptDynPerturb})
         if (std && o.bcdClusters < 2)
             note(name, "applies to block coordinate descent only (--bcd-clusters 2 or more); ignored");
-    for (const char* name : {"--dyn-sprop", "--dyn-perturb"})
+    for (const char* name : {kOptDynSprop, kOptDynPerturb})
         if (std && o.bcdClusters >= 2 && !o.dynamic)
             note(name, "applies to dynamic block coordinate descent only (--dynamic y); ignored");
     if (!std)
-        for (const char* name : {"--repair", "--repairfn", "--vineq"})
+        for (const char* name : {kOptRepair, kOptRepairfn, kOptVineq})
             note(name, "applies to the Std formulation only");
     if (!std)
-        for (const char* name :
-             {"--startingpoint", "--bcd-clusters", "--bcd-time", "--bcd-objf", "--bcd-endbc", "--bcd-cycle",
-              "--bcd-nstop", "--dynamic", "--dyn-sprop", "--dyn-perturb"})
+        for (const char* name : {kOptStartingpoint, kOptBcdClusters, kOptBcdTime, kOptBcdObjf, kOptBcdEndbc,
+                                 kOptBcdCycle, kOptBcdNstop, kOptDynamic, kOptDynSprop, kOptDynPerturb})
             note(name, "applies to the Std formulation only");
     if (std)
-        for (const char* name : {"--pct-bounds", "--expobj", "--epsf", "--epsrhs", "--fixdirfn"})
+        for (const char* name : {kOptPctBounds, kOptExpobj, kOptEpsf, kOptEpsrhs, kOptFixdirfn})
             note(name, "applies to the Fast formulation only");
     else
-        for (const char* name : {"--big", "--model", "--first", "--prepsens"})
+        for (const char* name : {kOptBig, kOptModel, kOptFirst, kOptPrepsens})
             note(name, "applies to the Std formulation only");
     return notes;
 }

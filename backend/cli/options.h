@@ -94,6 +94,10 @@ struct CommandLineResult
 // start with "--". An option given twice takes its last value, with a warning.
 CommandLineResult ParseCommandLine(int argc, const char* const* argv);
 
+// The option names the parser takes, in the order of its rules: the names of contract/option_names.h,
+// which the front-end writes.
+std::vector<std::string> ParsedOptionNames();
+
 // The text printed by --help.
 std::string HelpText();
 

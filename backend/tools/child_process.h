@@ -3,6 +3,7 @@
 // process tests and benchmarks run every child through it.
 #pragma once
 
+#include <chrono>
 #include <mutex>
 #include <string>
 #include <sys/types.h>
@@ -12,20 +13,31 @@
 namespace vrn
 {
 
+// How the child's standard streams and limits are set up; the default reads both output streams.
+struct ChildSetup
+{
+    bool outputGone = false; // the read end of standard output closed at once, like a front-end that has quit
+    bool closeStdout = false; // descriptor 1 closed when the program starts
+    bool readStdout = true;   // false: nobody reads standard output (the pipe fills)
+    bool readStderr = true;   // false: nobody reads standard error
+    int stderrPipeBytes = 0;  // > 0: standard error's pipe holds this much (it fills sooner)
+    long fileSizeLimit = -1;  // RLIMIT_FSIZE in bytes, SIGXFSZ ignored: writes fail as on a full disk
+};
+
 class ChildProcess
 {
 public:
     // Starts `program` (looked up on PATH when it has no '/') with `args` as its whole argument
-    // vector, element 0 included. With outputGone, the read end of standard output is closed at
-    // once, like a front-end that has quit.
-    ChildProcess(const std::string& program, const std::vector<std::string>& args, bool outputGone = false);
+    // vector, element 0 included.
+    ChildProcess(const std::string& program, const std::vector<std::string>& args, ChildSetup setup = {});
     // A child still running is killed.
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool Started() const { return m_pid > 0; }
-    void Send(const std::string& text);
+    // Writes the whole text to standard input; false when the child no longer reads it.
+    bool Send(const std::string& text);
     void CloseInput();
     void Signal(int sig);
 
@@ -35,6 +47,10 @@ public:
     // The exit status, 128 + the signal for a child that a signal ended, 127 when the program
     // could not be started.
     int Wait();
+    // Waits at most `seconds`, then kills the child (a run that hangs fails its test, not the suite).
+    int WaitAtMost(double seconds);
+    // Wall time from the start to the exit, once Wait has returned.
+    double Seconds() const { return m_seconds; }
 
     std::string Out();
     std::string Err();
@@ -42,7 +58,11 @@ public:
 private:
     pid_t m_pid = -1;
     int m_stdin = -1;
+    int m_stdout = -1; // the read ends of the output pipes that nobody reads, closed after the exit
+    int m_stderr = -1;
     int m_status = -1;
+    double m_seconds = 0;
+    std::chrono::steady_clock::time_point m_start;
     std::mutex m_mutex;
     std::string m_out, m_err;
     std::thread m_outThread, m_errThread;

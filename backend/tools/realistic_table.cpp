@@ -1,5 +1,7 @@
 #include "tools/realistic_table.h"
 
+#include "tools/table_grid.h"
+
 #include <algorithm>
 #include <cmath>
 #include <random>
@@ -76,36 +78,6 @@ Protection ProtectionByRule(const Contributors& cell, const RealisticSettings& s
 namespace
 {
 
-struct Grid
-{
-    std::vector<int> sizes;
-    std::vector<int64_t> stride;
-
-    explicit Grid(const std::vector<Dimension>& dims)
-    {
-        for (const auto& d : dims)
-            sizes.push_back(d.Size());
-        stride.assign(sizes.size(), 1);
-        for (int k = static_cast<int>(sizes.size()) - 2; k >= 0; --k)
-            stride[k] = stride[k + 1] * sizes[k + 1];
-    }
-    int64_t Count() const { return stride[0] * sizes[0]; }
-    int Coordinate(int64_t cell, size_t d) const { return static_cast<int>((cell / stride[d]) % sizes[d]); }
-};
-
-std::vector<int> InnerNodesDeepestFirst(const Dimension& d)
-{
-    std::vector<int> depth(static_cast<size_t>(d.Size()), 0);
-    for (int n = 1; n < d.Size(); ++n)
-        depth[n] = depth[d.parent[n]] + 1;
-    std::vector<int> order;
-    for (int n = 0; n < d.Size(); ++n)
-        if (!d.IsLeaf(n))
-            order.push_back(n);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return depth[a] > depth[b]; });
-    return order;
-}
-
 // The microdata of one inner cell: how many contributors (cells differ in size by a log-normal
 // factor) and their values (Pareto, a heavy tail: a few large contributors dominate many cells).
 class Microdata
@@ -167,31 +139,17 @@ Cell MakeCell(const Contributors& c, const RealisticSettings& s, double upper)
 
 Instance GenerateRealisticTable(const RealisticSettings& s)
 {
-    const Grid grid(s.dimensions);
+    const TableGrid grid(s.dimensions);
     const int64_t count = grid.Count();
     const size_t keep = static_cast<size_t>(std::max(2, s.dominanceN));
     Microdata microdata(s);
     std::vector<Contributors> cells(static_cast<size_t>(count));
-    std::vector<char> inner(static_cast<size_t>(count), 1);
+    const std::vector<char> inner = grid.InnerCells();
     for (int64_t cell = 0; cell < count; ++cell)
-    {
-        for (size_t d = 0; d < s.dimensions.size(); ++d)
-            inner[cell] = inner[cell] && s.dimensions[d].IsLeaf(grid.Coordinate(cell, d));
         if (inner[cell])
             cells[cell] = microdata.Cell(keep);
-    }
-    // Totals, one dimension after the other, deepest first: the later dimensions add up earlier sums.
-    for (size_t d = 0; d < s.dimensions.size(); ++d)
-        for (int node : InnerNodesDeepestFirst(s.dimensions[d]))
-            for (int64_t cell = 0; cell < count; ++cell)
-            {
-                if (grid.Coordinate(cell, d) != node)
-                    continue;
-                Contributors sum;
-                for (int child : s.dimensions[d].children[node])
-                    sum.Merge(cells[cell + (child - node) * grid.stride[d]], keep);
-                cells[cell] = std::move(sum);
-            }
+    grid.FillTotals(cells,
+                    [keep](Contributors& total, const Contributors& part) { total.Merge(part, keep); });
     Instance table;
     const double grandTotal =
         s.kind == TableKind::Count ? static_cast<double>(cells[0].count) : cells[0].total;
@@ -199,18 +157,7 @@ Instance GenerateRealisticTable(const RealisticSettings& s)
     table.cells.reserve(static_cast<size_t>(count));
     for (int64_t cell = 0; cell < count; ++cell)
         table.cells.push_back(MakeCell(cells[cell], s, upper));
-    std::vector<std::pair<int32_t, double>> terms;
-    for (size_t d = 0; d < s.dimensions.size(); ++d)
-        for (int64_t cell = 0; cell < count; ++cell)
-        {
-            const int node = grid.Coordinate(cell, d);
-            if (s.dimensions[d].IsLeaf(node))
-                continue;
-            terms.assign(1, {static_cast<int32_t>(cell), -1.0});
-            for (int child : s.dimensions[d].children[node])
-                terms.emplace_back(static_cast<int32_t>(cell + (child - node) * grid.stride[d]), 1.0);
-            table.AddRelation(0, terms);
-        }
+    grid.AddRelations(table);
     return table;
 }
 

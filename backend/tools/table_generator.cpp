@@ -1,5 +1,7 @@
 #include "tools/table_generator.h"
 
+#include "tools/table_grid.h"
+
 #include <algorithm>
 #include <cmath>
 #include <random>
@@ -33,71 +35,20 @@ Dimension Dimension::Grouped(int groups, int itemsPerGroup)
     return d;
 }
 
-namespace
-{
-
-struct Grid
-{
-    std::vector<int> sizes;
-    std::vector<int64_t> stride;
-
-    explicit Grid(const std::vector<Dimension>& dims)
-    {
-        for (const auto& d : dims)
-            sizes.push_back(d.Size());
-        stride.assign(sizes.size(), 1);
-        for (int k = static_cast<int>(sizes.size()) - 2; k >= 0; --k)
-            stride[k] = stride[k + 1] * sizes[k + 1];
-    }
-    int64_t Count() const { return stride[0] * sizes[0]; }
-    int Coordinate(int64_t cell, size_t d) const { return static_cast<int>((cell / stride[d]) % sizes[d]); }
-};
-
-// Depth of each node, to aggregate the deepest totals first.
-std::vector<int> NodesDeepestFirst(const Dimension& d)
-{
-    std::vector<int> depth(static_cast<size_t>(d.Size()), 0);
-    for (int n = 1; n < d.Size(); ++n)
-        depth[n] = depth[d.parent[n]] + 1;
-    std::vector<int> order;
-    for (int n = 0; n < d.Size(); ++n)
-        if (!d.IsLeaf(n))
-            order.push_back(n);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return depth[a] > depth[b]; });
-    return order;
-}
-
-} // namespace
-
 Instance GenerateTable(const GeneratorSettings& s)
 {
-    const Grid grid(s.dimensions);
+    const TableGrid grid(s.dimensions);
     const int64_t count = grid.Count();
     std::mt19937_64 random(s.seed);
     auto uniform = [&](uint64_t n) { return static_cast<int64_t>(random() % n); };
 
     std::vector<double> value(static_cast<size_t>(count), 0);
-    std::vector<char> inner(static_cast<size_t>(count), 1);
+    const std::vector<char> inner = grid.InnerCells();
     for (int64_t cell = 0; cell < count; ++cell)
-    {
-        for (size_t d = 0; d < s.dimensions.size(); ++d)
-            inner[cell] = inner[cell] && s.dimensions[d].IsLeaf(grid.Coordinate(cell, d));
         if (inner[cell])
             value[cell] = static_cast<double>(1 + uniform(static_cast<uint64_t>(std::max(1, s.maxValue))));
-    }
+    grid.FillTotals(value, [](double& total, double part) { total += part; });
     Instance table;
-    // Totals, one dimension after the other: linearity makes the later dimensions add up the earlier sums.
-    for (size_t d = 0; d < s.dimensions.size(); ++d)
-        for (int node : NodesDeepestFirst(s.dimensions[d]))
-            for (int64_t cell = 0; cell < count; ++cell)
-            {
-                if (grid.Coordinate(cell, d) != node)
-                    continue;
-                double sum = 0;
-                for (int child : s.dimensions[d].children[node])
-                    sum += value[cell + (child - node) * grid.stride[d]];
-                value[cell] = sum;
-            }
     const double upper = 1.5 * value[0];
     table.cells.resize(static_cast<size_t>(count));
     for (int64_t cell = 0; cell < count; ++cell)
@@ -114,18 +65,7 @@ Instance GenerateTable(const GeneratorSettings& s)
             c.lpl = c.upl = std::max(1.0, std::round(c.value * s.protectionPercent / 100));
         }
     }
-    std::vector<std::pair<int32_t, double>> terms;
-    for (size_t d = 0; d < s.dimensions.size(); ++d)
-        for (int64_t cell = 0; cell < count; ++cell)
-        {
-            const int node = grid.Coordinate(cell, d);
-            if (s.dimensions[d].IsLeaf(node))
-                continue;
-            terms.assign(1, {static_cast<int32_t>(cell), -1.0});
-            for (int child : s.dimensions[d].children[node])
-                terms.emplace_back(static_cast<int32_t>(cell + (child - node) * grid.stride[d]), 1.0);
-            table.AddRelation(0, terms);
-        }
+    grid.AddRelations(table);
     return table;
 }
 

@@ -2,6 +2,7 @@
 // vector: closed standard streams, a full disk, planted links, two runs on one result base, the stop
 // signals with every solver, input that never ends, a reader that stops reading, and the numbers
 // that must refuse a run rather than certify a table that is not protected.
+#include "backend_process.h"
 #include "instance/instance.h"
 #include "model/checks.h"
 #include "tools/table_generator.h"
@@ -29,262 +30,13 @@ namespace fs = std::filesystem;
 namespace
 {
 
-struct ChildSetup
-{
-    bool closeStdout = false; // descriptor 1 closed when the program starts
-    bool readStdout = true;   // false: nobody reads standard output (the pipe fills)
-    bool readStderr = true;   // false: nobody reads standard error
-    int stderrPipeBytes = 0;  // > 0: standard error's pipe holds this much (it fills sooner)
-    long fileSizeLimit = -1;  // RLIMIT_FSIZE in bytes, SIGXFSZ ignored: writes fail as on a full disk
-};
+using vrn::ChildSetup;
+using vrn::test::ReadTextFile;
+using Child = vrn::test::BackendChild;
 
-class Child
-{
-public:
-    explicit Child(std::vector<std::string> args, ChildSetup setup = {})
-    {
-        args.insert(args.begin(), "mainVRN.exe");
-        int in[2], out[2], err[2];
-        if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0)
-            return;
-        if (setup.stderrPipeBytes > 0)
-            fcntl(err[0], F_SETPIPE_SZ, setup.stderrPipeBytes);
-        m_start = std::chrono::steady_clock::now();
-        m_pid = fork();
-        if (m_pid == 0)
-        {
-            dup2(in[0], 0);
-            dup2(out[1], 1);
-            dup2(err[1], 2);
-            for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
-                close(fd);
-            if (setup.closeStdout)
-                close(1);
-            if (setup.fileSizeLimit >= 0)
-            {
-                signal(SIGXFSZ, SIG_IGN);
-                const rlimit limit = {static_cast<rlim_t>(setup.fileSizeLimit),
-                                      static_cast<rlim_t>(setup.fileSizeLimit)};
-                setrlimit(RLIMIT_FSIZE, &limit);
-            }
-            std::vector<char*> argv;
-            for (const auto& a : args)
-                argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            execv(VRN_BACKEND_EXE, argv.data());
-            _exit(127);
-        }
-        close(in[0]);
-        close(out[1]);
-        close(err[1]);
-        m_stdin = in[1];
-        m_stdout = out[0];
-        if (setup.readStdout)
-            m_outThread = std::thread([this] { Collect(m_stdout, m_out); });
-        m_stderr = err[0];
-        if (setup.readStderr)
-            m_errThread = std::thread([this] { Collect(m_stderr, m_err); });
-    }
-
-    ~Child()
-    {
-        if (m_pid > 0 && m_status == -1)
-        {
-            kill(m_pid, SIGKILL);
-            Wait();
-        }
-        CloseInput();
-    }
-
-    bool Send(const std::string& text)
-    {
-        size_t done = 0;
-        while (done < text.size())
-        {
-            const ssize_t n = write(m_stdin, text.data() + done, text.size() - done);
-            if (n <= 0)
-                return false;
-            done += static_cast<size_t>(n);
-        }
-        return true;
-    }
-    void CloseInput()
-    {
-        if (m_stdin >= 0)
-            close(m_stdin);
-        m_stdin = -1;
-    }
-    void Signal(int sig) { kill(m_pid, sig); }
-
-    bool WaitForOutput(const std::string& pattern, double seconds)
-    {
-        const std::regex re(pattern);
-        const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-        while (std::chrono::steady_clock::now() < end)
-        {
-            if (std::regex_search(Out(), re))
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
-    }
-
-    int Wait()
-    {
-        if (m_status == -1)
-        {
-            int raw = 0;
-            waitpid(m_pid, &raw, 0);
-            m_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
-            m_status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-            if (m_outThread.joinable())
-                m_outThread.join();
-            else
-                close(m_stdout);
-            if (m_errThread.joinable())
-                m_errThread.join();
-            else
-                close(m_stderr);
-        }
-        return m_status;
-    }
-
-    // Waits at most `seconds`, then kills the child (a run that hangs fails its test, not the suite).
-    int WaitAtMost(double seconds)
-    {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-        while (m_status == -1 && std::chrono::steady_clock::now() < end)
-        {
-            siginfo_t info{};
-            if (waitid(P_PID, static_cast<id_t>(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-                info.si_pid == m_pid)
-                break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        if (m_status == -1 && std::chrono::steady_clock::now() >= end)
-            kill(m_pid, SIGKILL);
-        return Wait();
-    }
-    double Seconds() const { return m_seconds; }
-
-    std::string Out()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_out;
-    }
-    std::string Err()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_err;
-    }
-
-private:
-    pid_t m_pid = -1;
-    int m_stdin = -1;
-    int m_stdout = -1;
-    int m_stderr = -1;
-    int m_status = -1;
-    double m_seconds = 0;
-    std::chrono::steady_clock::time_point m_start;
-    std::mutex m_mutex;
-    std::string m_out, m_err;
-    std::thread m_outThread, m_errThread;
-
-    void Collect(int fd, std::string& into)
-    {
-        char buffer[4096];
-        ssize_t n;
-        while ((n = read(fd, buffer, sizeof buffer)) > 0)
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            into.append(buffer, static_cast<size_t>(n));
-        }
-        close(fd);
-    }
-};
-
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// Header lines and cell values of a .sol; `whole` is false when a line is neither.
-struct Solution
-{
-    std::string header;
-    std::vector<double> adjusted;
-    size_t announced = 0;
-    bool whole = true;
-};
-
-Solution ReadSolution(const fs::path& path)
-{
-    Solution s;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line))
-    {
-        if (!line.empty() && line[0] == '#')
-        {
-            s.header += line + "\n";
-            if (line.rfind("# cells: ", 0) == 0)
-                s.announced = std::stoul(line.substr(9));
-            continue;
-        }
-        std::istringstream fields(line);
-        size_t index;
-        double original, adjusted, change;
-        char status;
-        if (fields >> index >> original >> adjusted >> change >> status && index == s.adjusted.size())
-            s.adjusted.push_back(adjusted);
-        else
-            s.whole = false;
-    }
-    return s;
-}
-
-class BackendContract : public ::testing::Test
+class BackendContract : public vrn::test::BackendProcessTest
 {
 protected:
-    fs::path m_dir;
-
-    void SetUp() override
-    {
-        m_dir = fs::temp_directory_path() / ("vrn_contract_test_" + std::to_string(getpid()) + "_" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    static std::string Example(const char* name = "table3x3.csp")
-    {
-        return ReadFile(fs::path(VRN_EXAMPLES_DIR) / name);
-    }
-
-    fs::path Write(const std::string& name, const std::string& text) const
-    {
-        std::ofstream(m_dir / name, std::ios::binary) << text;
-        return m_dir / name;
-    }
-
-    fs::path WriteTable(const std::string& name, const vrn::Instance& table) const
-    {
-        std::ofstream out(m_dir / name);
-        vrn::WriteInstance(out, table);
-        return m_dir / name;
-    }
-
-    static vrn::Instance Parse(const std::string& text)
-    {
-        auto r = vrn::ReadInstanceText(text, false);
-        EXPECT_TRUE(r.errors.empty());
-        return r.instance;
-    }
-
     static int Run(std::vector<std::string> args, std::string* out = nullptr, std::string* err = nullptr,
                    ChildSetup setup = {})
     {
@@ -298,19 +50,10 @@ protected:
         return status;
     }
 
-    fs::path BigTable(vrn::Instance& table, int side = 60)
-    {
-        vrn::GeneratorSettings settings;
-        settings.dimensions = {vrn::Dimension::Flat(side), vrn::Dimension::Flat(side)};
-        settings.seed = 3;
-        table = vrn::GenerateTable(settings);
-        return WriteTable("t" + std::to_string(side) + ".csp", table);
-    }
-
     // The .sol is whole and its table passes the back-end's own check.
     static void ExpectProtected(const vrn::Instance& table, const fs::path& sol)
     {
-        const Solution s = ReadSolution(sol);
+        const vrn::test::SolutionFile s = vrn::test::ReadSolutionFile(sol);
         ASSERT_TRUE(s.whole) << s.header;
         ASSERT_EQ(s.adjusted.size(), table.cells.size()) << s.header;
         EXPECT_EQ(s.announced, table.cells.size());
@@ -387,7 +130,7 @@ TEST_F(BackendContract, AClosedStandardOutputDoesNotFeedTheLogIntoItself)
     EXPECT_EQ(Run({instance, m_dir, "--solver", "b"}, nullptr, nullptr, setup), 0);
     const auto size = fs::file_size(m_dir / "t_cbc.log");
     EXPECT_LT(size, 20000u); // 6.7 MB before
-    EXPECT_NE(ReadFile(m_dir / "t_cbc.log").find("exit status 0"), std::string::npos);
+    EXPECT_NE(ReadTextFile(m_dir / "t_cbc.log").find("exit status 0"), std::string::npos);
 }
 
 TEST_F(BackendContract, AFullDiskLeavesNoPartialSolutionAndSaysSo)
@@ -404,7 +147,7 @@ TEST_F(BackendContract, AFullDiskLeavesNoPartialSolutionAndSaysSo)
         EXPECT_NE(err.find("ERROR"), std::string::npos) << limit;
         if (fs::exists(m_dir / "grid_cbc.sol"))
         {
-            const Solution s = ReadSolution(m_dir / "grid_cbc.sol");
+            const vrn::test::SolutionFile s = vrn::test::ReadSolutionFile(m_dir / "grid_cbc.sol");
             EXPECT_TRUE(s.whole && s.adjusted.size() == 961) << limit;
         }
         for (const auto& entry : fs::directory_iterator(m_dir))
@@ -426,7 +169,7 @@ TEST_F(BackendContract, PlantedLinksInTheOutputFolderAreNotFollowed)
     EXPECT_EQ(Run({instance, out, "--solver", "b", "--write", "y"}), 0);
     for (const char* ext : {".log", ".sol", ".lp"})
     {
-        EXPECT_EQ(ReadFile(m_dir / (std::string("victim") + ext)), "precious") << ext;
+        EXPECT_EQ(ReadTextFile(m_dir / (std::string("victim") + ext)), "precious") << ext;
         EXPECT_FALSE(fs::is_symlink(out / (std::string("t_cbc") + ext))) << ext;
     }
 }
@@ -445,7 +188,7 @@ TEST_F(BackendContract, ASecondRunOnTheSameBaseIsRefusedAndAKilledRunBlocksNothi
     std::string err;
     EXPECT_EQ(Run({second, out, "--solver", "b"}, nullptr, &err), 1);
     EXPECT_NE(err.find("another run"), std::string::npos) << err;
-    EXPECT_NE(ReadFile(out / "t60_cbc.log").find("solving with"), std::string::npos);
+    EXPECT_NE(ReadTextFile(out / "t60_cbc.log").find("solving with"), std::string::npos);
 
     running.Signal(SIGKILL); // what the front-end's Stop does
     running.Wait();
@@ -515,7 +258,7 @@ TEST_F(BackendContract, EndlessInputAndAnUnreadOutputDoNotHoldUpTheRun)
     feeder.join();
     EXPECT_EQ(status, 0);
     EXPECT_LT(child.Seconds(), 15);
-    const std::string log = ReadFile(m_dir / "t60_cbc.log");
+    const std::string log = ReadTextFile(m_dir / "t60_cbc.log");
     EXPECT_NE(log.find("exit status 0"), std::string::npos);
     EXPECT_NE(log.find("longer than 1024 bytes"), std::string::npos);
     EXPECT_EQ(log.find(std::string(2000, 'x')), std::string::npos);
@@ -531,7 +274,7 @@ TEST_F(BackendContract, TheTimeLimitHoldsWhileABigTableIsRead)
     const int status = child.Wait();
     EXPECT_TRUE(status == 0 || status == 5) << status;
     EXPECT_LT(child.Seconds(), 6) << child.Out();
-    const Solution s = ReadSolution(m_dir / "t600_cbc.sol");
+    const vrn::test::SolutionFile s = vrn::test::ReadSolutionFile(m_dir / "t600_cbc.sol");
     EXPECT_TRUE(s.whole);
     EXPECT_NE(s.header.find("# outcome:"), std::string::npos);
 }
@@ -541,7 +284,7 @@ TEST_F(BackendContract, NamesWithControlBytesStayOnTheirLine)
     const fs::path instance = Write("a\nb 0 0 0 s.csp", Example());
     std::string out;
     EXPECT_EQ(Run({instance, m_dir, "--solver", "b"}, &out), 0) << out;
-    const Solution s = ReadSolution(m_dir / "a\nb 0 0 0 s_cbc.sol");
+    const vrn::test::SolutionFile s = vrn::test::ReadSolutionFile(m_dir / "a\nb 0 0 0 s_cbc.sol");
     EXPECT_TRUE(s.whole) << s.header;
     EXPECT_EQ(s.adjusted.size(), 16u);
     EXPECT_NE(s.header.find("a\\nb 0 0 0 s.csp"), std::string::npos);
@@ -568,7 +311,7 @@ TEST_F(BackendContract, EveryReaderFindingIsTheSameForEverySolver)
     const fs::path empty = Write("--empty.csp", "0\n0\n0\n");
     std::string out;
     EXPECT_EQ(Run({"--solver", "b", "--", empty, m_dir}, &out), 0) << out;
-    EXPECT_NE(ReadFile(m_dir / "--empty_cbc.sol").find("# cells: 0\n"), std::string::npos);
+    EXPECT_NE(ReadTextFile(m_dir / "--empty_cbc.sol").find("# cells: 0\n"), std::string::npos);
 }
 
 // Standard error that nobody reads (its pipe holds 4 KB and the option warnings alone fill it) does not
@@ -590,7 +333,7 @@ TEST_F(BackendContract, AnUnreadStandardErrorDoesNotHoldUpTheRun)
     EXPECT_EQ(status, 0) << child.Out();
     EXPECT_LT(child.Seconds(), 15);
     std::printf("[ measured ] run with --time 4 and standard error unread: %.1f s\n", child.Seconds());
-    const std::string log = ReadFile(m_dir / "t60_cbc.log");
+    const std::string log = ReadTextFile(m_dir / "t60_cbc.log");
     size_t warnings = 0;
     for (size_t at = log.find("is given more than once"); at != std::string::npos;
          at = log.find("is given more than once", at + 1))

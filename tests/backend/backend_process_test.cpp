@@ -1,8 +1,8 @@
 // Runs the real mainVRN.exe as a child process, as the front-end does: arguments, pipes, stop
 // command, SIGTERM, exit status and result files.
+#include "backend_process.h"
 #include "instance/instance.h"
 #include "model/checks.h"
-#include "tools/child_process.h"
 #include "tools/table_generator.h"
 
 #include <gtest/gtest.h>
@@ -27,86 +27,16 @@ namespace fs = std::filesystem;
 namespace
 {
 
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using vrn::test::ReadSolutionFile;
+using vrn::test::ReadTextFile;
 
-struct Solution
-{
-    std::string header;
-    std::vector<double> adjusted;
-};
-
-Solution ReadSolution(const fs::path& path)
-{
-    Solution s;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line))
-    {
-        if (!line.empty() && line[0] == '#')
-        {
-            s.header += line + "\n";
-            continue;
-        }
-        std::istringstream fields(line);
-        size_t index;
-        double original, adjusted, change;
-        char status;
-        if (fields >> index >> original >> adjusted >> change >> status)
-        {
-            EXPECT_EQ(index, s.adjusted.size());
-            s.adjusted.push_back(adjusted);
-        }
-    }
-    return s;
-}
-
-class BackendProcess : public ::testing::Test
+class BackendProcess : public vrn::test::BackendProcessTest
 {
 protected:
-    fs::path m_dir;
-
-    void SetUp() override
-    {
-        m_dir = fs::temp_directory_path() / ("vrn_backend_test_" + std::to_string(getpid()) + "_" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    std::string Example() const { return ReadFile(fs::path(VRN_EXAMPLES_DIR) / "table3x3.csp"); }
-
-    fs::path Write(const std::string& name, const std::string& text) const
-    {
-        std::ofstream(m_dir / name) << text;
-        return m_dir / name;
-    }
-
-    fs::path WriteTable(const std::string& name, const vrn::Instance& table) const
-    {
-        std::ofstream out(m_dir / name);
-        vrn::WriteInstance(out, table);
-        return m_dir / name;
-    }
-
-    static vrn::Instance Parse(const std::string& text)
-    {
-        auto r = vrn::ReadInstanceText(text, false);
-        EXPECT_TRUE(r.errors.empty());
-        return r.instance;
-    }
-
     // Runs to the end with standard input closed at once (end of input is not a stop).
     int Run(std::vector<std::string> args, std::string* out = nullptr, std::string* err = nullptr)
     {
-        args.insert(args.begin(), "mainVRN.exe");
-        const vrn::ChildResult result = vrn::RunChild(VRN_BACKEND_EXE, args);
+        const vrn::ChildResult result = vrn::test::RunBackend(std::move(args));
         if (out)
             *out = result.out;
         if (err)
@@ -118,8 +48,9 @@ protected:
     void ExpectProtected(const vrn::Instance& table, const fs::path& sol, double objective,
                          bool additive = true, bool integer = false)
     {
-        const Solution s = ReadSolution(sol);
+        const vrn::test::SolutionFile s = ReadSolutionFile(sol);
         ASSERT_EQ(s.adjusted.size(), table.cells.size()) << s.header;
+        EXPECT_TRUE(s.whole) << s.header;
         const auto report = vrn::CheckSolution(table, s.adjusted, additive, integer, 1e-6);
         EXPECT_TRUE(report.passed) << report.lines[0];
         if (objective >= 0)
@@ -139,7 +70,7 @@ TEST_F(BackendProcess, ThreeByThreeGivesTwentyWithEverySolver)
         ASSERT_EQ(Run({instance, m_dir, "--solver", solver}, &out), 0) << out;
         const std::string suffix = solver[0] == 'b' ? "_cbc" : solver[0] == 's' ? "_sym" : "_glpk";
         ExpectProtected(table, m_dir / ("table3x3" + suffix + ".sol"), 20);
-        const std::string log = ReadFile(m_dir / ("table3x3" + suffix + ".log"));
+        const std::string log = ReadTextFile(m_dir / ("table3x3" + suffix + ".log"));
         EXPECT_NE(log.find("objective (total weighted change): 20"), std::string::npos);
         EXPECT_NE(log.find("solution check: passed"), std::string::npos);
         EXPECT_NE(log.find("16 cells"), std::string::npos);
@@ -196,7 +127,7 @@ TEST_F(BackendProcess, InfeasibleInstanceIsReportedAsSuch)
     {
         EXPECT_EQ(Run({instance, m_dir, "--solver", solver, "--check", "n"}, &out), 4) << solver << out;
     }
-    const std::string sol = ReadFile(m_dir / "stuck_cbc.sol");
+    const std::string sol = ReadTextFile(m_dir / "stuck_cbc.sol");
     EXPECT_NE(sol.find("# outcome: infeasible"), std::string::npos);
 }
 
@@ -228,7 +159,7 @@ TEST_F(BackendProcess, ZCellsStayAndIntegerCellsAreWhole)
         ASSERT_EQ(Run({instance, m_dir, "--solver", solver, "--intdev", "y"}), 0) << solver;
         const std::string suffix = solver[0] == 'b' ? "_cbc" : solver[0] == 's' ? "_sym" : "_glpk";
         ExpectProtected(table, m_dir / ("zint" + suffix + ".sol"), 12, true, true);
-        const Solution s = ReadSolution(m_dir / ("zint" + suffix + ".sol"));
+        const vrn::test::SolutionFile s = ReadSolutionFile(m_dir / ("zint" + suffix + ".sol"));
         ASSERT_EQ(s.adjusted.size(), 16u);
         EXPECT_EQ(s.adjusted[10], 38);
         EXPECT_EQ(s.adjusted[7], 28);
@@ -250,7 +181,7 @@ TEST_F(BackendProcess, FormatErrorsAreReportedWithTheirLineAndStatus3)
     EXPECT_EQ(Run({instance, m_dir, "--solver", "b", "--format", "a"}, nullptr, &err), 3);
     EXPECT_NE(err.find(":15: cell 12"), std::string::npos);
     EXPECT_NE(err.find(":21: relation 2 names cell 44"), std::string::npos) << err;
-    EXPECT_NE(ReadFile(m_dir / "bad_cbc.log").find(":21: relation 2 names cell 44"), std::string::npos);
+    EXPECT_NE(ReadTextFile(m_dir / "bad_cbc.log").find(":21: relation 2 names cell 44"), std::string::npos);
 }
 
 TEST_F(BackendProcess, OptionErrorsExitWithStatus2)
@@ -304,7 +235,7 @@ TEST_F(BackendProcess, GeneratorAnswersHelpVersionAndUsageErrors)
     {
         std::vector<std::string> args = {"vrn-gen"};
         args.insert(args.end(), c.args.begin(), c.args.end());
-        const vrn::ChildResult child = vrn::RunChild(VRN_GENERATOR, args);
+        const vrn::ChildResult child = vrn::RunChild(vrn::test::GeneratorProgram(), args);
         EXPECT_EQ(child.status, c.status) << args.size();
         EXPECT_EQ(child.out.rfind(c.outStart, 0), 0u) << child.out;
         EXPECT_NE(child.err.find(c.errPart), std::string::npos) << child.err;
@@ -320,8 +251,9 @@ TEST_F(BackendProcess, CplexAndXpressAreRefusedPlainly)
         EXPECT_EQ(Run({instance, m_dir, "--solver", code}, nullptr, &err), 6);
         EXPECT_NE(err.find("not available in this build"), std::string::npos) << err;
         EXPECT_NE(err.find("b CBC"), std::string::npos);
-        EXPECT_NE(ReadFile(m_dir / (std::string("t_") + name + ".log")).find("not available in this build"),
-                  std::string::npos);
+        EXPECT_NE(
+            ReadTextFile(m_dir / (std::string("t_") + name + ".log")).find("not available in this build"),
+            std::string::npos);
     }
 }
 
@@ -334,7 +266,7 @@ TEST_F(BackendProcess, ResultFilesFollowTheFrontEndsNames)
     EXPECT_TRUE(fs::exists(m_dir / "my.table.2015_cbc.lp"));
     ASSERT_EQ(Run({instance, m_dir, "--solver", "g"}), 0);
     EXPECT_TRUE(fs::exists(m_dir / "my.table.2015_glpk.sol"));
-    EXPECT_NE(ReadFile(m_dir / "my.table.2015_cbc.lp").find("Subject To"), std::string::npos);
+    EXPECT_NE(ReadTextFile(m_dir / "my.table.2015_cbc.lp").find("Subject To"), std::string::npos);
 }
 
 // The front-end shows a line of its own only for a CR LF line end (a line feed alone continues
@@ -356,7 +288,7 @@ TEST_F(BackendProcess, StandardStreamLinesEndInCrLfAndLogLinesInLf)
         EXPECT_GT(std::count(out.begin(), out.end(), '\n'), 10) << solver;
         EXPECT_TRUE(everyLineFeedAfterCr(out)) << solver << "\n" << out;
         const std::string log =
-            ReadFile(m_dir / (std::string("ends_") + (solver[0] == 'b' ? "cbc" : "glpk") + ".log"));
+            ReadTextFile(m_dir / (std::string("ends_") + (solver[0] == 'b' ? "cbc" : "glpk") + ".log"));
         EXPECT_NE(log.find("exit status 0\n"), std::string::npos) << solver;
         EXPECT_EQ(log.find('\r'), std::string::npos) << solver;
     }
@@ -373,26 +305,17 @@ TEST_F(BackendProcess, StandardStreamLinesEndInCrLfAndLogLinesInLf)
 TEST_F(BackendProcess, AFrontEndThatHasGoneStillGetsBothFiles)
 {
     const fs::path instance = Write("gone.csp", Example());
-    vrn::ChildProcess child(VRN_BACKEND_EXE, {"mainVRN.exe", instance, m_dir, "--solver", "b"}, true);
+    vrn::ChildSetup gone;
+    gone.outputGone = true;
+    vrn::test::BackendChild child({instance, m_dir, "--solver", "b"}, gone);
     child.CloseInput();
     EXPECT_EQ(child.Wait(), 0);
     ExpectProtected(Parse(Example()), m_dir / "gone_cbc.sol", 20);
-    EXPECT_NE(ReadFile(m_dir / "gone_cbc.log").find("exit status 0"), std::string::npos);
+    EXPECT_NE(ReadTextFile(m_dir / "gone_cbc.log").find("exit status 0"), std::string::npos);
 }
 
 // A 60x60 table with a zero gap keeps every solver busy well past these stops.
-class BackendStop : public BackendProcess
-{
-protected:
-    fs::path BigTable(vrn::Instance& table)
-    {
-        vrn::GeneratorSettings settings;
-        settings.dimensions = {vrn::Dimension::Flat(60), vrn::Dimension::Flat(60)};
-        settings.seed = 3;
-        table = vrn::GenerateTable(settings);
-        return WriteTable("t60.csp", table);
-    }
-};
+using BackendStop = BackendProcess;
 
 TEST_F(BackendStop, TimeLimitWritesTheBestTableFound)
 {
@@ -426,8 +349,7 @@ TEST_F(BackendStop, StopCommandKeepsTheIncumbent)
 {
     vrn::Instance table;
     const fs::path instance = BigTable(table);
-    vrn::ChildProcess child(VRN_BACKEND_EXE, {"mainVRN.exe", instance, m_dir, "--solver", "g", "--mipgap",
-                                              "0", "--progress", "0.3"});
+    vrn::test::BackendChild child({instance, m_dir, "--solver", "g", "--mipgap", "0", "--progress", "0.3"});
     ASSERT_TRUE(child.WaitForOutput("best table found", 90));
     child.Send("status\nbogus\nhelp\nstop\n");
     ASSERT_EQ(child.Wait(), 0) << child.Out() << child.Err();
@@ -445,8 +367,8 @@ TEST_F(BackendStop, SigtermKeepsTheIncumbent)
     for (const auto& [solver, suffix] :
          {std::pair<const char*, const char*>{"b", "_cbc"}, {"s", "_sym"}, {"g", "_glpk"}})
     {
-        vrn::ChildProcess child(VRN_BACKEND_EXE, {"mainVRN.exe", instance, m_dir, "--solver", solver,
-                                                  "--mipgap", "0", "--progress", "0.3"});
+        vrn::test::BackendChild child(
+            {instance, m_dir, "--solver", solver, "--mipgap", "0", "--progress", "0.3"});
         // SYMPHONY tells its incumbent only in its own progress table (time, done, queued, LB, UB, gap).
         const char* incumbent = solver[0] == 's'
                                     ? R"(\n\s*\d+\s+\d+\s+\d+\s+[-0-9.e+]+\s+[0-9][0-9.e+]*\s+[0-9.]+)"

@@ -2,8 +2,8 @@
 // front-end starts it: every integer solver (GLPK through its sibling) improves on the start and
 // passes the solution check, one progress line per block, status naming cycle and block, a stop
 // during a block keeping the best table, and the options' errors.
+#include "backend_process.h"
 #include "instance/instance.h"
-#include "tools/child_process.h"
 #include "tools/table_generator.h"
 
 #include <gtest/gtest.h>
@@ -20,13 +20,7 @@ namespace fs = std::filesystem;
 namespace
 {
 
-std::string Slurp(const fs::path& path)
-{
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using vrn::test::ReadTextFile;
 
 double NumberAfter(const std::string& text, const std::string& label)
 {
@@ -34,19 +28,9 @@ double NumberAfter(const std::string& text, const std::string& label)
     return at == std::string::npos ? -1 : std::stod(text.substr(at + label.size()));
 }
 
-class BcdProcess : public ::testing::Test
+class BcdProcess : public vrn::test::BackendProcessTest
 {
 protected:
-    fs::path m_dir;
-
-    void SetUp() override
-    {
-        m_dir = fs::temp_directory_path() / ("vrn_bcd_" + std::to_string(::getpid()) + "_" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
     std::string Table(int rows, int cols)
     {
         vrn::GeneratorSettings settings;
@@ -61,7 +45,7 @@ protected:
     std::vector<std::string> Args(const std::string& table, const std::string& solver,
                                   const std::vector<std::string>& options)
     {
-        std::vector<std::string> args{VRN_BACKEND_EXE, table, m_dir.string(), "--solver", solver};
+        std::vector<std::string> args{table, m_dir.string(), "--solver", solver};
         args.insert(args.end(), options.begin(), options.end());
         return args;
     }
@@ -73,8 +57,8 @@ TEST_F(BcdProcess, EveryIntegerSolverImprovesTheStartAndPassesTheCheck)
     for (const auto& [code, suffix] :
          {std::pair<std::string, std::string>{"b", "_cbc"}, {"g", "_glpk"}, {"s", "_sym"}})
     {
-        vrn::ChildProcess run(
-            VRN_BACKEND_EXE, Args(table, code, {"--bcd-clusters", "3", "--bcd-cycle", "o", "--mipgap", "0"}));
+        vrn::test::BackendChild run(
+            Args(table, code, {"--bcd-clusters", "3", "--bcd-cycle", "o", "--mipgap", "0"}));
         ASSERT_EQ(run.Wait(), 0) << code << "\n" << run.Out() << run.Err();
         const std::string out = run.Out();
         for (const char* line : {"[vrn] BCD cycle 1, block 1 of 3: ", "[vrn] BCD cycle 1, block 3 of 3: ",
@@ -85,15 +69,16 @@ TEST_F(BcdProcess, EveryIntegerSolverImprovesTheStartAndPassesTheCheck)
         const double best = NumberAfter(out, "objective (total weighted change): ");
         EXPECT_GT(start, 0) << code;
         EXPECT_LE(best, start) << code;
-        EXPECT_NE(Slurp(m_dir / ("table" + suffix + ".sol")).find("# check: passed"), std::string::npos)
+        EXPECT_NE(ReadTextFile(m_dir / ("table" + suffix + ".sol")).find("# check: passed"),
+                  std::string::npos)
             << code;
     }
 }
 
 TEST_F(BcdProcess, StatusNamesTheBlockAndAStopKeepsTheBestTable)
 {
-    vrn::ChildProcess run(VRN_BACKEND_EXE, Args(Table(60, 60), "b",
-                                                {"--bcd-clusters", "3", "--mipgap", "0", "--progress", "1"}));
+    vrn::test::BackendChild run(
+        Args(Table(60, 60), "b", {"--bcd-clusters", "3", "--mipgap", "0", "--progress", "1"}));
     ASSERT_TRUE(run.WaitForOutput("BCD: \\d+ sensitive cells", 60)) << run.Out() << run.Err();
     run.Send("status\n");
     ASSERT_TRUE(
@@ -130,7 +115,7 @@ TEST_F(BcdProcess, OptionErrorsAndOptionsThatDoNotApply)
     };
     for (const Case& c : cases)
     {
-        vrn::ChildProcess run(VRN_BACKEND_EXE, Args(table, "b", c.options));
+        vrn::test::BackendChild run(Args(table, "b", c.options));
         EXPECT_EQ(run.Wait(), c.status) << c.options[0] << "\n" << run.Out() << run.Err();
         EXPECT_NE((run.Out() + run.Err()).find(c.text), std::string::npos) << c.text << "\n"
                                                                            << run.Out() << run.Err();

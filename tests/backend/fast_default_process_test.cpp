@@ -1,7 +1,7 @@
 // The Fast run the window starts with its options as they open (order 4-2-3-1, "% cells bounds" 2,
 // the heuristic's directions), through the real mainVRN.exe: on every example it either writes a
 // checked table or says in one line which value of "% cells bounds" works, and that value does.
-#include "tools/child_process.h"
+#include "backend_process.h"
 
 #include <gtest/gtest.h>
 
@@ -18,13 +18,7 @@ namespace fs = std::filesystem;
 namespace
 {
 
-std::string Slurp(const fs::path& path)
-{
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using vrn::test::ReadTextFile;
 
 struct Outcome
 {
@@ -32,11 +26,9 @@ struct Outcome
     std::string out, err;
 };
 
-// Runs mainVRN.exe from an argument vector.
-Outcome RunBackend(const fs::path& /*dir*/, std::vector<std::string> args)
+Outcome RunBackend(std::vector<std::string> args)
 {
-    args.insert(args.begin(), "mainVRN.exe");
-    const vrn::ChildResult child = vrn::RunChild(VRN_BACKEND_EXE, args);
+    const vrn::ChildResult child = vrn::test::RunBackend(std::move(args));
     return {child.status, child.out, child.err};
 }
 
@@ -48,18 +40,7 @@ std::vector<std::string> WindowDefaults(const std::string& instance, const fs::p
             "--fixdir", "s",          "--expobj", "0.5",  "--epsf",  "1.0e-4",  "--epsrhs",     "0"};
 }
 
-class FastDefaultRun : public ::testing::Test
-{
-protected:
-    fs::path m_dir;
-    void SetUp() override
-    {
-        m_dir = fs::temp_directory_path() / ("vrn_fastdefault_" + std::to_string(::getpid()) + "_" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-};
+using FastDefaultRun = vrn::test::BackendProcessTest;
 
 // The lines of `text` that name the window's field.
 std::vector<std::string> AdviceLines(const std::string& text)
@@ -82,9 +63,9 @@ TEST_F(FastDefaultRun, EveryExampleGivesACheckedTableOrTheValueThatWorks)
     for (const auto& [solver, suffix] : solvers)
         for (const char* example : examples)
         {
-            const std::string instance = std::string(VRN_EXAMPLES_DIR) + "/" + example + ".csp";
+            const std::string instance = vrn::test::ExamplePath(std::string(example) + ".csp").string();
             const std::string what = std::string(example) + " with " + solver;
-            const Outcome first = RunBackend(m_dir, WindowDefaults(instance, m_dir, solver, "2"));
+            const Outcome first = RunBackend(WindowDefaults(instance, m_dir, solver, "2"));
             std::string pct = "2";
             if (first.status != 0)
             {
@@ -95,16 +76,15 @@ TEST_F(FastDefaultRun, EveryExampleGivesACheckedTableOrTheValueThatWorks)
                 ASSERT_TRUE(std::regex_match(lines[0], match, advice)) << what << ": " << lines[0];
                 pct = match[1];
                 EXPECT_LE(pct.size(), 4u) << "fits the field";
-                EXPECT_NE(
-                    Slurp(m_dir / (std::string(example) + suffix + ".log")).find(lines[0].substr(0, 40)),
-                    std::string::npos)
+                EXPECT_NE(ReadTextFile(m_dir / (std::string(example) + suffix + ".log"))
+                              .find(lines[0].substr(0, 40)),
+                          std::string::npos)
                     << "the log has the advice too";
             }
-            const Outcome run =
-                pct == "2" ? first : RunBackend(m_dir, WindowDefaults(instance, m_dir, solver, pct));
+            const Outcome run = pct == "2" ? first : RunBackend(WindowDefaults(instance, m_dir, solver, pct));
             ASSERT_EQ(run.status, 0) << what << " at " << pct << "\n" << run.out << run.err;
             EXPECT_NE(run.out.find("solution check: passed"), std::string::npos) << what;
-            EXPECT_NE(Slurp(m_dir / (std::string(example) + suffix + ".sol")).find("# check: passed"),
+            EXPECT_NE(ReadTextFile(m_dir / (std::string(example) + suffix + ".sol")).find("# check: passed"),
                       std::string::npos)
                 << what;
         }
@@ -112,9 +92,9 @@ TEST_F(FastDefaultRun, EveryExampleGivesACheckedTableOrTheValueThatWorks)
 
 TEST_F(FastDefaultRun, StagesShowTheirEndObjectiveAndTimeAndProgressFollowsTheInterval)
 {
-    const std::string instance = std::string(VRN_EXAMPLES_DIR) + "/grid30x30.csp";
+    const std::string instance = vrn::test::ExamplePath("grid30x30.csp").string();
     std::vector<std::string> args = WindowDefaults(instance, m_dir, "l", "2");
-    const Outcome run = RunBackend(m_dir, args);
+    const Outcome run = RunBackend(args);
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_NE(run.out.find("the stages share one model"), std::string::npos) << run.out;
     for (int stage = 1; stage <= 4; ++stage)
@@ -130,10 +110,12 @@ TEST_F(FastDefaultRun, StagesShowTheirEndObjectiveAndTimeAndProgressFollowsTheIn
     // A progress line at a short interval names the stage being solved (a table big enough for a stage
     // to last a while).
     const std::string table = (m_dir / "t250.csp").string();
-    ASSERT_EQ(vrn::RunChild(VRN_GEN_EXE, {"vrn-gen", "2d", "250", "250", "--out", table}).status, 0);
+    ASSERT_EQ(
+        vrn::RunChild(vrn::test::GeneratorProgram(), {"vrn-gen", "2d", "250", "250", "--out", table}).status,
+        0);
     std::vector<std::string> big = WindowDefaults(table, m_dir, "l", "20");
     big.insert(big.end(), {"--progress", "0.1"});
-    const Outcome progress = RunBackend(m_dir, big);
+    const Outcome progress = RunBackend(big);
     ASSERT_EQ(progress.status, 0) << progress.out << progress.err;
     EXPECT_TRUE(std::regex_search(progress.out,
                                   std::regex(R"(\[vrn\] solving objective [1-4] \(.*stage [1-4] of 4)")))

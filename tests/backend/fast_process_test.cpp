@@ -1,7 +1,7 @@
 // The Fast formulation through the real mainVRN.exe, as the front-end starts it: every LP solver
 // (GLPK through its sibling) passes the solution check, a directions file with errors ends with
 // status 3 and its line numbers, and too tight percent bounds end as infeasible with the advice.
-#include "tools/child_process.h"
+#include "backend_process.h"
 
 #include <gtest/gtest.h>
 
@@ -16,35 +16,18 @@ namespace fs = std::filesystem;
 namespace
 {
 
-class FastProcess : public ::testing::Test
+using vrn::test::ReadTextFile;
+
+class FastProcess : public vrn::test::BackendProcessTest
 {
 protected:
-    fs::path m_dir;
-
-    void SetUp() override
-    {
-        m_dir = fs::temp_directory_path() / ("vrn_fast_" + std::to_string(::getpid()) + "_" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    static std::string Slurp(const fs::path& path)
-    {
-        std::ifstream in(path);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
     // Runs mainVRN.exe with the example instance and the options; returns its exit status.
     int Run(const std::string& example, const std::vector<std::string>& options, std::string& out,
             std::string& err)
     {
-        std::vector<std::string> args = {"mainVRN.exe", std::string(VRN_EXAMPLES_DIR) + "/" + example,
-                                         m_dir.string()};
+        std::vector<std::string> args = {vrn::test::ExamplePath(example).string(), m_dir.string()};
         args.insert(args.end(), options.begin(), options.end());
-        const vrn::ChildResult result = vrn::RunChild(VRN_BACKEND_EXE, args);
+        const vrn::ChildResult result = vrn::test::RunBackend(args);
         out = result.out;
         err = result.err;
         return result.status;
@@ -71,9 +54,9 @@ TEST_F(FastProcess, EveryLpSolverPassesTheCheckWithTheFrontEndsFastOptions)
               "objective 1 (total weighted change): "})
             EXPECT_NE(out.find(objective), std::string::npos) << code << " " << objective;
         EXPECT_NE(out.find("solution check: passed"), std::string::npos) << code;
-        const std::string log = Slurp(m_dir / (std::string("grid30x30") + suffix + ".log"));
+        const std::string log = ReadTextFile(m_dir / (std::string("grid30x30") + suffix + ".log"));
         EXPECT_NE(log.find("Fast formulation"), std::string::npos) << code;
-        EXPECT_NE(Slurp(m_dir / (std::string("grid30x30") + suffix + ".sol")).find("# check: passed"),
+        EXPECT_NE(ReadTextFile(m_dir / (std::string("grid30x30") + suffix + ".sol")).find("# check: passed"),
                   std::string::npos)
             << code;
     }
@@ -124,7 +107,7 @@ TEST_F(FastProcess, DirectionsFileErrorsEndWithStatus3AndTheirLines)
     EXPECT_NE(err.find(dirs + ":2: cell 3 is not a sensitive cell"), std::string::npos) << err;
     EXPECT_NE(err.find(dirs + ":3: expected 'cell direction'"), std::string::npos) << err;
     EXPECT_NE(err.find(dirs + ":4: cell 99 does not exist"), std::string::npos) << err;
-    EXPECT_NE(Slurp(m_dir / "table3x3_clp.sol").find("directions file"), std::string::npos);
+    EXPECT_NE(ReadTextFile(m_dir / "table3x3_clp.sol").find("directions file"), std::string::npos);
 
     EXPECT_EQ(
         Run("table3x3.csp", {"--solver", "l", "--order", "1", "--fixdir", "f", "--fixdirfn", ""}, out, err),
@@ -139,7 +122,7 @@ TEST_F(FastProcess, TightPercentBoundsEndAsInfeasibleWithAdvice)
                   {"--solver", "l", "--order", "4-2-3-1", "--pct-bounds", "2", "--fixdir", "s"}, out, err),
               4);
     EXPECT_NE(err.find("raise --pct-bounds"), std::string::npos) << err;
-    EXPECT_NE(Slurp(m_dir / "table3x3_clp.sol").find("# outcome: infeasible"), std::string::npos);
+    EXPECT_NE(ReadTextFile(m_dir / "table3x3_clp.sol").find("# outcome: infeasible"), std::string::npos);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -62,30 +63,67 @@ TEST(BackendOptions, AcceptsWhatTheFrontEndWrites)
     }
 }
 
-// Every option name the front-end may write is one the back-end parses, with a value of its kind.
+// Every option name the front-end may write is one the back-end parses, with a value of its kind, and
+// a value of no kind is refused with the option named: each name reaches a rule that reads its value.
 TEST(BackendOptions, EveryNameOfTheContractParses)
 {
+    using namespace vrn;
     const std::map<std::string, std::string> sampleValue = {
-        {"--solver", "b"},       {"--intdev", "y"},      {"--additive", "n"},      {"--format", "a"},
-        {"--check", "n"},        {"--scale", "10"},      {"--progress", "3"},      {"--big", "-1"},
-        {"--model", "n"},        {"--order", "4-2-3-1"}, {"--pct-bounds", "2"},    {"--time", "60"},
-        {"--first", "y"},        {"--mipgap", "1"},      {"--lptol", "1e-8"},      {"--feasibility", "1e-7"},
-        {"--integrality", "0"},  {"--repair", "y"},      {"--repairfn", "r.txt"},  {"--bcd-clusters", "4"},
-        {"--bcd-time", "10"},    {"--bcd-objf", "1"},    {"--bcd-endbc", "5"},     {"--bcd-cycle", "c"},
-        {"--bcd-nstop", "3"},    {"--dynamic", "y"},     {"--dyn-sprop", "40"},    {"--dyn-perturb", "60"},
-        {"--prepsens", "y"},     {"--write", "y"},       {"--seed", "7"},          {"--mipemphasis", "3"},
-        {"--emphasis", "0"},     {"--varsel", "-1"},     {"--intdevtol", "0.01"},  {"--method", "s"},
-        {"--crossover", "n"},    {"--vineq", "y"},       {"--startingpoint", "c"}, {"--fixdir", "r"},
-        {"--fixdirfn", "d.txt"}, {"--expobj", "0.5"},    {"--epsf", "1e-4"},       {"--epsrhs", "0"},
+        {kOptSolver, "b"},       {kOptIntdev, "y"},      {kOptAdditive, "n"},      {kOptFormat, "a"},
+        {kOptCheck, "n"},        {kOptScale, "10"},      {kOptProgress, "3"},      {kOptBig, "-1"},
+        {kOptModel, "n"},        {kOptOrder, "4-2-3-1"}, {kOptPctBounds, "2"},     {kOptTime, "60"},
+        {kOptFirst, "y"},        {kOptMipgap, "1"},      {kOptLptol, "1e-8"},      {kOptFeasibility, "1e-7"},
+        {kOptIntegrality, "0"},  {kOptRepair, "y"},      {kOptRepairfn, "r.txt"},  {kOptBcdClusters, "4"},
+        {kOptBcdTime, "10"},     {kOptBcdObjf, "1"},     {kOptBcdEndbc, "5"},      {kOptBcdCycle, "c"},
+        {kOptBcdNstop, "3"},     {kOptDynamic, "y"},     {kOptDynSprop, "40"},     {kOptDynPerturb, "60"},
+        {kOptPrepsens, "y"},     {kOptWrite, "y"},       {kOptSeed, "7"},          {kOptMipemphasis, "3"},
+        {kOptEmphasis, "0"},     {kOptVarsel, "-1"},     {kOptIntdevtol, "0.01"},  {kOptMethod, "s"},
+        {kOptCrossover, "n"},    {kOptVineq, "y"},       {kOptStartingpoint, "c"}, {kOptFixdir, "r"},
+        {kOptFixdirfn, "d.txt"}, {kOptExpobj, "0.5"},    {kOptEpsf, "1e-4"},       {kOptEpsrhs, "0"},
     };
-    for (const char* name : vrn::kOptionNames)
+    const std::set<std::string> anyText = {kOptRepairfn, kOptFixdirfn}; // paths: every text is one
+    for (const char* name : kOptionNames)
     {
         const auto sample = sampleValue.find(name);
         ASSERT_NE(sample, sampleValue.end()) << "no sample value for " << name;
         const auto r = Parse({name, sample->second});
         EXPECT_EQ(r.error, "") << name;
         EXPECT_TRUE(r.options.IsGiven(name)) << name;
+        if (anyText.count(name) == 0)
+        {
+            EXPECT_NE(Parse({name, "?"}).error.find(std::string("option ") + name + " has the value '?'"),
+                      std::string::npos)
+                << name;
+        }
     }
+}
+
+// The parser takes the contract's names and no others, each once: a rule under a name of the back-end's
+// own is an option the front-end can never write, and a second rule for a name is never reached.
+TEST(BackendOptions, ParsesTheContractsNamesAndNoOthers)
+{
+    std::set<std::string> parsed;
+    for (const std::string& name : vrn::ParsedOptionNames())
+        EXPECT_TRUE(parsed.insert(name).second) << "two rules for " << name;
+    const std::set<std::string> contract(vrn::kOptionNames.begin(), vrn::kOptionNames.end());
+    EXPECT_EQ(parsed, contract);
+}
+
+// --help describes every option the front-end may write.
+TEST(BackendOptions, HelpNamesEveryOptionOfTheContract)
+{
+    const std::string help = vrn::HelpText();
+    // The name as a word of its own: "--time" inside "--bcd-time" does not count.
+    auto named = [&help](const std::string& name)
+    {
+        for (size_t at = help.find(name); at != std::string::npos; at = help.find(name, at + 1))
+            if (at > 0 && help[at - 1] == ' ' &&
+                std::string(" ,:").find(help[at + name.size()]) != std::string::npos)
+                return true;
+        return false;
+    };
+    for (const char* name : vrn::kOptionNames)
+        EXPECT_TRUE(named(name)) << name;
 }
 
 TEST(BackendOptions, ValuesReachTheirFields)
@@ -102,6 +140,17 @@ TEST(BackendOptions, ValuesReachTheirFields)
     EXPECT_TRUE(r.options.integerCells);
     EXPECT_TRUE(r.options.prepSens);
     EXPECT_TRUE(r.options.reportAllFormatErrors);
+}
+
+// The percentages of dynamic blocks: a share of candidates above 0 up to all of them, and a
+// probability of leaving one out from 0 to 100.
+TEST(BackendOptions, DynamicPercentagesTakeTheirEnds)
+{
+    const auto r = Parse({"--dyn-sprop", "100", "--dyn-perturb", "0"});
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.options.dynSprop, 100);
+    EXPECT_EQ(r.options.dynPerturb, 0);
+    EXPECT_EQ(Parse({"--dyn-sprop", "0.5", "--dyn-perturb", "100"}).options.dynPerturb, 100);
 }
 
 TEST(BackendOptions, OrderOrFixdirMakesAFastRun)
@@ -137,6 +186,8 @@ TEST(BackendOptions, RejectsUnknownAndMalformedOptionsNamingThem)
         {{"--additive", "yes"}, "--additive"},
         {{"--model", "x"}, "--model"},
         {{"--varsel", "x"}, "--varsel"},
+        {{"--dyn-sprop", "0"}, "--dyn-sprop"},
+        {{"--dyn-perturb", "100.5"}, "--dyn-perturb"},
         {{"extra"}, "unexpected argument 'extra'"},
     };
     for (const auto& c : cases)

@@ -1,7 +1,7 @@
 // Tables as offices publish them, through the real mainVRN.exe started from an argument vector: the
 // table whose tied cells the Fast heuristic once ended as infeasible, and a Std run whose solver
 // returns an unprotected table (a loose integrality tolerance) that is repaired before it is written.
-#include "tools/child_process.h"
+#include "backend_process.h"
 
 #include <gtest/gtest.h>
 
@@ -17,34 +17,17 @@ namespace fs = std::filesystem;
 namespace
 {
 
-class RealTables : public ::testing::Test
+class RealTables : public vrn::test::BackendProcessTest
 {
 protected:
-    fs::path m_dir;
     std::string m_out;
-
-    void SetUp() override
-    {
-        m_dir = fs::temp_directory_path() / ("vrn_real_" + std::to_string(::getpid()) + "_" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    static std::string Slurp(const fs::path& path)
-    {
-        std::ifstream in(path);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
 
     // mainVRN.exe INSTANCE DIR ARGS...; both output streams kept in m_out; the exit status.
     int Run(const std::string& instance, const std::vector<std::string>& options)
     {
-        std::vector<std::string> args = {"mainVRN.exe", instance, m_dir.string()};
+        std::vector<std::string> args = {instance, m_dir.string()};
         args.insert(args.end(), options.begin(), options.end());
-        const vrn::ChildResult result = vrn::RunChild(VRN_BACKEND_EXE, args);
+        const vrn::ChildResult result = vrn::test::RunBackend(args);
         m_out = result.out + result.err;
         return result.status;
     }
@@ -67,19 +50,20 @@ TEST_F(RealTables, AStdTableThatFailsTheCheckIsRepairedBeforeItIsWritten)
 {
     // With a tolerance of 0.001 a binary at 0.001 lets a cell's up and down deviations both be positive;
     // GLPK returned such a table on this magnitude table (status 8 before the repair).
-    const std::string instance = std::string(VRN_EXAMPLES_DIR) + "/magnitude_hier.csp";
+    const std::string instance = vrn::test::ExamplePath("magnitude_hier.csp").string();
     ASSERT_EQ(Run(instance, {"--solver", "g", "--integrality", "0.001", "--time", "60"}), 0) << m_out;
     EXPECT_NE(m_out.find("the solver's table fails the solution check; repairing it"), std::string::npos)
         << m_out;
     EXPECT_NE(m_out.find("solution check: passed"), std::string::npos);
-    EXPECT_NE(Slurp(m_dir / "magnitude_hier_glpk.sol").find("# check: passed"), std::string::npos);
+    EXPECT_NE(vrn::test::ReadTextFile(m_dir / "magnitude_hier_glpk.sol").find("# check: passed"),
+              std::string::npos);
 }
 
 TEST_F(RealTables, StdWithoutTimeForTheSearchStillWritesTheStartingTable)
 {
     // A 4-D count table that CBC does not finish in 5 s: the Fast heuristic's table is the start and
     // the table written when nothing better comes.
-    const std::string instance = std::string(VRN_EXAMPLES_DIR) + "/counts4d.csp";
+    const std::string instance = vrn::test::ExamplePath("counts4d.csp").string();
     ASSERT_EQ(Run(instance, {"--solver", "b", "--time", "5"}), 0) << m_out;
     EXPECT_NE(m_out.find("starting point: a protected table with total weighted change"), std::string::npos);
     EXPECT_NE(m_out.find("outcome: feasible (time limit reached)"), std::string::npos) << m_out;

@@ -1,9 +1,10 @@
 // The repair and the explanation of an infeasible table through the real mainVRN.exe: the changes in
 // the log, BASE_repaired.csp read back and protected, the .sol header, the repair file's errors with
 // their lines, every integer solver, and a table that needs no repair.
+#include "backend_process.h"
 #include "instance/instance.h"
 #include "model/checks.h"
-#include "tools/child_process.h"
+#include "repair_tables.h"
 
 #include <gtest/gtest.h>
 
@@ -19,71 +20,20 @@ namespace fs = std::filesystem;
 namespace
 {
 
-// Total 30 (s, at its upper bound) = cell 1 (10, levels 4, lower bound 8) + cell 2 (20, z).
-const char* const kBoundForbids = "0\n3\n"
-                                  "0 30 1 s 0 30 0 0 0\n"
-                                  "1 10 1 u 8 100 4 4 0\n"
-                                  "2 20 1 z 0 100 0 0 0\n"
-                                  "1\n0 3 : 0 (-1) 1 (1) 2 (1)\n";
+using vrn::test::kBoundForbids;
+using vrn::test::kChain;
+using vrn::test::ReadTextFile;
 
-// Cell 1 reaches cell 4 through two fixed totals; cell 4 may move by 1 only.
-const char* const kChain = "0\n5\n"
-                           "0 30 1 z 0 100 0 0 0\n"
-                           "1 10 1 u 0 100 3 3 0\n"
-                           "2 20 1 s 0 100 0 0 0\n"
-                           "3 40 1 z 0 100 0 0 0\n"
-                           "4 20 1 s 19 21 0 0 0\n"
-                           "2\n0 3 : 0 (-1) 1 (1) 2 (1)\n0 3 : 3 (-1) 2 (1) 4 (1)\n";
-
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::vector<double> AdjustedValues(const std::string& sol)
-{
-    std::vector<double> adjusted;
-    std::istringstream lines(sol);
-    for (std::string line; std::getline(lines, line);)
-    {
-        std::istringstream fields(line);
-        size_t index;
-        double original, value, change;
-        if (line[0] != '#' && fields >> index >> original >> value >> change)
-            adjusted.push_back(value);
-    }
-    return adjusted;
-}
-
-class RepairProcess : public ::testing::Test
+class RepairProcess : public vrn::test::BackendProcessTest
 {
 protected:
-    fs::path m_dir;
     std::string m_out, m_err;
-
-    void SetUp() override
-    {
-        m_dir = fs::temp_directory_path() / ("vrn_repair_" + std::to_string(getpid()) + "_" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    fs::path Write(const std::string& name, const std::string& text) const
-    {
-        std::ofstream(m_dir / name) << text;
-        return m_dir / name;
-    }
 
     // mainVRN.exe INSTANCE DIR ARGS... to the end; returns the exit status.
     int Run(const fs::path& instance, std::vector<std::string> args)
     {
-        args.insert(args.begin(), {"mainVRN.exe", instance.string(), m_dir.string()});
-        const vrn::ChildResult run = vrn::RunChild(VRN_BACKEND_EXE, args);
+        args.insert(args.begin(), {instance.string(), m_dir.string()});
+        const vrn::ChildResult run = vrn::test::RunBackend(std::move(args));
         m_out = run.out;
         m_err = run.err;
         return run.status;
@@ -131,11 +81,12 @@ TEST_F(RepairProcess, RepairWritesTheRepairedInstanceAndProtectsIt)
         const vrn::ReadResult repaired = vrn::ReadInstanceFile(repairedPath.string(), true);
         ASSERT_TRUE(repaired.errors.empty()) << code;
         EXPECT_EQ(repaired.instance.cells[1].lb, 6);
-        const std::string sol = ReadFile(m_dir / (std::string("forbids") + suffix + ".sol"));
+        const std::string sol = ReadTextFile(m_dir / (std::string("forbids") + suffix + ".sol"));
         EXPECT_NE(sol.find("# repaired: 1 change: bounds widened by 2"), std::string::npos) << sol;
         EXPECT_NE(sol.find("# check: passed"), std::string::npos) << sol;
         // The table written is protected for the repaired instance: cell 1 falls to 6 and the total with it.
-        const std::vector<double> adjusted = AdjustedValues(sol);
+        const std::vector<double> adjusted =
+            vrn::test::ReadSolutionFile(m_dir / (std::string("forbids") + suffix + ".sol")).adjusted;
         const vrn::CheckReport check = vrn::CheckSolution(repaired.instance, adjusted, true, false, 1e-6);
         EXPECT_TRUE(check.passed) << code << " " << check.lines[0];
         EXPECT_DOUBLE_EQ(vrn::WeightedChange(repaired.instance, adjusted), 8) << code;
@@ -149,7 +100,8 @@ TEST_F(RepairProcess, RepairFileErrorsCarryTheirLines)
     EXPECT_EQ(Run(instance, {"--solver", "b", "--repair", "y", "--repairfn", prices.string()}), 3) << m_out;
     EXPECT_TRUE(Warned(prices.string() + ":3: 'width' for cell 1; expected one of lb ub lpl upl")) << m_err;
     EXPECT_TRUE(Warned(prices.string() + ":4: cell '7' does not exist")) << m_err;
-    EXPECT_NE(ReadFile(m_dir / "forbids_cbc.sol").find("# outcome: repair file errors"), std::string::npos);
+    EXPECT_NE(ReadTextFile(m_dir / "forbids_cbc.sol").find("# outcome: repair file errors"),
+              std::string::npos);
     // The same file without its bad lines prices the repair: the lower bound may not move.
     Write("prices.txt", "# prices\n1 lb fixed\n");
     ASSERT_EQ(Run(instance, {"--solver", "b", "--repair", "y", "--repairfn", prices.string()}), 0) << m_err;
@@ -158,12 +110,12 @@ TEST_F(RepairProcess, RepairFileErrorsCarryTheirLines)
 
 TEST_F(RepairProcess, ATableThatCanBeProtectedIsLeftAsItIs)
 {
-    const fs::path instance = fs::path(VRN_EXAMPLES_DIR) / "table3x3.csp";
+    const fs::path instance = vrn::test::ExamplePath();
     ASSERT_EQ(Run(instance, {"--solver", "b", "--repair", "y", "--repairfn", ""}), 0) << m_out << m_err;
     EXPECT_TRUE(Said("repair: the table can be protected as it stands; the repair changes nothing")) << m_out;
     EXPECT_TRUE(Said("objective (total weighted change): 20")) << m_out;
     EXPECT_FALSE(fs::exists(m_dir / "table3x3_cbc_repaired.csp"));
-    EXPECT_NE(ReadFile(m_dir / "table3x3_cbc.sol").find("# repaired: no (nothing to change)"),
+    EXPECT_NE(ReadTextFile(m_dir / "table3x3_cbc.sol").find("# repaired: no (nothing to change)"),
               std::string::npos);
 }
 
@@ -180,7 +132,7 @@ TEST_F(RepairProcess, WhatNoRepairCanMendEndsAsInfeasible)
 
 TEST_F(RepairProcess, ValidInequalitiesKeepTheOptimumWithEveryIntegerSolver)
 {
-    const fs::path instance = fs::path(VRN_EXAMPLES_DIR) / "table3x3.csp";
+    const fs::path instance = vrn::test::ExamplePath();
     ASSERT_EQ(Run(instance, {"--solver", "b", "--vineq", "c"}), 0) << m_out << m_err;
     EXPECT_TRUE(Said("valid inequalities (check only): the relaxation's optimum violates 4 of 4; none added"))
         << m_out;
