@@ -429,6 +429,8 @@ private:
         else
         {
             m_model = std::move(fast.model);
+            for (const std::string& line : fast.endLines)
+                Warn(line);
             Phase("checking the table",
                   [&] { return SecureFastTable(*adapter, integerSolver.get(), fast.result); });
             Phase("writing the solution", [&] { return Finish(fast.result); });
@@ -759,7 +761,8 @@ private:
         if (!decided.writesTable)
         {
             const int status = decided.exitStatus;
-            if (status == kExitInfeasible)
+            // A Fast run has said in its own terms why it ends without a table.
+            if (status == kExitInfeasible && m_opt.formulation() != Formulation::Fast)
             {
                 Warn("ERROR: the problem is infeasible: no table satisfies the relations, bounds and "
                      "protection");
