@@ -83,9 +83,13 @@ bool HasTable(const SolveResult& result, const MipModel& mip)
 
 constexpr int kPctSteps = 8;
 // Each step of the bisection on the percent limit may take this many times the search without the limit,
-// and at least this many seconds: a step only looks for a smaller value than one already found.
+// within these seconds, and all steps together at most kPctSearchSeconds: a step only looks for a smaller
+// value than one already found (an integer search of the Std model with integer cells took 26 s on the
+// 448-cell counts table to find its first table, and a step that long would leave the user waiting).
 constexpr double kPctStepFactor = 2;
 constexpr double kPctStepSeconds = 2;
+constexpr double kPctStepMaxSeconds = 10;
+constexpr double kPctSearchSeconds = 20;
 
 // Asks the search under way to stop once `seconds` have passed. The stop is the one a search withdraws
 // when it has what it wanted, so a stop asked for otherwise (command, signal, time limit) stays.
@@ -211,7 +215,8 @@ WorkablePct SearchWorkablePct(const Instance& instance, const FastSettings& sett
     log.say("\"% cells bounds\": looking for the least value that directions the table can meet need ...");
     const double began = control.Elapsed();
     out.status = SearchOnce(instance, unlimited, nullptr, *mip, params, control, log, choice);
-    const double stepSeconds = std::max(kPctStepSeconds, kPctStepFactor * (control.Elapsed() - began));
+    const double stepSeconds =
+        std::min(kPctStepMaxSeconds, std::max(kPctStepSeconds, kPctStepFactor * (control.Elapsed() - began)));
     if (out.status == DirectionSearch::Infeasible)
         return out;
     if (out.status == DirectionSearch::Found)
@@ -220,30 +225,41 @@ WorkablePct SearchWorkablePct(const Instance& instance, const FastSettings& sett
         return out;
     out.status = DirectionSearch::Found;
     // Bisection on the limit: below `lower` the Std model has no table (or none was found within a step's
-    // time); each table found at a limit gives directions whose own least value is at most that limit.
-    double lower = settings.pctBounds;
+    // time); a table found at a limit proves that its directions work within it. Only the best directions
+    // are given their own least value at the end (with integer cells each such value is a series of
+    // integer programs).
+    double lower = settings.pctBounds, upper = out.advice.least;
+    bool better = false;
+    DirectionChoice best;
+    const double bisectionStart = control.Elapsed();
     for (int step = 0; step < kPctSteps && !control.StopRequested(); ++step)
     {
-        const double least = out.advice.least;
-        if (RoundUpForField(lower * (1 + 1e-9) + 1e-12) == RoundUpForField(least) || least - lower < 1e-6)
+        const double left = kPctSearchSeconds - (control.Elapsed() - bisectionStart);
+        if (left <= 0.5)
+            break;
+        if (RoundUpForField(lower * (1 + 1e-9) + 1e-12) == RoundUpForField(upper) || upper - lower < 1e-6)
             break;
         FastSettings at = settings;
-        at.pctBounds = (lower + least) / 2;
+        at.pctBounds = (lower + upper) / 2;
         DirectionChoice tried = out.choice;
         DirectionSearch found = DirectionSearch::Unknown;
         {
-            const StepBudget budget(control, stepSeconds);
+            const StepBudget budget(control, std::min(stepSeconds, left));
             found = SearchOnce(instance, at, nullptr, *mip, params, control, log, tried);
         }
         if (found == DirectionSearch::Found)
-            consider(tried);
+        {
+            upper = at.pctBounds;
+            best = std::move(tried);
+            better = true;
+        }
         else if (control.StopRequested())
             break;
         else
             lower = at.pctBounds;
-        if (found == DirectionSearch::Found && out.advice.least > at.pctBounds * (1 + 1e-6))
-            break; // the table's directions needed more than the limit it kept: no progress to be had
     }
+    if (better)
+        consider(best);
     return out;
 }
 
