@@ -567,6 +567,8 @@ FastOutcome SolveFastWithDirections(const Instance& instance, const BackendOptio
                 EndProven(instance, settings, startChoice, solver, integerSolver, params, control, log, out);
             else
             {
+                // No proof either way: what the fixed directions show, and no table.
+                ExplainInfeasible(instance, options, settings, choice, diagnosis, solver, control, log);
                 out.result.status = SolveStatus::NoSolution;
                 out.result.detail =
                     found == DirectionSearch::NotTried
