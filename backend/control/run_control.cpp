@@ -309,8 +309,13 @@ void StopWatchdog::Loop()
     double stopSeen = -1;
     while (!m_wake.wait_for(lock, std::chrono::milliseconds(100), [this] { return m_done; }))
     {
+        // A stop that was withdrawn (the first-table stop of a search that found its table) ends its grace:
+        // the next stop gets a grace of its own.
         if (!m_control->StopRequested())
+        {
+            stopSeen = -1;
             continue;
+        }
         if (stopSeen < 0)
             stopSeen = m_control->Elapsed();
         else if (m_control->Elapsed() - stopSeen >= Grace())

@@ -31,6 +31,8 @@ void BackendRun::FastSteps()
     else
     {
         m_model = std::move(fast.model);
+        for (const std::string& line : fast.endLines)
+            Warn(line);
         Phase("checking the table",
               [&] { return SecureFastTable(*adapter, integerSolver.get(), fast.result); });
         Phase("writing the solution", [&] { return Finish(fast.result); });

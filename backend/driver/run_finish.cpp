@@ -175,7 +175,8 @@ bool BackendRun::Finish(const SolveResult& result)
     if (!decided.writesTable)
     {
         const int status = decided.exitStatus;
-        if (status == kExitInfeasible)
+        // A Fast run has said in its own terms why it ends without a table.
+        if (status == kExitInfeasible && m_opt.formulation() != Formulation::Fast)
         {
             Warn("ERROR: the problem is infeasible: no table satisfies the relations, bounds and "
                  "protection");

@@ -1,11 +1,17 @@
 #include "fast/direction_search.h"
 
+#include "common/number_format.h"
 #include "fast/direction_ties.h"
+#include "fast/pct_advice.h"
 #include "instance/cell_rules.h"
 #include "solvers/solve_model.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace vrn
 {
@@ -75,6 +81,82 @@ bool HasTable(const SolveResult& result, const MipModel& mip)
            result.solution.size() == static_cast<size_t>(mip.ColumnCount());
 }
 
+constexpr int kPctSteps = 8;
+// Each step of the bisection on the percent limit may take this many times the search without the limit,
+// within these seconds, and all steps together at most kPctSearchSeconds: a step only looks for a smaller
+// value than one already found (an integer search of the Std model with integer cells took 26 s on the
+// 448-cell counts table to find its first table, and a step that long would leave the user waiting).
+constexpr double kPctStepFactor = 2;
+constexpr double kPctStepSeconds = 2;
+constexpr double kPctStepMaxSeconds = 10;
+constexpr double kPctSearchSeconds = 20;
+
+// Asks the search under way to stop once `seconds` have passed. The stop is the one a search withdraws
+// when it has what it wanted, so a stop asked for otherwise (command, signal, time limit) stays.
+class StepBudget
+{
+public:
+    StepBudget(RunControl& control, double seconds) : m_control(control)
+    {
+        m_thread = std::thread(
+            [this, seconds]
+            {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                if (!m_wake.wait_for(lock, std::chrono::duration<double>(seconds), [this] { return m_done; }))
+                    m_control.RequestStop(StopReason::FirstFeasible);
+            });
+    }
+    ~StepBudget()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_done = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+        m_control.WithdrawStop(StopReason::FirstFeasible);
+    }
+    StepBudget(const StepBudget&) = delete;
+    StepBudget& operator=(const StepBudget&) = delete;
+
+private:
+    RunControl& m_control;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_done = false;
+    std::thread m_thread;
+};
+
+// One integer solve of the Std model with the directions of `free` open (every direction when null) and
+// the limits of `settings`; any table will do: the linear program with its directions finds the least
+// change after it.
+DirectionSearch SearchOnce(const Instance& instance, const FastSettings& settings,
+                           const std::vector<int>* free, SolverAdapter& mip, const SolveParams& params,
+                           RunControl& control, const FastLog& log, DirectionChoice& choice)
+{
+    if (control.StopRequested())
+        return DirectionSearch::Unknown;
+    const double big = settings.big > 0 ? settings.big : AutomaticBig(instance);
+    SolveParams search = params;
+    search.start.clear();
+    search.firstFeasible = true;
+    const StdModel model = ModelWithOpenDirections(instance, settings, choice, free);
+    log.say("directions: searching with " + mip.Name() + " for directions that the table can meet (" +
+            (free ? std::to_string(free->size()) + " directions left to an integer program"
+                  : std::string("the Std model, every direction open")) +
+            (settings.pctBounds >= 0 ? ", cells within " + LogNumber(settings.pctBounds) + " %" : "") +
+            ") ...");
+    const SolveResult result = SolveModel(model.mip, mip, search, control);
+    control.WithdrawStop(StopReason::FirstFeasible);
+    if (HasTable(result, model.mip))
+    {
+        ReadDirectionsFromTable(instance, model.AdjustedValues(instance, result.solution), big, true, choice);
+        log.say("directions: found; directions now " + choice.Summary());
+        return DirectionSearch::Found;
+    }
+    return result.status == SolveStatus::Infeasible ? DirectionSearch::Infeasible : DirectionSearch::Unknown;
+}
+
 } // namespace
 
 DirectionSearch SearchDirections(const Instance& instance, const FastSettings& settings,
@@ -86,42 +168,99 @@ DirectionSearch SearchDirections(const Instance& instance, const FastSettings& s
     if (!mip->SolvesIntegerPrograms())
         return DirectionSearch::NotTried;
     const std::vector<int> open = ConflictNeighbourhood(instance, settings.additive, conflict);
-    const double big = settings.big > 0 ? settings.big : AutomaticBig(instance);
-    SolveParams search = params;
-    search.start.clear();
     // Two tries: the conflict's neighbourhood alone, then every direction (the Std model itself).
     for (const std::vector<int>* free :
          {conflict.empty() ? nullptr : &open, static_cast<const std::vector<int>*>(nullptr)})
     {
-        if (control.StopRequested())
-            return DirectionSearch::Unknown;
-        const StdModel model = ModelWithOpenDirections(instance, settings, choice, free);
-        log.say("directions: searching with " + mip->Name() + " for directions that the table can meet (" +
-                (free ? std::to_string(free->size()) + " directions left to an integer program"
-                      : std::string("the Std model, every direction open")) +
-                ") ...");
-        // Any table will do: the linear program with its directions finds the least change after it.
-        search.firstFeasible = true;
-        const SolveResult result = SolveModel(model.mip, *mip, search, control);
-        control.WithdrawStop(StopReason::FirstFeasible);
-        if (HasTable(result, model.mip))
-        {
-            ReadDirectionsFromTable(instance, model.AdjustedValues(instance, result.solution), big, true,
-                                    choice);
-            log.say("directions: found; directions now " + choice.Summary());
-            return DirectionSearch::Found;
-        }
-        if (result.status != SolveStatus::Infeasible)
-            return DirectionSearch::Unknown;
+        const DirectionSearch found =
+            SearchOnce(instance, settings, free, *mip, params, control, log, choice);
+        if (found != DirectionSearch::Infeasible)
+            return found;
         if (free == nullptr)
         {
-            log.warn("the Std model, with every direction open, has no table either: no table satisfies "
-                     "the relations, bounds and protection" +
-                     std::string(settings.pctBounds >= 0 ? " within the percent bounds" : ""));
+            log.say("the Std model, with every direction open, has no table either: no table satisfies "
+                    "the relations, bounds and protection" +
+                    std::string(settings.pctBounds >= 0 ? " within the percent bounds" : ""));
             return DirectionSearch::Infeasible;
         }
     }
     return DirectionSearch::Unknown;
+}
+
+WorkablePct SearchWorkablePct(const Instance& instance, const FastSettings& settings,
+                              const DirectionChoice& startChoice, SolverAdapter& solver,
+                              SolverAdapter* integerSolver, const SolveParams& params, RunControl& control,
+                              const FastLog& log)
+{
+    WorkablePct out;
+    SolverAdapter* mip = integerSolver != nullptr ? integerSolver : &solver;
+    if (settings.pctBounds < 0 || !mip->SolvesIntegerPrograms())
+        return out;
+    auto consider = [&](const DirectionChoice& choice)
+    {
+        const PctAdvice advice = LeastWorkablePct(instance, settings, choice, solver, params, control);
+        if (advice.found && (!out.advice.found || advice.suggested < out.advice.suggested ||
+                             (advice.suggested == out.advice.suggested && advice.least < out.advice.least)))
+        {
+            out.advice = advice;
+            out.choice = choice;
+        }
+    };
+    // The directions the run started with may need a larger limit only.
+    consider(startChoice);
+    // Directions of a table without the limit: whether any table exists at all.
+    FastSettings unlimited = settings;
+    unlimited.pctBounds = -1;
+    DirectionChoice choice = startChoice;
+    log.say("\"% cells bounds\": looking for the least value that directions the table can meet need ...");
+    const double began = control.Elapsed();
+    out.status = SearchOnce(instance, unlimited, nullptr, *mip, params, control, log, choice);
+    const double stepSeconds =
+        std::min(kPctStepMaxSeconds, std::max(kPctStepSeconds, kPctStepFactor * (control.Elapsed() - began)));
+    if (out.status == DirectionSearch::Infeasible)
+        return out;
+    if (out.status == DirectionSearch::Found)
+        consider(choice);
+    if (!out.advice.found)
+        return out;
+    out.status = DirectionSearch::Found;
+    // Bisection on the limit: below `lower` the Std model has no table (or none was found within a step's
+    // time); a table found at a limit proves that its directions work within it. Only the best directions
+    // are given their own least value at the end (with integer cells each such value is a series of
+    // integer programs).
+    double lower = settings.pctBounds, upper = out.advice.least;
+    bool better = false;
+    DirectionChoice best;
+    const double bisectionStart = control.Elapsed();
+    for (int step = 0; step < kPctSteps && !control.StopRequested(); ++step)
+    {
+        const double left = kPctSearchSeconds - (control.Elapsed() - bisectionStart);
+        if (left <= 0.5)
+            break;
+        if (RoundUpForField(lower * (1 + 1e-9) + 1e-12) == RoundUpForField(upper) || upper - lower < 1e-6)
+            break;
+        FastSettings at = settings;
+        at.pctBounds = (lower + upper) / 2;
+        DirectionChoice tried = out.choice;
+        DirectionSearch found = DirectionSearch::Unknown;
+        {
+            const StepBudget budget(control, std::min(stepSeconds, left));
+            found = SearchOnce(instance, at, nullptr, *mip, params, control, log, tried);
+        }
+        if (found == DirectionSearch::Found)
+        {
+            upper = at.pctBounds;
+            best = std::move(tried);
+            better = true;
+        }
+        else if (control.StopRequested())
+            break;
+        else
+            lower = at.pctBounds;
+    }
+    if (better)
+        consider(best);
+    return out;
 }
 
 } // namespace vrn

@@ -6,6 +6,7 @@
 
 #include "fast/fast_model.h"
 #include "fast/fast_solve.h"
+#include "fast/pct_advice.h"
 
 #include <vector>
 
@@ -30,5 +31,22 @@ DirectionSearch SearchDirections(const Instance& instance, const FastSettings& s
                                  const std::vector<int>& conflict, SolverAdapter& solver,
                                  SolverAdapter* integerSolver, const SolveParams& params, RunControl& control,
                                  const FastLog& log, DirectionChoice& choice);
+
+// The least "% cells bounds" for directions that a table can meet, once the Std model has shown that no
+// table keeps the cells within settings.pctBounds: the start directions' own least value, the directions
+// of a table without the limit, then a bisection on the limit between the proven value and the least
+// found (each step the Std model at the midpoint). `status` is Infeasible when no table exists even
+// without the limit, Found with `advice` (checked to work for `choice`), else Unknown or NotTried.
+struct WorkablePct
+{
+    DirectionSearch status = DirectionSearch::NotTried;
+    PctAdvice advice;
+    DirectionChoice choice;
+};
+
+WorkablePct SearchWorkablePct(const Instance& instance, const FastSettings& settings,
+                              const DirectionChoice& startChoice, SolverAdapter& solver,
+                              SolverAdapter* integerSolver, const SolveParams& params, RunControl& control,
+                              const FastLog& log);
 
 } // namespace vrn

@@ -281,16 +281,57 @@ namespace
 {
 
 // The percentage that would work for the directions a new run starts with (the repair flips only
-// where the percentage is not the cause), in one line; nothing when no percentage helps.
-void AdvisePctBounds(const Instance& instance, const FastSettings& settings,
-                     const DirectionChoice& startChoice, SolverAdapter& solver, const SolveParams& params,
-                     RunControl& control, const FastLog& log)
+// where the percentage is not the cause); nothing found when no percentage helps.
+PctAdvice AdvisePctBounds(const Instance& instance, const FastSettings& settings,
+                          const DirectionChoice& startChoice, SolverAdapter& solver,
+                          const SolveParams& params, RunControl& control)
 {
     if (settings.pctBounds < 0 || control.StopRequested())
+        return {};
+    PctAdvice advice = LeastWorkablePct(instance, settings, startChoice, solver, params, control);
+    advice.found = advice.found && advice.suggested > settings.pctBounds;
+    return advice;
+}
+
+// The advice of the formulation in use: the repair of the bounds belongs to the Std formulation.
+std::string FastRepairAdvice()
+{
+    return "to find the least change of bounds (and, where that cannot help, of protection levels) that "
+           "makes the table protectable, choose the Std formulation and check \"Repair infeasibility\" "
+           "(--repair y)";
+}
+
+// The heuristic's run after the Std model, every direction open, has shown that no table exists within
+// the run's limits: with percent limits, the least value that directions a table can meet need (or the
+// proof that no table exists at all); without them, no table exists.
+void EndProven(const Instance& instance, const FastSettings& settings, const DirectionChoice& startChoice,
+               SolverAdapter& solver, SolverAdapter* integerSolver, const SolveParams& params,
+               RunControl& control, const FastLog& log, FastOutcome& out)
+{
+    out.result.status = SolveStatus::Infeasible;
+    out.result.solution.clear();
+    const std::string pct = LogNumber(settings.pctBounds);
+    WorkablePct workable;
+    if (settings.pctBounds >= 0)
+        workable =
+            SearchWorkablePct(instance, settings, startChoice, solver, integerSolver, params, control, log);
+    if (settings.pctBounds < 0 || workable.status == DirectionSearch::Infeasible)
+    {
+        out.result.detail =
+            "no table satisfies the relations, bounds and protection (the Std model, with every "
+            "direction open, has none)";
+        out.endLines = {"ERROR: the problem is infeasible: " + out.result.detail, FastRepairAdvice()};
         return;
-    const PctAdvice advice = LeastWorkablePct(instance, settings, startChoice, solver, params, control);
-    if (advice.found && advice.suggested > settings.pctBounds)
-        log.warn(PctAdviceLine(advice, settings.pctBounds));
+    }
+    out.result.detail = "no table keeps every non-sensitive cell within " + pct +
+                        " % of its value (the Std model, with every direction open, has none)";
+    out.endLines.push_back("ERROR: " + out.result.detail);
+    if (workable.advice.found)
+        out.endLines.push_back(PctAdviceLine(workable.advice, settings.pctBounds));
+    else
+        out.endLines.push_back(
+            "the search for the least \"% cells bounds\" (--pct-bounds) that works did not "
+            "finish; a larger value, or none, may work");
 }
 
 // Says why the fixed model is infeasible, as far as the elastic model can tell.
@@ -507,28 +548,47 @@ FastOutcome SolveFastWithDirections(const Instance& instance, const BackendOptio
             continue;
         }
         // The program's own directions: before the run says "infeasible", an integer program looks for
-        // others, and only the Std model itself may prove that no table exists.
-        if (options.fixDir == 's' && searches < kDirectionSearches && diagnosis.feasibleWithoutProtection &&
-            !control.StopRequested())
+        // others with the percent limits in place, and only the Std model itself may prove that no table
+        // exists.
+        if (options.fixDir != 'r' && options.fixDir != 'f')
         {
-            ++searches;
-            const DirectionSearch found = SearchDirections(instance, settings, diagnosis.shortCells, solver,
-                                                           integerSolver, params, control, log, choice);
-            if (found == DirectionSearch::Found)
-                continue;
-            if (found == DirectionSearch::Unknown)
+            DirectionSearch found = DirectionSearch::Unknown;
+            if (searches < kDirectionSearches && !control.StopRequested())
             {
-                out.model = std::move(model.base);
-                out.result.status = SolveStatus::NoSolution;
-                out.result.detail = "no directions that the table can meet were found in the time given";
-                out.solved = true;
-                return out;
+                ++searches;
+                found = SearchDirections(instance, settings, diagnosis.shortCells, solver, integerSolver,
+                                         params, control, log, choice);
+                if (found == DirectionSearch::Found)
+                    continue;
             }
+            out.model = std::move(model.base);
+            out.solved = true;
+            if (found == DirectionSearch::Infeasible)
+                EndProven(instance, settings, startChoice, solver, integerSolver, params, control, log, out);
+            else
+            {
+                // No proof either way: what the fixed directions show, and no table.
+                ExplainInfeasible(instance, options, settings, choice, diagnosis, solver, control, log);
+                out.result.status = SolveStatus::NoSolution;
+                out.result.detail =
+                    found == DirectionSearch::NotTried
+                        ? "no directions that the table can meet were found, and no integer solver is at "
+                          "hand to look for others"
+                        : "no directions that the table can meet were found in the time given";
+            }
+            return out;
         }
         ExplainInfeasible(instance, options, settings, choice, diagnosis, solver, control, log);
-        AdvisePctBounds(instance, settings, startChoice, solver, params, control, log);
+        const PctAdvice advice = AdvisePctBounds(instance, settings, startChoice, solver, params, control);
         out.model = std::move(model.base);
         out.result = std::move(lex.last);
+        out.result.detail =
+            "no table meets the directions fixed " +
+            std::string(options.fixDir == 'r' ? "at random" : "from the file") +
+            (settings.pctBounds >= 0 ? " within --pct-bounds " + LogNumber(settings.pctBounds) : "");
+        out.endLines.push_back("ERROR: " + out.result.detail);
+        if (advice.found)
+            out.endLines.push_back(PctAdviceLine(advice, settings.pctBounds));
         out.solved = true;
         return out;
     }

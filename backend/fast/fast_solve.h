@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vrn
 {
@@ -22,6 +23,9 @@ struct FastOutcome
     std::string outcome, reason;
     StdModel model;     // when solved: the model whose columns `result.solution` holds
     SolveResult result; // infeasible, no solution, or the last stage's table
+    // A run that ends without a table: its closing lines (what is wrong, then what to change), for standard
+    // error and the log.
+    std::vector<std::string> endLines;
 };
 
 // The Fast options in force, one line for the log.

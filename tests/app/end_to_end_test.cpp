@@ -155,7 +155,9 @@ TEST_F(EndToEndTest, FastRunWhoseBoundsAreTooTightSaysWhichOptionToRaise)
     SelectFormulation(form, 1);
     form.Choice("m_solverChoice")->SetSelection(kClpOrCbcIndex);
     ASSERT_TRUE(RunToTheEnd());
-    EXPECT_TRUE(Contains(Output(), "raise --pct-bounds")) << Output();
+    EXPECT_TRUE(
+        Contains(Output(), "is too tight for these directions: the smallest value that works is 2.78"))
+        << Output();
 
     form.Text("m_outputText")->Clear();
     form.Text("m_pctBoundsText")->SetValue("50");

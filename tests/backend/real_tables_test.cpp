@@ -14,6 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -32,6 +35,14 @@ vrn::Instance Text(const std::string& text)
     const vrn::ReadResult read = vrn::ReadInstanceText(text, false);
     EXPECT_TRUE(read.errors.empty()) << (read.errors.empty() ? "" : read.errors[0].message);
     return read.instance;
+}
+
+std::string Slurp(const std::string& path)
+{
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 // A total whose other parts are empty moves as its one open part: 3, 12, 15, 20 and 23 move alike.
@@ -148,9 +159,9 @@ TEST(DirectionSearch, FindsDirectionsWhereTheGuessesCannotBeMet)
     EXPECT_EQ(
         vrn::SearchDirections(stuck, SettingsOf(stuck), {1}, *cbc, nullptr, {}, control, logged.log, none),
         vrn::DirectionSearch::Infeasible);
-    EXPECT_NE(logged.warned.find("the Std model, with every direction open, has no table either"),
+    EXPECT_NE(logged.said.find("the Std model, with every direction open, has no table either"),
               std::string::npos)
-        << logged.warned;
+        << logged.said;
 }
 
 TEST(DirectionSearch, ConflictNeighbourhoodTakesTiedCellsAndRelationPartners)
@@ -195,6 +206,127 @@ TEST(FastSolve, TheForcedEqualTableIsProtectedByEveryDirectionsRoute)
     EXPECT_TRUE(vrn::CheckSolution(table, searched.model.AdjustedValues(table, searched.result.solution),
                                    true, false, 1e-6)
                     .passed);
+}
+
+// The window's Fast run as it opens: order 4-2-3-1, the heuristic's directions, "% cells bounds" as given.
+vrn::BackendOptions WindowFast(double pct, char fixDir = 's')
+{
+    vrn::BackendOptions options;
+    options.fixDir = fixDir;
+    options.order = {4, 2, 3, 1};
+    options.orderGiven = true;
+    options.pctBounds = pct;
+    return options;
+}
+
+const std::string kCounts4d = std::string(VRN_EXAMPLES_DIR) + "/counts4d.csp";
+
+// A table that no table protects: the row's other cells are empty and its total cannot move.
+const char* const kStuck = "0 3\n0 10 1 z 10 10 0 0 0\n1 10 1 u 0 100 1 1 0\n2 0 1 z 0 0 0 0 0\n1\n"
+                           "0 3 : 0 (-1) 1 (1) 2 (1)\n";
+
+TEST(FastSolve, TheFourDimensionalCountsNameTheLeastWorkablePercentAndItProtects)
+{
+    // Within 2 % no directions work (counts of 1 and 2 move by half their value); the heuristic's own
+    // directions cannot be met even without the limit, so the value comes from directions a table meets.
+    const vrn::Instance table = Read(kCounts4d);
+    auto clp = vrn::MakeClpSolver();
+    auto cbc = vrn::MakeCbcSolver();
+    vrn::RunControl control(-1);
+    Logged logged;
+    const vrn::FastOutcome fast = vrn::SolveFast(table, WindowFast(2), *clp, control, "", logged.log,
+                                                 vrn::HeuristicRelaxation::Balance, cbc.get());
+    ASSERT_TRUE(fast.solved);
+    ASSERT_EQ(fast.result.status, vrn::SolveStatus::Infeasible) << logged.said << logged.warned;
+    ASSERT_EQ(fast.endLines.size(), 2u) << logged.said;
+    EXPECT_EQ(
+        fast.endLines[0].rfind("ERROR: no table keeps every non-sensitive cell within 2 % of its value", 0),
+        0u)
+        << fast.endLines[0];
+    const std::string advice = fast.endLines[1];
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(advice, match, std::regex("the smallest value that works is ([0-9.]+) ")))
+        << advice;
+    const std::string value = match[1];
+    const double pct = std::stod(value);
+    EXPECT_GT(pct, 2);
+    EXPECT_LE(value.size(), 4u);
+
+    // Typing the value protects the table, with a checked table.
+    Logged again;
+    const vrn::FastOutcome typed = vrn::SolveFast(table, WindowFast(pct), *clp, control, "", again.log,
+                                                  vrn::HeuristicRelaxation::Balance, cbc.get());
+    ASSERT_EQ(typed.result.status, vrn::SolveStatus::Optimal) << again.said << again.warned;
+    EXPECT_TRUE(
+        vrn::CheckSolution(table, typed.model.AdjustedValues(table, typed.result.solution), true, false, 1e-6)
+            .passed);
+    // A tenth below it the Std model, every direction open, has no table (the bisection's lower end).
+    vrn::FastSettings below = SettingsOf(table);
+    below.pctBounds = pct * 0.9;
+    vrn::DirectionChoice any = vrn::ForcedDirections(table, vrn::AutomaticBig(table));
+    Logged search;
+    EXPECT_EQ(vrn::SearchDirections(table, below, {}, *clp, cbc.get(), {}, control, search.log, any),
+              vrn::DirectionSearch::Infeasible);
+}
+
+TEST(FastSolve, ARunWithoutATableSaysWhatTheStdModelProvesAndNoMore)
+{
+    struct Case
+    {
+        const char* what;
+        std::string table;
+        char fixDir;
+        double pct;
+        bool integerSolver;
+        vrn::SolveStatus status;
+        const char* firstLine;  // the start of the first closing line; empty: none
+        const char* secondLine; // a part of the second closing line; empty: none
+    } cases[] = {
+        {"no table at all, with the limit", kStuck, 's', 2, true, vrn::SolveStatus::Infeasible,
+         "ERROR: the problem is infeasible: no table satisfies the relations, bounds and protection",
+         "choose the Std formulation and check \"Repair infeasibility\" (--repair y)"},
+        {"no table at all, without a limit", kStuck, 's', -1, true, vrn::SolveStatus::Infeasible,
+         "ERROR: the problem is infeasible", "choose the Std formulation"},
+        {"no integer solver to search with", Slurp(kCounts4d), 's', 2, false, vrn::SolveStatus::NoSolution,
+         "", ""},
+        {"directions at random", Slurp(kCounts4d), 'r', 2, true, vrn::SolveStatus::Infeasible,
+         "ERROR: no table meets the directions fixed at random within --pct-bounds 2", ""},
+    };
+    auto clp = vrn::MakeClpSolver();
+    auto cbc = vrn::MakeCbcSolver();
+    for (const Case& c : cases)
+    {
+        const vrn::Instance table = Text(c.table);
+        vrn::RunControl control(-1);
+        Logged logged;
+        const vrn::FastOutcome fast =
+            vrn::SolveFast(table, WindowFast(c.pct, c.fixDir), *clp, control, "", logged.log,
+                           vrn::HeuristicRelaxation::Balance, c.integerSolver ? cbc.get() : nullptr);
+        ASSERT_TRUE(fast.solved) << c.what;
+        EXPECT_EQ(fast.result.status, c.status) << c.what << "\n" << logged.said << logged.warned;
+        if (*c.firstLine == 0)
+            EXPECT_TRUE(fast.endLines.empty()) << c.what << ": " << fast.endLines.front();
+        else
+        {
+            ASSERT_FALSE(fast.endLines.empty()) << c.what;
+            EXPECT_EQ(fast.endLines[0].rfind(c.firstLine, 0), 0u) << c.what << ": " << fast.endLines[0];
+        }
+        if (*c.secondLine != 0)
+        {
+            ASSERT_EQ(fast.endLines.size(), 2u) << c.what;
+            EXPECT_NE(fast.endLines[1].find(c.secondLine), std::string::npos)
+                << c.what << ": " << fast.endLines[1];
+        }
+        // The Std formulation's repair is never offered as if it were the Fast run's own.
+        for (const std::string& line : fast.endLines)
+        {
+            if (line.find("Repair infeasibility") != std::string::npos)
+            {
+                EXPECT_NE(line.find("choose the Std formulation"), std::string::npos)
+                    << c.what << ": " << line;
+            }
+        }
+    }
 }
 
 // A solver whose interior point fails, or stops half-way, and whose simplex solves: what the solve

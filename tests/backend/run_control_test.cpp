@@ -90,6 +90,25 @@ TEST(StopWatchdog, EndsTheRunOnlyWhenTheSolverOverrunsAStop)
     EXPECT_EQ(overruns, 1);
 }
 
+TEST(StopWatchdog, AWithdrawnStopEndsItsGrace)
+{
+    // Searches that each stop at their first table and withdraw the stop: brief stops far apart are no
+    // overrun, however long the run.
+    auto control = std::make_shared<vrn::RunControl>(-1);
+    std::atomic<int> overruns{0};
+    {
+        vrn::StopWatchdog watchdog(control, 0.4, [&] { ++overruns; });
+        for (int search = 0; search < 3; ++search)
+        {
+            control->RequestStop(vrn::StopReason::FirstFeasible);
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+            control->WithdrawStop(vrn::StopReason::FirstFeasible);
+            std::this_thread::sleep_for(std::chrono::milliseconds(350));
+        }
+    }
+    EXPECT_EQ(overruns, 0);
+}
+
 TEST(StopWatchdog, TheTimeLimitCountsAsAStop)
 {
     auto control = std::make_shared<vrn::RunControl>(0.1);
