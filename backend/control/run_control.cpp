@@ -148,6 +148,18 @@ std::vector<double> RunControl::IncumbentColumns() const
     return m_incumbentColumns;
 }
 
+void RunControl::SetIncumbentTable(std::vector<double> adjusted)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_incumbentTable = std::move(adjusted);
+}
+
+std::vector<double> RunControl::IncumbentTable() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_incumbentTable;
+}
+
 void RunControl::SetBound(double scaledBound)
 {
     std::lock_guard<std::mutex> lock(m_mutex);

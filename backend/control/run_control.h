@@ -60,6 +60,11 @@ public:
     void SetIncumbentColumns(std::vector<double> columns);
     // The latest columns delivered (empty before one came).
     std::vector<double> IncumbentColumns() const;
+    // The incumbent as the table's adjusted values, for a solve whose columns belong to a model the
+    // driver does not hold (the Fast heuristic's stages): kept so that a run whose solver ignores a stop
+    // in a later stage can still write the table of the stage before.
+    void SetIncumbentTable(std::vector<double> adjusted);
+    std::vector<double> IncumbentTable() const;
     // For a solver that tells its incumbent only in its own log.
     void SetIncumbentHidden(bool hidden) { m_incumbentHidden = hidden; }
     bool IncumbentHidden() const { return m_incumbentHidden.load(); }
@@ -77,6 +82,7 @@ private:
     double m_bound = 0;
     bool m_hasBound = false;
     std::vector<double> m_incumbentColumns;
+    std::vector<double> m_incumbentTable;
     std::atomic<bool> m_incumbentHidden{false};
 };
 

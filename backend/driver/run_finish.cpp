@@ -39,7 +39,12 @@ bool BackendRun::HoldsTable(const SolveResult& result) const
 // number only by the solver's noise.
 std::vector<double> BackendRun::PublishedValues(const std::vector<double>& solution) const
 {
-    return WholeWhereOnlyNoise(m_instance, m_model.AdjustedValues(m_instance, solution), m_opt.integerCells,
+    return WholeWhereNoise(m_model.AdjustedValues(m_instance, solution));
+}
+
+std::vector<double> BackendRun::WholeWhereNoise(std::vector<double> adjusted) const
+{
+    return WholeWhereOnlyNoise(m_instance, std::move(adjusted), m_opt.integerCells,
                                WholeValueTolerance(m_opt.intDevTol, m_opt.integrality));
 }
 
@@ -120,12 +125,20 @@ bool BackendRun::WriteResult(const SolutionHeader& header, const std::vector<dou
 void BackendRun::EndOverrunWithTable(const std::string& solver, const std::vector<double>& table,
                                      const std::string& which)
 {
+    EndOverrunWithValues(solver, PublishedValues(table), which);
+}
+
+void BackendRun::EndOverrunWithValues(const std::string& solver, const std::vector<double>& adjusted,
+                                      const std::string& which)
+{
     Warn("WARNING: " + solver + " did not stop within " + LogNumber(kStopGraceSeconds) +
          " s; the run ends with " + which);
-    SolveResult result;
-    result.status = SolveStatus::Feasible;
-    result.solution = table;
-    Finish(result);
+    m_control->StopRequested(); // the time limit, when that was the reason, is named
+    RunFacts facts;
+    facts.status = SolveStatus::Feasible;
+    facts.stopReason = m_control->Reason();
+    facts.hasTable = true;
+    WriteTable(facts, DecideOutcome(facts).outcome, adjusted, -kInfinity);
     ReportTimes();
     m_tee.Finish();
     ReportLogFailure();
@@ -137,6 +150,16 @@ void BackendRun::EndOverrunWithTable(const std::string& solver, const std::vecto
 // table it holds that passes the check (the solver's latest, else the starting table), or without one.
 void BackendRun::EndOverrun(const std::string& solver)
 {
+    if (m_opt.formulation() == Formulation::Fast)
+    {
+        // The Fast heuristic's stages each end with a protected table; the one of the last stage that
+        // finished is kept when the solver overruns the stop in a later stage.
+        const std::vector<double> staged = WholeWhereNoise(m_control->IncumbentTable());
+        if (!staged.empty() &&
+            CheckSolution(m_instance, staged, m_opt.additive, m_opt.integerCells, kSolutionCheckTolerance)
+                .passed)
+            EndOverrunWithValues(solver, staged, "the table of its last finished stage");
+    }
     const std::vector<double> latest = m_control->IncumbentColumns();
     if (PassesTheCheck(latest))
         EndOverrunWithTable(solver, latest, "the latest table it found");
@@ -186,20 +209,26 @@ bool BackendRun::Finish(const SolveResult& result)
         EndWithoutTable(status, outcome, result.detail.empty() ? outcome : result.detail);
         return true;
     }
-    const std::vector<double> adjusted = PublishedValues(result.solution);
+    return WriteTable(facts, outcome, PublishedValues(result.solution), result.bound);
+}
+
+// Reports and writes a table the run publishes; the solution check decides the exit status.
+bool BackendRun::WriteTable(RunFacts facts, const std::string& outcome, const std::vector<double>& adjusted,
+                            double bound)
+{
     const double objective = WeightedChange(m_instance, adjusted);
     SolutionHeader header{m_opt.instancePath, SolverName(m_opt.solver), outcome, m_repairHeader};
     header.hasTable = true;
     header.fields.emplace_back("objective", LogNumber(objective));
     Say("outcome: " + outcome);
     Say("objective (total weighted change): " + LogNumber(objective));
-    if (std::isfinite(result.bound))
+    if (std::isfinite(bound))
     {
-        const double bound = result.bound * m_model.scale + m_model.mip.objectiveOffset;
-        const std::string gap = GapText(objective, bound);
-        header.fields.emplace_back("bound", LogNumber(bound));
+        const double shown = bound * m_model.scale + m_model.mip.objectiveOffset;
+        const std::string gap = GapText(objective, shown);
+        header.fields.emplace_back("bound", LogNumber(shown));
         header.fields.emplace_back("gap", gap);
-        Say("bound: " + LogNumber(bound) + ", gap " + gap);
+        Say("bound: " + LogNumber(shown) + ", gap " + gap);
     }
     // The solution is checked whatever --check says, with the check's own tolerances: a table that
     // fails is never reported as protected.

@@ -113,6 +113,7 @@ private:
     FastLog RunLog();
     bool HoldsTable(const SolveResult& result) const;
     std::vector<double> PublishedValues(const std::vector<double>& solution) const;
+    std::vector<double> WholeWhereNoise(std::vector<double> adjusted) const;
     bool PassesTheCheck(const std::vector<double>& columns) const;
     std::optional<std::vector<double>> RepairIfFailing(SolverAdapter& lp, SolverAdapter* integerSolver,
                                                        const SolveResult& result,
@@ -123,9 +124,13 @@ private:
     bool WriteResult(const SolutionHeader& header, const std::vector<double>& adjusted);
     [[noreturn]] void EndOverrunWithTable(const std::string& solver, const std::vector<double>& table,
                                           const std::string& which = "the best table found so far");
+    [[noreturn]] void EndOverrunWithValues(const std::string& solver, const std::vector<double>& adjusted,
+                                           const std::string& which);
     [[noreturn]] void EndOverrun(const std::string& solver);
     RunFacts SolveFacts(const SolveResult& result) const;
     bool Finish(const SolveResult& result);
+    bool WriteTable(RunFacts facts, const std::string& outcome, const std::vector<double>& adjusted,
+                    double bound);
     void ReportTimes();
 };
 

@@ -471,7 +471,7 @@ FastOutcome SolveFastWithDirections(const Instance& instance, const BackendOptio
     FastSettings settings = FastSettingsFromOptions(instance, options);
     SolveParams params = SolveParamsFromOptions(options);
     params.firstFeasible = false; // --first belongs to the Std formulation: every stage runs to its end
-    const LexminSettings lexmin = LexminSettingsFromOptions(options);
+    LexminSettings lexmin = LexminSettingsFromOptions(options);
     const bool shared = SharesOneModel(instance, options, lexmin, solver);
     if (shared)
     {
@@ -516,6 +516,9 @@ FastOutcome SolveFastWithDirections(const Instance& instance, const BackendOptio
             }
         }
         control.SetObjectiveScale(model.base.scale);
+        // Each stage's table, kept where a stop that the solver overruns in a later stage still finds it.
+        lexmin.stagePoint = [&](const std::vector<double>& solution)
+        { control.SetIncumbentTable(model.base.AdjustedValues(instance, solution)); };
         LexminResult lex =
             shared ? SolveLexicographicShared(
                          model, lexmin, [&](const MipModel& mip) { return solver.OpenLpSession(mip); },

@@ -75,6 +75,8 @@ LexminResult SolveLexicographic(FastModel& model, const LexminSettings& settings
             LogNumber(stage.value) + (result.status == SolveStatus::Optimal ? "" : " (not proven optimal)"));
         // The table so far, for the progress lines and "status": its total weighted change.
         control.SetIncumbent(model.ObjectiveValue(1, result.solution) / model.base.scale);
+        if (settings.stagePoint)
+            settings.stagePoint(result.solution);
         lex.stages.push_back(stage);
         lex.last = std::move(result);
         if (lex.last.status != SolveStatus::Optimal || control.StopRequested())

@@ -347,6 +347,8 @@ private:
               " (stage " + std::to_string(s + 1) + " of " + std::to_string(m_settings.order.size()) + ", " +
               Seconds(m_control.Elapsed() - started) + ")");
         m_control.SetIncumbent(m_model.ObjectiveValue(1, result.solution) / m_model.base.scale);
+        if (m_settings.stagePoint)
+            m_settings.stagePoint(result.solution);
         m_lex.stages.push_back(stage);
         m_lex.last = std::move(result);
         if (m_lex.last.status != SolveStatus::Optimal || m_control.StopRequested())

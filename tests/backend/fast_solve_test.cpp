@@ -317,6 +317,55 @@ TEST(FastSolve, EachStageKeepsTheEarlierObjectivesWithinTheirTolerance)
     EXPECT_LE(lex.stages[3].value, fresh.ObjectiveValue(1, three.last.solution) + 1e-6);
 }
 
+// A stop that the solver overruns in a later stage ends the run with the table of the last stage that
+// finished: every stage's point is a protected table, and the run control holds the latest one.
+TEST(FastSolve, EveryStageHandsOnAProtectedTableThatTheRunControlKeeps)
+{
+    const vrn::Instance table = Grid(15);
+    vrn::DirectionChoice choice = vrn::ForcedDirections(table, vrn::AutomaticBig(table));
+    vrn::ChooseAtRandom(table, 5, choice);
+    vrn::FastSettings settings;
+    settings.withMaxObjective = true;
+    settings.big = -1;
+    vrn::FastModel model = vrn::BuildFastModel(table, settings, choice);
+    vrn::LexminSettings lexmin;
+    lexmin.order = {4, 2, 3, 1};
+    std::vector<std::vector<double>> points;
+    lexmin.stagePoint = [&](const std::vector<double>& solution) { points.push_back(solution); };
+    auto clp = vrn::MakeClpSolver();
+    vrn::RunControl control(-1);
+    vrn::SolveParams params;
+    params.simplex = true;
+    const vrn::LexminResult lex =
+        vrn::SolveLexicographic(model, lexmin, *clp, params, control, [](const std::string&) {});
+    ASSERT_TRUE(lex.complete);
+    ASSERT_EQ(points.size(), 4u);
+    for (size_t s = 0; s < points.size(); ++s)
+        EXPECT_TRUE(vrn::CheckSolution(table, model.base.AdjustedValues(table, points[s]), true, false,
+                                       vrn::kSolutionCheckTolerance)
+                        .passed)
+            << "stage " << s + 1;
+    EXPECT_EQ(points.back(), lex.last.solution);
+
+    // Through the whole Fast run, with one model shared by the stages (CLP) and with a model per stage.
+    for (bool simplex : {true, false})
+    {
+        vrn::BackendOptions options = FastOptions('s', {4, 2, 3, 1});
+        options.simplex = simplex;
+        vrn::RunControl run(-1);
+        const vrn::FastLog quiet{[](const std::string&) {}, [](const std::string&) {}};
+        auto solver = vrn::MakeClpSolver();
+        const vrn::FastOutcome fast = vrn::SolveFast(table, options, *solver, run, "/dev/null", quiet);
+        ASSERT_TRUE(fast.solved) << "simplex " << simplex;
+        const std::vector<double> kept = run.IncumbentTable();
+        const std::vector<double> written = fast.model.AdjustedValues(table, fast.result.solution);
+        ASSERT_EQ(kept.size(), written.size());
+        for (size_t i = 0; i < kept.size(); ++i)
+            EXPECT_NEAR(kept[i], written[i], 1e-6 * std::max(1.0, std::fabs(written[i]))) << "cell " << i;
+        EXPECT_TRUE(vrn::CheckSolution(table, kept, true, false, vrn::kSolutionCheckTolerance).passed);
+    }
+}
+
 TEST(FastSolve, OrderOneAloneEqualsTheStdModelWithTheSameDirections)
 {
     const vrn::Instance table = Grid(15, 9);
