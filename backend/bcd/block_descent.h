@@ -31,7 +31,7 @@ enum class BcdCycle : char
 struct BcdSettings
 {
     int clusters = 1;         // blocks per cycle; 1: no descent
-    double blockSeconds = -1; // each block's time limit; <= 0: only the run's
+    double blockSeconds = -1; // each block's time limit; <= 0: adaptive (BlockTimeLimit)
     bool hasObjectiveTarget = false;
     double objectiveTarget = 0; // stop once the incumbent's weighted change is at or below it
     double finalSeconds = -1;   // > 0: a branch-and-cut on the whole model from the final table
@@ -47,6 +47,11 @@ struct BcdSettings
     bool subModels = true;
     int radius = -1;
     size_t movingBudget = 12000;
+    // Own models hold the block, its relations' cells and the incumbent's changed cells near them
+    // (LeaningCells) instead of whole rings of relations.
+    bool leaning = false;
+    // Each cycle's clusters solved in order of the gain their cells' flips promise (FlipScores).
+    bool sortClusters = true;
     uint64_t seed = 1;
     bool additive = true;
     bool integerCells = false;
@@ -60,6 +65,17 @@ bool BcdWanted(const BackendOptions& options);
 // next cycle would solve the same blocks from the same table again), two cycles' worth when the
 // blocks change (regrouped clusters, dynamic blocks), where a later block may still find a gain.
 int AdaptiveNoGainStop(const BcdSettings& settings);
+
+// A block's time limit when none is given: with a run's time limit, its remaining time shared over
+// the blocks of a cycle (at most ten shares, at least `floor` seconds), so that one block whose
+// search drags on cannot take the run's time from the others; without one, none (<= 0).
+double BlockTimeLimit(const BcdSettings& settings, int blocksPerCycle, bool runHasLimit, double remaining,
+                      double floor = 2);
+
+// A lower bound on the weighted change of every protected table: each sensitive cell moves at least
+// its smaller protection level. (On tables whose cells have equal protection up and down it equals the
+// Std model's LP relaxation, which can give every such cell a net change of zero at that cost.)
+double LeastWeightedChange(const Instance& instance);
 
 struct BcdStep
 {

@@ -28,6 +28,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -190,7 +191,7 @@ std::vector<double> HeuristicStart(const vrn::Instance& table, const vrn::StdMod
     return start;
 }
 
-void BlocksBench(double seconds, int side)
+void BlocksBench(double seconds, int side, const std::vector<int>& only)
 {
     const vrn::Instance table = Table(side);
     vrn::StdModelSettings modelSettings;
@@ -202,35 +203,60 @@ void BlocksBench(double seconds, int side)
                 side, side, startSeconds, seconds);
     struct BlockConfig
     {
+        const char* name;
         bool subModels;
         int clusters, radius;
+        bool leaning;
+        double blockSeconds; // <= 0: adaptive
+        size_t budget = 12000;
+        vrn::BcdCycle cycle = vrn::BcdCycle::Same;
     };
     // radius -1: as many relations out as keep the block's model within the budget of moving cells
-    for (const BlockConfig config :
-         {BlockConfig{false, 20, 0}, BlockConfig{true, 20, -1}, BlockConfig{true, 50, -1},
-          BlockConfig{true, 100, -1}, BlockConfig{true, 50, 1}, BlockConfig{true, 100, 1}})
+    const std::vector<BlockConfig> all = {
+        {"whole model", false, 20, 0, false, 1e9},
+        {"rings, no block limit", true, 20, -1, false, 1e9},
+        {"rings", true, 20, -1, false, -1},
+        {"rings", true, 100, -1, false, -1},
+        {"leaning", true, 20, -1, true, -1},
+        {"leaning", true, 50, -1, true, -1},
+        {"leaning", true, 100, -1, true, -1},
+        {"leaning", true, 250, -1, true, -1},
+        {"leaning", true, 10, -1, true, -1},
+        {"leaning", true, 5, -1, true, -1},
+        {"leaning, regrouped", true, 10, -1, true, -1, 12000, vrn::BcdCycle::Changing},
+        {"leaning, regrouped", true, 20, -1, true, -1, 12000, vrn::BcdCycle::Changing},
+        {"leaning, budget 4000", true, 10, -1, true, -1, 4000}};
+    for (size_t k = 0; k < all.size(); ++k)
     {
+        const BlockConfig& config = all[k];
+        if (!only.empty() && std::find(only.begin(), only.end(), static_cast<int>(k)) == only.end())
+            continue;
         auto cbc = vrn::MakeCbcSolver();
         auto control = std::make_shared<vrn::RunControl>(seconds);
         vrn::BcdSettings settings;
         settings.clusters = config.clusters;
         settings.subModels = config.subModels;
         settings.radius = config.radius;
+        settings.leaning = config.leaning;
+        settings.blockSeconds = config.blockSeconds;
+        settings.movingBudget = config.budget;
+        settings.cycle = config.cycle;
         settings.noGainStop = 1000000; // only the time ends the run
         size_t moving = 0;
         vrn::BcdHooks hooks;
         hooks.onBlock = [&](const vrn::BcdStep& step) { moving += step.movingCells; };
         const auto begin = std::chrono::steady_clock::now();
+        const std::clock_t cpuBegin = std::clock();
         const vrn::BcdReport report =
             vrn::RunBlockDescent(table, model, *cbc, vrn::SolveParams{}, control, settings, start, hooks);
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        const double cpu = static_cast<double>(std::clock() - cpuBegin) / CLOCKS_PER_SEC;
         std::fprintf(stderr, "\n");
-        std::printf("  %-12s radius %d, %4d clusters: start %9.0f  best %9.0f  %5d blocks (%d cycles), %8.0f "
-                    "moving cells "
-                    "a block, wall %6.1f s\n",
-                    config.subModels ? "own models" : "whole model", config.radius, config.clusters,
-                    report.startObjective, report.objective, report.blocks, report.cycles,
-                    report.blocks > 0 ? static_cast<double>(moving) / report.blocks : 0.0, wall);
+        std::printf(
+            "  [%zu] %-22s %4d clusters: start %9.0f  best %9.0f  %5d blocks (%d cycles), %8.0f moving "
+            "cells a block, wall %6.1f s, CPU %6.1f s\n",
+            k, config.name, config.clusters, report.startObjective, report.objective, report.blocks,
+            report.cycles, report.blocks > 0 ? static_cast<double>(moving) / report.blocks : 0.0, wall, cpu);
         std::fflush(stdout);
     }
 }
@@ -243,7 +269,12 @@ int main(int argc, char** argv)
     const fs::path dir = fs::temp_directory_path() / "vrn_bcd_bench";
     fs::create_directories(dir);
     if (mode == "blocks")
-        BlocksBench(argc > 2 ? std::atof(argv[2]) : 60, argc > 3 ? std::atoi(argv[3]) : 100);
+    {
+        std::vector<int> only; // configurations by number; none: all
+        for (int i = 4; i < argc; ++i)
+            only.push_back(std::atoi(argv[i]));
+        BlocksBench(argc > 2 ? std::atof(argv[2]) : 60, argc > 3 ? std::atoi(argv[3]) : 100, only);
+    }
     else if (mode == "clusters")
         ClustersBench(argc > 2 ? std::atoi(argv[2]) : 100);
     else
