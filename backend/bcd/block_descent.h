@@ -48,8 +48,8 @@ struct BcdSettings
     int radius = -1;
     size_t movingBudget = 12000;
     // Own models hold the block, its relations' cells and the incumbent's changed cells near them
-    // (LeaningCells) instead of whole rings of relations.
-    bool leaning = false;
+    // (LeaningCells) instead of whole rings of relations (`radius` then unused).
+    bool leaning = true;
     // Each cycle's clusters solved in order of the gain their cells' flips promise (FlipScores).
     bool sortClusters = true;
     uint64_t seed = 1;

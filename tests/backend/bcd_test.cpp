@@ -498,6 +498,7 @@ TEST(BlockDescent, OneClusterPerCellEndsWhereNoSingleFlipImproves)
     {
         vrn::BcdSettings settings = Settings(static_cast<int>(cells.size()));
         settings.subModels = !wholeModel;
+        settings.leaning = false;
         settings.radius = 2;
         const Descent run = RunDescent(table, model, start, settings);
         ASSERT_EQ(run.report.result.solution.size(), start.size());
@@ -538,9 +539,10 @@ TEST(BlockDescent, NeverReturnsAWorseTableAndEveryIncumbentPassesTheCheck)
             const double startObjective = TableObjective(table, model, start);
             double previous = startObjective;
             // From random directions the blocks' own models reach one relation out (a part of the
-            // table); from the heuristic's they hold the whole of this small table.
+            // table); from the heuristic's they hold the cells the table leans on (the default).
             vrn::BcdSettings settings = Settings(3);
-            settings.radius = fixDir == 'r' ? 1 : -1;
+            settings.leaning = fixDir != 'r';
+            settings.radius = 1;
             const Descent run =
                 RunDescent(table, model, start, settings, 5, std::make_shared<vrn::RunControl>(-1), make(),
                            [&](const vrn::BcdStep& step)
@@ -677,6 +679,55 @@ TEST(BlockDescent, CycleModesRepeatOrRegroupTheClusters)
         for (int b = 0; b < 3; ++b)
             same = same && run.steps[b].cells == run.steps[3 + b].cells;
         EXPECT_EQ(same, cycle == vrn::BcdCycle::Same);
+    }
+}
+
+// A cycle starts with the cluster whose cells' flips promise the most (the highest sum of their
+// scores in the starting table); unsorted, with the first cluster grown.
+TEST(BlockDescent, ClustersComeInOrderOfTheirPromise)
+{
+    const vrn::Instance table = Grid(10, 10, 12, 9);
+    vrn::StdModel model = BuildModel(table);
+    const std::vector<double> start = StartFrom(table, model, 'r');
+    const std::vector<int32_t> cells = SensitiveCells(table);
+    const std::vector<double> adjusted = model.AdjustedValues(table, start);
+    const std::vector<double> scores = vrn::FlipScores(table, vrn::RelationsOfCells(table), cells, adjusted);
+    const auto promise = [&](const vrn::Cluster& cluster)
+    {
+        double sum = 0;
+        for (int32_t cell : cluster)
+            sum += scores[std::find(cells.begin(), cells.end(), cell) - cells.begin()];
+        return sum;
+    };
+    // A grouping whose grown order does not start with the best cluster.
+    uint64_t seed = 1;
+    std::vector<vrn::Cluster> clusters;
+    double best = -1e300;
+    for (; seed <= 20; ++seed)
+    {
+        clusters = vrn::RelationClusters(table, cells, 4, seed);
+        best = -1e300;
+        for (const vrn::Cluster& cluster : clusters)
+            best = std::max(best, promise(cluster));
+        if (promise(clusters.front()) < best)
+            break;
+    }
+    ASSERT_LE(seed, 20u);
+    for (const bool sort : {true, false})
+    {
+        vrn::BcdSettings settings = Settings(4, vrn::BcdCycle::One);
+        settings.sortClusters = sort;
+        settings.seed = seed;
+        const Descent run = RunDescent(table, model, start, settings, 5);
+        ASSERT_EQ(run.steps.size(), 4u);
+        if (sort)
+        {
+            EXPECT_DOUBLE_EQ(promise(run.steps.front().cells), best);
+        }
+        else
+        {
+            EXPECT_EQ(run.steps.front().cells, clusters.front());
+        }
     }
 }
 
