@@ -36,6 +36,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -293,7 +294,8 @@ void BlocksBench(double seconds, int side, const std::vector<int>& only)
 int main(int argc, char** argv)
 {
     const std::string mode = argc > 1 ? argv[1] : "runs";
-    const fs::path dir = fs::temp_directory_path() / "vrn_bcd_bench";
+    // Its own folder, so that runs of this program side by side do not share files.
+    const fs::path dir = fs::temp_directory_path() / ("vrn_bcd_bench_" + std::to_string(getpid()));
     fs::create_directories(dir);
     if (mode == "blocks")
     {
