@@ -151,7 +151,7 @@ void RunsBench(const fs::path& dir, double seconds, const std::vector<int>& side
                         text.find("solution check: passed") != std::string::npos};
                 if (std::isfinite(row.bound))
                     bestBound = std::max(bestBound, row.bound);
-                const double start = LastMatch(text, R"(from the table of weighted change ([-0-9.e+]+))");
+                const double start = LastMatch(text, R"(blocks, weighted change ([-0-9.e+]+) ->)");
                 const double blocks = LastMatch(text, R"(cycles, ([0-9]+) blocks)");
                 std::printf(
                     "  solver %s  %-22s best %9.0f  bound %9.0f  check %-6s  wall %6.1f s  (BCD start %.0f, "
@@ -253,7 +253,9 @@ void BlocksBench(double seconds, int side, const std::vector<int>& only)
         {"leaning", true, 5, -1, true, -1},
         {"leaning, regrouped", true, 10, -1, true, -1, 12000, vrn::BcdCycle::Changing},
         {"leaning, regrouped", true, 20, -1, true, -1, 12000, vrn::BcdCycle::Changing},
-        {"leaning, budget 4000", true, 10, -1, true, -1, 4000}};
+        {"leaning, budget 4000", true, 10, -1, true, -1, 4000},
+        {"leaning", true, 1000, -1, true, -1},
+        {"leaning", true, 2000, -1, true, -1}};
     for (size_t k = 0; k < all.size(); ++k)
     {
         const BlockConfig& config = all[k];
