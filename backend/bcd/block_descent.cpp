@@ -179,9 +179,8 @@ private:
         if (!m_settings.subModels)
             return "; each block solved on the whole model";
         if (m_settings.leaning)
-            return "; each block solved on its own model: its cells, their relations' cells and the cells "
-                   "the "
-                   "table changed beside those, at most " +
+            return "; each block solved on its own model: its cells, their relations' cells and the "
+                   "cells the table changed beside those, at most " +
                    std::to_string(m_settings.movingBudget) + " cells";
         const std::string within =
             m_settings.radius >= 0

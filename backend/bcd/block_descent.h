@@ -1,6 +1,7 @@
 // Block coordinate descent on the Std model: a protected table (the incumbent) is improved one
 // block of sensitive cells at a time. By default each block is solved on its own small model (the
-// block's cells and their relations' cells move, every other cell keeps the incumbent's value);
+// block's cells, their relations' cells and the cells the incumbent changed beside those move,
+// every other cell keeps the incumbent's value);
 // otherwise on the whole model, the directions of the cells outside the block fixed at the
 // incumbent's (their binaries' bounds). Either way the solver starts from the incumbent, so a block
 // never returns a worse table, and the incumbent is replaced only by a better table that passes

@@ -1,7 +1,8 @@
-// A block's own small model: only the block's sensitive cells and the cells that share a relation
-// with them move; every other cell keeps the incumbent's value, which goes into the right-hand
-// sides of the relations the moving cells appear in. Its size depends on the block, not on the
-// table, so a block is solved quickly and where the whole model would not fit in memory.
+// A block's own small model: only the block's sensitive cells and the cells near them (rings of
+// relations, or the cells the incumbent's protection leans on) move; every other cell keeps the
+// incumbent's value, which goes into the right-hand sides of the relations the moving cells appear
+// in. Its size depends on the block, not on the table, so a block is solved quickly and where the
+// whole model would not fit in memory.
 #pragma once
 
 #include "bcd/clusters.h"
