@@ -230,8 +230,7 @@ TEST(BcdDynamicBlock, ScoresFavourCellsThatMoveMoreThanTheyMust)
 }
 
 // Each sensitive cell adds its cost times its smaller protection level; cells that need no
-// protection add nothing. On a generated table (equal levels up and down) the sum is the Std model's
-// LP relaxation, and no block's table goes below it.
+// protection add nothing. On a small generated table the sum is the Std model's LP relaxation.
 TEST(BcdBound, LeastWeightedChangeIsEachCellsSmallerLevel)
 {
     struct Case
