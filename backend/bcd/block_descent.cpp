@@ -4,6 +4,7 @@
 #include "common/number_format.h"
 #include "control/run_control.h"
 #include "fast/starting_point.h"
+#include "instance/cell_rules.h"
 #include "model/checks.h"
 #include "solvers/solve_model.h"
 
@@ -47,6 +48,25 @@ int AdaptiveNoGainStop(const BcdSettings& settings)
 {
     const int perCycle = std::max(1, settings.clusters);
     return settings.cycle == BcdCycle::Same && !settings.dynamic ? perCycle : 2 * perCycle;
+}
+
+double BlockTimeLimit(const BcdSettings& settings, int blocksPerCycle, bool runHasLimit, double remaining,
+                      double floor)
+{
+    if (settings.blockSeconds > 0)
+        return settings.blockSeconds;
+    if (!runHasLimit)
+        return -1;
+    return std::max(floor, remaining / std::clamp(blocksPerCycle, 1, 10));
+}
+
+double LeastWeightedChange(const Instance& instance)
+{
+    double least = 0;
+    for (const Cell& cell : instance.cells)
+        if (NeedsProtection(cell))
+            least += cell.cost * std::max(0.0, std::min(cell.lpl, cell.upl));
+    return least;
 }
 
 namespace
@@ -111,7 +131,7 @@ public:
             m_savedBounds.emplace_back(mip.colLower[model.colDir[cell]], mip.colUpper[model.colDir[cell]]);
         m_blocksPerCycle = std::max(1, std::min<int>(settings.clusters, static_cast<int>(m_cells.size())));
         m_noGainLimit = settings.noGainStop > 0 ? settings.noGainStop : AdaptiveNoGainStop(settings);
-        if (settings.dynamic || settings.subModels)
+        if (settings.dynamic || settings.subModels || settings.sortClusters)
             m_relationsOfCell = RelationsOfCells(instance);
     }
 
@@ -158,6 +178,10 @@ private:
     {
         if (!m_settings.subModels)
             return "; each block solved on the whole model";
+        if (m_settings.leaning)
+            return "; each block solved on its own model: its cells, their relations' cells and the "
+                   "cells the table changed beside those, at most " +
+                   std::to_string(m_settings.movingBudget) + " cells";
         const std::string within =
             m_settings.radius >= 0
                 ? std::to_string(m_settings.radius) + " relation(s)"
@@ -190,7 +214,11 @@ private:
         for (int cycle = 1; !m_cells.empty(); ++cycle)
         {
             if (!m_settings.dynamic && (cycle == 1 || m_settings.cycle == BcdCycle::Changing))
+            {
                 clusters = MakeClusters(cycle);
+                if (m_settings.sortClusters)
+                    SortByPromise(clusters);
+            }
             m_report.cycles = cycle;
             for (int b = 0; b < m_blocksPerCycle; ++b)
             {
@@ -212,6 +240,31 @@ private:
         const uint64_t seed = m_settings.seed + static_cast<uint64_t>(cycle - 1) * 7919;
         return m_settings.randomClusters ? RandomClusters(m_cells, m_blocksPerCycle, seed)
                                          : RelationClusters(m_instance, m_cells, m_blocksPerCycle, seed);
+    }
+
+    // The clusters whose cells' flips promise the most come first (the sum of their FlipScores): a
+    // run cut short by its time limit has then spent it where the table changes most.
+    void SortByPromise(std::vector<Cluster>& clusters) const
+    {
+        const std::vector<double> scores =
+            FlipScores(m_instance, m_relationsOfCell, m_cells, m_incumbentAdjusted);
+        std::vector<double> scoreOf(m_instance.cells.size(), 0);
+        for (size_t k = 0; k < m_cells.size(); ++k)
+            scoreOf[m_cells[k]] = scores[k];
+        std::vector<std::pair<double, size_t>> order;
+        for (size_t k = 0; k < clusters.size(); ++k)
+        {
+            double sum = 0;
+            for (int32_t cell : clusters[k])
+                sum += scoreOf[cell];
+            order.emplace_back(-sum, k);
+        }
+        std::stable_sort(order.begin(), order.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::vector<Cluster> sorted;
+        for (const auto& entry : order)
+            sorted.push_back(std::move(clusters[entry.second]));
+        clusters = std::move(sorted);
     }
 
     Cluster NextDynamicBlock(int cycle, int block) const
@@ -322,6 +375,12 @@ private:
         size_t movingCells = 0;
     };
 
+    double BlockSeconds() const
+    {
+        return BlockTimeLimit(m_settings, m_blocksPerCycle, m_control->HasTimeLimit(),
+                              m_control->Remaining());
+    }
+
     // The run's gap is shared out over the blocks of a cycle: each block stops within its share.
     double BlockGap() const { return m_params.mipGapPercent / m_blocksPerCycle; }
 
@@ -344,11 +403,11 @@ private:
         SubModelSettings subSettings;
         subSettings.radius = m_settings.radius;
         subSettings.movingBudget = m_settings.movingBudget;
+        subSettings.leaning = m_settings.leaning;
         subSettings.integerCells = m_settings.integerCells;
         const BlockSubModel sub = BuildBlockSubModel(m_instance, m_model, m_relationsOfCell, block,
                                                      m_incumbentAdjusted, subSettings);
-        const SolveResult result =
-            SolveFrom(sub.model.mip, sub.start, m_settings.blockSeconds, SubModelGap(sub));
+        const SolveResult result = SolveFrom(sub.model.mip, sub.start, BlockSeconds(), SubModelGap(sub));
         BlockOutcome outcome;
         outcome.movingCells = sub.cellOf.size();
         if (HasTable(result, sub.model.mip))
@@ -359,7 +418,7 @@ private:
     BlockOutcome SolveOnWholeModel(const Cluster& block)
     {
         FixAllBut(block);
-        const SolveResult result = SolveFrom(m_model.mip, m_incumbent, m_settings.blockSeconds, BlockGap());
+        const SolveResult result = SolveFrom(m_model.mip, m_incumbent, BlockSeconds(), BlockGap());
         BlockOutcome outcome;
         outcome.movingCells = m_instance.cells.size();
         if (HasTable(result, m_model.mip))
@@ -426,6 +485,16 @@ private:
     BcdReport Report()
     {
         m_report.objective = m_incumbentObjective;
+        // The bound: the final search's, or what every protected table changes at least (in the model's
+        // units, as the solvers report theirs), whichever is higher.
+        const double least = LeastWeightedChange(m_instance);
+        const double leastInModel = (least - m_model.mip.objectiveOffset) / m_model.scale;
+        if (!std::isfinite(m_bound) || m_bound < leastInModel)
+        {
+            m_bound = leastInModel;
+            Say("BCD: every protected table changes at least " + LogNumber(least) +
+                " (each sensitive cell its smaller protection level), the bound reported");
+        }
         SolveResult& result = m_report.result;
         result.status = m_status;
         result.solution = m_incumbent;

@@ -1,6 +1,7 @@
 // Block coordinate descent on the Std model: a protected table (the incumbent) is improved one
 // block of sensitive cells at a time. By default each block is solved on its own small model (the
-// block's cells and their relations' cells move, every other cell keeps the incumbent's value);
+// block's cells, their relations' cells and the cells the incumbent changed beside those move,
+// every other cell keeps the incumbent's value);
 // otherwise on the whole model, the directions of the cells outside the block fixed at the
 // incumbent's (their binaries' bounds). Either way the solver starts from the incumbent, so a block
 // never returns a worse table, and the incumbent is replaced only by a better table that passes
@@ -31,7 +32,7 @@ enum class BcdCycle : char
 struct BcdSettings
 {
     int clusters = 1;         // blocks per cycle; 1: no descent
-    double blockSeconds = -1; // each block's time limit; <= 0: only the run's
+    double blockSeconds = -1; // each block's time limit; <= 0: adaptive (BlockTimeLimit)
     bool hasObjectiveTarget = false;
     double objectiveTarget = 0; // stop once the incumbent's weighted change is at or below it
     double finalSeconds = -1;   // > 0: a branch-and-cut on the whole model from the final table
@@ -47,6 +48,11 @@ struct BcdSettings
     bool subModels = true;
     int radius = -1;
     size_t movingBudget = 12000;
+    // Own models hold the block, its relations' cells and the incumbent's changed cells near them
+    // (LeaningCells) instead of whole rings of relations (`radius` then unused).
+    bool leaning = true;
+    // Each cycle's clusters solved in order of the gain their cells' flips promise (FlipScores).
+    bool sortClusters = true;
     uint64_t seed = 1;
     bool additive = true;
     bool integerCells = false;
@@ -60,6 +66,17 @@ bool BcdWanted(const BackendOptions& options);
 // next cycle would solve the same blocks from the same table again), two cycles' worth when the
 // blocks change (regrouped clusters, dynamic blocks), where a later block may still find a gain.
 int AdaptiveNoGainStop(const BcdSettings& settings);
+
+// A block's time limit when none is given: with a run's time limit, its remaining time shared over
+// the blocks of a cycle (at most ten shares, at least `floor` seconds), so that one block whose
+// search drags on cannot take the run's time from the others; without one, none (<= 0).
+double BlockTimeLimit(const BcdSettings& settings, int blocksPerCycle, bool runHasLimit, double remaining,
+                      double floor = 2);
+
+// A lower bound on the weighted change of every protected table: each sensitive cell moves at least
+// its smaller protection level. Found without a solve, it is as good as the Std model's LP relaxation
+// on the generated tables measured (equal on small ones, higher on a 300x300 one).
+double LeastWeightedChange(const Instance& instance);
 
 struct BcdStep
 {

@@ -3,6 +3,9 @@
 #include "fast/starting_point.h"
 #include "instance/cell_rules.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace vrn
 {
 
@@ -49,6 +52,73 @@ std::vector<int32_t> MovingCells(const Instance& table,
             break; // nothing more is connected
         frontier = end;
     }
+    return moving;
+}
+
+std::vector<int32_t> LeaningCells(const Instance& table,
+                                  const std::vector<std::vector<int32_t>>& relationsOfCell,
+                                  const Cluster& block, const std::vector<double>& adjusted, size_t budget)
+{
+    std::vector<char> taken(table.cells.size(), 0);
+    std::vector<int32_t> moving;
+    const auto movable = [&](int32_t cell) { return !taken[cell] && table.cells[cell].status != 'z'; };
+    const auto changed = [&](int32_t cell)
+    {
+        const double value = table.cells[cell].value;
+        return std::fabs(adjusted[cell] - value) > 1e-9 * std::max(1.0, std::fabs(value));
+    };
+    const auto take = [&](int32_t cell)
+    {
+        taken[cell] = 1;
+        moving.push_back(cell);
+    };
+    for (int32_t cell : block)
+        if (movable(cell))
+            take(cell);
+    // The block's relations, and every cell in them: first count them, to know whether they fit.
+    std::vector<char> relationDone(table.RelationCount(), 0);
+    std::vector<int32_t> ringRelations;
+    size_t ringCells = 0;
+    for (int32_t cell : block)
+        for (int32_t r : relationsOfCell[cell])
+            if (!relationDone[r])
+            {
+                relationDone[r] = 1;
+                ringRelations.push_back(r);
+                ringCells += static_cast<size_t>(table.termStart[r + 1] - table.termStart[r]);
+            }
+    // The whole first ring when it fits in the budget; otherwise its changed cells and the cells that
+    // lie in two or more of the block's relations (on a 2-D table, where the block's rows cross its
+    // columns: the corners of the rectangles along which the block's cells can offset each other).
+    const bool wholeRing = moving.size() + ringCells <= std::max<size_t>(budget, 1);
+    std::vector<int32_t> ring; // the first ring's cells, moving or not, whose relations come next
+    std::vector<uint8_t> shared(wholeRing ? 0 : table.cells.size(), 0);
+    for (int32_t r : ringRelations)
+        for (int64_t t = table.termStart[r]; t < table.termStart[r + 1]; ++t)
+        {
+            const int32_t cell = table.termCell[t];
+            ring.push_back(cell);
+            if (!wholeRing && shared[cell] < 2)
+                ++shared[cell];
+        }
+    for (int32_t cell : ring)
+        if (movable(cell) && (wholeRing || changed(cell) || shared[cell] >= 2) && moving.size() < budget)
+            take(cell);
+    for (int32_t cell : ring)
+        for (int32_t r : relationsOfCell[cell])
+        {
+            if (relationDone[r])
+                continue;
+            relationDone[r] = 1;
+            for (int64_t t = table.termStart[r]; t < table.termStart[r + 1]; ++t)
+            {
+                const int32_t other = table.termCell[t];
+                if (moving.size() >= budget)
+                    return moving;
+                if (movable(other) && changed(other))
+                    take(other);
+            }
+        }
     return moving;
 }
 
@@ -101,7 +171,9 @@ BlockSubModel BuildBlockSubModel(const Instance& table, const StdModel& whole,
                                  const SubModelSettings& settings)
 {
     BlockSubModel sub;
-    sub.cellOf = MovingCells(table, relationsOfCell, block, settings.radius, settings.movingBudget);
+    sub.cellOf = settings.leaning
+                     ? LeaningCells(table, relationsOfCell, block, adjusted, settings.movingBudget)
+                     : MovingCells(table, relationsOfCell, block, settings.radius, settings.movingBudget);
     std::vector<int32_t> localOf(table.cells.size(), -1);
     for (size_t k = 0; k < sub.cellOf.size(); ++k)
         localOf[sub.cellOf[k]] = static_cast<int32_t>(k);

@@ -1,7 +1,8 @@
-// A block's own small model: only the block's sensitive cells and the cells that share a relation
-// with them move; every other cell keeps the incumbent's value, which goes into the right-hand
-// sides of the relations the moving cells appear in. Its size depends on the block, not on the
-// table, so a block is solved quickly and where the whole model would not fit in memory.
+// A block's own small model: only the block's sensitive cells and the cells near them (rings of
+// relations, or the cells the incumbent's protection leans on) move; every other cell keeps the
+// incumbent's value, which goes into the right-hand sides of the relations the moving cells appear
+// in. Its size depends on the block, not on the table, so a block is solved quickly and where the
+// whole model would not fit in memory.
 #pragma once
 
 #include "bcd/clusters.h"
@@ -28,6 +29,8 @@ struct SubModelSettings
     // them, and so on. Negative: as far out as `movingBudget` allows, at least one relation.
     int radius = -1;
     size_t movingBudget = 12000;
+    // The cells the incumbent's protection leans on move too (LeaningCells); `radius` is then unused.
+    bool leaning = false;
     bool integerCells = false;
 };
 
@@ -37,6 +40,16 @@ struct SubModelSettings
 std::vector<int32_t> MovingCells(const Instance& table,
                                  const std::vector<std::vector<int32_t>>& relationsOfCell,
                                  const Cluster& block, int radius, size_t budget = 0);
+
+// The cells that move for `block` when it may re-route the protection the incumbent `adjusted` gives:
+// the block, the cells of its relations (all of them when they fit in the budget; otherwise those the
+// incumbent changed and those in two or more of the block's relations), and the cells the incumbent
+// changed in the relations of those (the adjustments that carry the block's protection on through
+// the table, which can now be undone or moved), in the order found until `budget` cells. Cells that
+// may not change (status z) never move.
+std::vector<int32_t> LeaningCells(const Instance& table,
+                                  const std::vector<std::vector<int32_t>>& relationsOfCell,
+                                  const Cluster& block, const std::vector<double>& adjusted, size_t budget);
 
 // Builds the block's model around the incumbent `adjusted` (the table's adjusted values). The
 // block's sensitive cells that have a free direction in `whole` keep it free; every other

@@ -458,7 +458,8 @@ what follows is the instance and the folder, even when they start with "--".
   --bcd-clusters K   Std: block coordinate descent with K blocks per cycle (1: none); starts
                      from the Fast heuristic's table (--startingpoint s unless c is given) and
                      re-solves K blocks of sensitive cells in turn, the other directions fixed
-  --bcd-time SECONDS time limit of each block's solve (default: only the run's)
+  --bcd-time SECONDS time limit of each block's solve (default: with --time, a share of the
+                     remaining time, a tenth or 1/K, at least 2 s; without it, none)
   --bcd-objf NUMBER  stop once the weighted change is at or below NUMBER
   --bcd-endbc SECONDS  when the descent ends, a branch-and-cut on the whole model from its
                      table for at most SECONDS (default: none)

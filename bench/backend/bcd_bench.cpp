@@ -1,17 +1,20 @@
 // Block coordinate descent measured with the real mainVRN.exe, beside plain Std and Std with the
 // starting point in the same run.
-//   bench_backend_bcd runs [SECONDS] [SIDES...] [--solvers bgs]  generated 2-D tables (values 1 to 999, 5 %
-//   sensitive,
-//        protection 10 %; default side 100, the quality table of bench_backend_solvers): the best objective
-//        each integer solver reaches in SECONDS (default 60) with plain Std, --startingpoint s, BCD with 20
-//        and 100 clusters, dynamic BCD, and one BCD cycle followed by a final branch-and-cut (half the time);
-//        beside them the best bound known (the LP relaxation's, or one of these runs') and every run's gap to
-//        it
+//   bench_backend_bcd runs [SECONDS] [SIDES...] [--solvers bgs] [--configs DIGITS]  generated 2-D tables
+//        (SIDE x SIDE inner cells and their totals, values 1 to 999, 5 % sensitive, protection 10 %; default
+//        side 100, the quality table of bench_backend_solvers): the best objective each integer solver
+//        reaches in SECONDS (default 60) with each configuration (by number, all when --configs is missing):
+//        0 plain Std, 1 --startingpoint s, 2-4 BCD with 10, 20 and 100 clusters, 5 BCD with blocks of about
+//        50 sensitive cells, 6 BCD 20 regrouped each cycle, 7 dynamic BCD, 8 one BCD cycle followed by a
+//        final branch-and-cut (half the time), 9 BCD 10 then a branch-and-cut of a third of the time;
+//        beside them the best bound known (the LP relaxation's, each sensitive cell's least change, or one
+//        of these runs') and every run's gap to it
 //   bench_backend_bcd clusters [SIDE]        one cycle of 20 blocks with CBC, clusters grown along the
 //        relations beside random clusters (the baseline), from the same starting table, in process
-//   bench_backend_bcd blocks [SECONDS] [SIDE]  in process with CBC from the same heuristic's table, SECONDS
-//        (default 60) each: blocks on the whole model (20 clusters) beside blocks on their own models
-//        (20, 50 and 100 clusters, the neighbourhood as far out as the budget allows, or one relation)
+//   bench_backend_bcd blocks [SECONDS] [SIDE] [CONFIGS...]  in process with CBC from the same heuristic's
+//        table, SECONDS (default 60) each: blocks on the whole model, on their own models grown ring by ring
+//        within a budget of moving cells, or leaning on the incumbent's changes (the default), for several
+//        cluster counts; CONFIGS picks them by number
 // Prints figures only.
 #include "bcd/block_descent.h"
 #include "bench_run.h"
@@ -24,13 +27,16 @@
 #include "tools/table_generator.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -57,15 +63,22 @@ struct Config
     std::vector<std::string> options;
 };
 
-std::vector<Config> Configs(double seconds)
+// Every configuration of the runs mode; `blocks50` clusters make blocks of about 50 sensitive cells.
+std::vector<Config> Configs(double seconds, size_t sensitive)
 {
+    const std::string blocks50 = std::to_string(std::max<size_t>(2, (sensitive + 25) / 50));
     return {{"plain Std", {}},
             {"start s", {"--startingpoint", "s"}},
+            {"BCD 10", {"--bcd-clusters", "10"}},
             {"BCD 20", {"--bcd-clusters", "20"}},
             {"BCD 100", {"--bcd-clusters", "100"}},
+            {"BCD " + blocks50 + " (50-cell)", {"--bcd-clusters", blocks50}},
+            {"BCD 20 c", {"--bcd-clusters", "20", "--bcd-cycle", "c"}},
             {"dynamic 20", {"--bcd-clusters", "20", "--dynamic", "y"}},
             {"BCD 20 o + B&C",
-             {"--bcd-clusters", "20", "--bcd-cycle", "o", "--bcd-endbc", std::to_string(seconds / 2)}}};
+             {"--bcd-clusters", "20", "--bcd-cycle", "o", "--bcd-endbc", std::to_string(seconds / 2)}},
+            {"BCD 10 + B&C",
+             {"--bcd-clusters", "10", "--bcd-nstop", "20", "--bcd-endbc", std::to_string(seconds / 3)}}};
 }
 
 // The bound of the Std model's LP relaxation (the binaries relaxed to [0, 1]), in table units.
@@ -91,7 +104,8 @@ struct Row
     bool checked;
 };
 
-void RunsBench(const fs::path& dir, double seconds, const std::vector<int>& sides, const std::string& solvers)
+void RunsBench(const fs::path& dir, double seconds, const std::vector<int>& sides, const std::string& solvers,
+               const std::vector<int>& only)
 {
     for (int side : sides)
     {
@@ -103,13 +117,24 @@ void RunsBench(const fs::path& dir, double seconds, const std::vector<int>& side
         std::printf("%dx%d table, values 1 to 999, 5 %% sensitive, protection 10 %%, %.0f s each, gap 5 %%\n",
                     side, side, seconds);
         std::vector<Row> rows;
-        const double relaxation = RelaxationBound(Table(side));
+        const vrn::Instance table = Table(side);
+        // The LP relaxation of a large table takes minutes; the least weighted change equals it here.
+        const double relaxation = side <= 300 ? RelaxationBound(table) : NAN;
+        const double least = vrn::LeastWeightedChange(table);
         std::fprintf(stderr, "\n");
-        std::printf("  the LP relaxation's bound: %.0f\n", relaxation);
-        double bestBound = std::isfinite(relaxation) ? relaxation : -1;
+        std::printf("  the LP relaxation's bound: %.0f; each sensitive cell's least change: %.0f\n",
+                    relaxation, least);
+        double bestBound = std::max(std::isfinite(relaxation) ? relaxation : -1, least);
+        size_t sensitive = 0;
+        for (const vrn::Cell& cell : table.cells)
+            sensitive += vrn::NeedsProtection(cell) ? 1 : 0;
+        const std::vector<Config> configs = Configs(seconds, sensitive);
         for (const char code : solvers)
-            for (const Config& config : Configs(seconds))
+            for (size_t k = 0; k < configs.size(); ++k)
             {
+                const Config& config = configs[k];
+                if (!only.empty() && std::find(only.begin(), only.end(), static_cast<int>(k)) == only.end())
+                    continue;
                 const std::string solver(1, code);
                 std::vector<std::string> args = {
                     VRN_BACKEND_EXE, csp.string(), dir.string(),           "--solver",
@@ -126,9 +151,13 @@ void RunsBench(const fs::path& dir, double seconds, const std::vector<int>& side
                         text.find("solution check: passed") != std::string::npos};
                 if (std::isfinite(row.bound))
                     bestBound = std::max(bestBound, row.bound);
-                std::printf("  solver %s  %-15s best %9.0f  bound %9.0f  check %-6s  wall %6.1f s\n",
-                            solver.c_str(), config.name.c_str(), row.best, row.bound,
-                            row.checked ? "passed" : "NO", wall);
+                const double start = LastMatch(text, R"(blocks, weighted change ([-0-9.e+]+) ->)");
+                const double blocks = LastMatch(text, R"(cycles, ([0-9]+) blocks)");
+                std::printf(
+                    "  solver %s  %-22s best %9.0f  bound %9.0f  check %-6s  wall %6.1f s  (BCD start %.0f, "
+                    "%.0f blocks)\n",
+                    solver.c_str(), config.name.c_str(), row.best, row.bound, row.checked ? "passed" : "NO",
+                    wall, start, blocks);
                 std::fflush(stdout);
                 rows.push_back(row);
             }
@@ -190,7 +219,7 @@ std::vector<double> HeuristicStart(const vrn::Instance& table, const vrn::StdMod
     return start;
 }
 
-void BlocksBench(double seconds, int side)
+void BlocksBench(double seconds, int side, const std::vector<int>& only)
 {
     const vrn::Instance table = Table(side);
     vrn::StdModelSettings modelSettings;
@@ -202,35 +231,62 @@ void BlocksBench(double seconds, int side)
                 side, side, startSeconds, seconds);
     struct BlockConfig
     {
+        const char* name;
         bool subModels;
         int clusters, radius;
+        bool leaning;
+        double blockSeconds; // <= 0: adaptive
+        size_t budget = 12000;
+        vrn::BcdCycle cycle = vrn::BcdCycle::Same;
     };
     // radius -1: as many relations out as keep the block's model within the budget of moving cells
-    for (const BlockConfig config :
-         {BlockConfig{false, 20, 0}, BlockConfig{true, 20, -1}, BlockConfig{true, 50, -1},
-          BlockConfig{true, 100, -1}, BlockConfig{true, 50, 1}, BlockConfig{true, 100, 1}})
+    const std::vector<BlockConfig> all = {
+        {"whole model", false, 20, 0, false, 1e9},
+        {"rings, no block limit", true, 20, -1, false, 1e9},
+        {"rings", true, 20, -1, false, -1},
+        {"rings", true, 100, -1, false, -1},
+        {"leaning", true, 20, -1, true, -1},
+        {"leaning", true, 50, -1, true, -1},
+        {"leaning", true, 100, -1, true, -1},
+        {"leaning", true, 250, -1, true, -1},
+        {"leaning", true, 10, -1, true, -1},
+        {"leaning", true, 5, -1, true, -1},
+        {"leaning, regrouped", true, 10, -1, true, -1, 12000, vrn::BcdCycle::Changing},
+        {"leaning, regrouped", true, 20, -1, true, -1, 12000, vrn::BcdCycle::Changing},
+        {"leaning, budget 4000", true, 10, -1, true, -1, 4000},
+        {"leaning", true, 1000, -1, true, -1},
+        {"leaning", true, 2000, -1, true, -1}};
+    for (size_t k = 0; k < all.size(); ++k)
     {
+        const BlockConfig& config = all[k];
+        if (!only.empty() && std::find(only.begin(), only.end(), static_cast<int>(k)) == only.end())
+            continue;
         auto cbc = vrn::MakeCbcSolver();
         auto control = std::make_shared<vrn::RunControl>(seconds);
         vrn::BcdSettings settings;
         settings.clusters = config.clusters;
         settings.subModels = config.subModels;
         settings.radius = config.radius;
+        settings.leaning = config.leaning;
+        settings.blockSeconds = config.blockSeconds;
+        settings.movingBudget = config.budget;
+        settings.cycle = config.cycle;
         settings.noGainStop = 1000000; // only the time ends the run
         size_t moving = 0;
         vrn::BcdHooks hooks;
         hooks.onBlock = [&](const vrn::BcdStep& step) { moving += step.movingCells; };
         const auto begin = std::chrono::steady_clock::now();
+        const std::clock_t cpuBegin = std::clock();
         const vrn::BcdReport report =
             vrn::RunBlockDescent(table, model, *cbc, vrn::SolveParams{}, control, settings, start, hooks);
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        const double cpu = static_cast<double>(std::clock() - cpuBegin) / CLOCKS_PER_SEC;
         std::fprintf(stderr, "\n");
-        std::printf("  %-12s radius %d, %4d clusters: start %9.0f  best %9.0f  %5d blocks (%d cycles), %8.0f "
-                    "moving cells "
-                    "a block, wall %6.1f s\n",
-                    config.subModels ? "own models" : "whole model", config.radius, config.clusters,
-                    report.startObjective, report.objective, report.blocks, report.cycles,
-                    report.blocks > 0 ? static_cast<double>(moving) / report.blocks : 0.0, wall);
+        std::printf(
+            "  [%zu] %-22s %4d clusters: start %9.0f  best %9.0f  %5d blocks (%d cycles), %8.0f moving "
+            "cells a block, wall %6.1f s, CPU %6.1f s\n",
+            k, config.name, config.clusters, report.startObjective, report.objective, report.blocks,
+            report.cycles, report.blocks > 0 ? static_cast<double>(moving) / report.blocks : 0.0, wall, cpu);
         std::fflush(stdout);
     }
 }
@@ -240,23 +296,35 @@ void BlocksBench(double seconds, int side)
 int main(int argc, char** argv)
 {
     const std::string mode = argc > 1 ? argv[1] : "runs";
-    const fs::path dir = fs::temp_directory_path() / "vrn_bcd_bench";
+    // Its own folder, so that runs of this program side by side do not share files.
+    const fs::path dir = fs::temp_directory_path() / ("vrn_bcd_bench_" + std::to_string(getpid()));
     fs::create_directories(dir);
     if (mode == "blocks")
-        BlocksBench(argc > 2 ? std::atof(argv[2]) : 60, argc > 3 ? std::atoi(argv[3]) : 100);
+    {
+        std::vector<int> only; // configurations by number; none: all
+        for (int i = 4; i < argc; ++i)
+            only.push_back(std::atoi(argv[i]));
+        BlocksBench(argc > 2 ? std::atof(argv[2]) : 60, argc > 3 ? std::atoi(argv[3]) : 100, only);
+    }
     else if (mode == "clusters")
         ClustersBench(argc > 2 ? std::atoi(argv[2]) : 100);
     else
     {
-        std::vector<int> sides;
+        std::vector<int> sides, only;
         std::string solvers = "bgs";
         for (int i = 3; i < argc; ++i)
             if (std::string(argv[i]) == "--solvers" && i + 1 < argc)
                 solvers = argv[++i];
+            else if (std::string(argv[i]) == "--configs" && i + 1 < argc)
+            {
+                for (const char* p = argv[++i]; *p != 0; ++p)
+                    if (std::isdigit(static_cast<unsigned char>(*p)))
+                        only.push_back(*p - '0');
+            }
             else
                 sides.push_back(std::atoi(argv[i]));
         RunsBench(dir, argc > 2 ? std::atof(argv[2]) : 60, sides.empty() ? std::vector<int>{100} : sides,
-                  solvers);
+                  solvers, only);
     }
     fs::remove_all(dir);
     return 0;

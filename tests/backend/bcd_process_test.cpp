@@ -69,9 +69,13 @@ TEST_F(BcdProcess, EveryIntegerSolverImprovesTheStartAndPassesTheCheck)
         const double best = NumberAfter(out, "objective (total weighted change): ");
         EXPECT_GT(start, 0) << code;
         EXPECT_LE(best, start) << code;
-        EXPECT_NE(ReadTextFile(m_dir / ("table" + suffix + ".sol")).find("# check: passed"),
-                  std::string::npos)
-            << code;
+        const std::string sol = ReadTextFile(m_dir / ("table" + suffix + ".sol"));
+        EXPECT_NE(sol.find("# check: passed"), std::string::npos) << code;
+        // The bound: each sensitive cell's least change, below the table's and in the header with the gap.
+        const double bound = NumberAfter(out, "\nbound: ");
+        EXPECT_GT(bound, 0) << code << "\n" << out;
+        EXPECT_LE(bound, best) << code;
+        EXPECT_NE(sol.find("# gap: "), std::string::npos) << code << "\n" << sol.substr(0, 400);
     }
 }
 

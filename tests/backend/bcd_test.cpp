@@ -229,6 +229,72 @@ TEST(BcdDynamicBlock, ScoresFavourCellsThatMoveMoreThanTheyMust)
     EXPECT_GT(scores[1], scores[0]);
 }
 
+// Each sensitive cell adds its cost times its smaller protection level; cells that need no
+// protection add nothing. On a small generated table the sum is the Std model's LP relaxation.
+TEST(BcdBound, LeastWeightedChangeIsEachCellsSmallerLevel)
+{
+    struct Case
+    {
+        char status;
+        double lpl, upl, cost, adds;
+    };
+    for (const Case& c : std::vector<Case>{{'u', 4, 9, 2, 8},
+                                           {'u', 9, 4, 1, 4},
+                                           {'u', 0, 5, 3, 0}, // staying put protects it downwards
+                                           {'s', 4, 4, 1, 0},
+                                           {'z', 4, 4, 1, 0}})
+    {
+        vrn::Instance instance;
+        vrn::Cell cell;
+        cell.value = 50;
+        cell.ub = 100;
+        cell.status = c.status;
+        cell.lpl = c.lpl;
+        cell.upl = c.upl;
+        cell.cost = c.cost;
+        instance.cells = {cell, cell};
+        instance.cells[1].status = 's';
+        EXPECT_DOUBLE_EQ(vrn::LeastWeightedChange(instance), c.adds)
+            << c.status << " " << c.lpl << " " << c.upl;
+    }
+    const vrn::Instance table = Grid(8, 8, 15, 7);
+    vrn::StdModel model = BuildModel(table);
+    std::fill(model.mip.isInteger.begin(), model.mip.isInteger.end(), 0);
+    vrn::RunControl control(-1);
+    vrn::SolveParams simplex;
+    simplex.simplex = true;
+    const vrn::SolveResult lp = vrn::MakeClpSolver()->Solve(model.mip, simplex, control);
+    ASSERT_EQ(lp.status, vrn::SolveStatus::Optimal);
+    EXPECT_NEAR(vrn::LeastWeightedChange(table), lp.objective * model.scale + model.mip.objectiveOffset,
+                1e-6);
+}
+
+// Without --bcd-time a block gets a share of the run's remaining time, never less than the floor;
+// without a run's limit, none; --bcd-time wins.
+TEST(BcdBlockTime, SharesTheRemainingTime)
+{
+    struct Case
+    {
+        double given;
+        int blocks;
+        bool runLimit;
+        double remaining, expected;
+    };
+    for (const Case& c : std::vector<Case>{{-1, 20, true, 60, 6},
+                                           {-1, 4, true, 60, 15},
+                                           {-1, 1, true, 60, 60},
+                                           {-1, 20, true, 10, 2},
+                                           {-1, 20, false, 0, -1},
+                                           {7, 20, true, 60, 7},
+                                           {7, 20, false, 0, 7}})
+    {
+        vrn::BcdSettings settings;
+        settings.blockSeconds = c.given;
+        EXPECT_DOUBLE_EQ(vrn::BlockTimeLimit(settings, c.blocks, c.runLimit, c.remaining), c.expected)
+            << c.given << " " << c.blocks << " " << c.remaining;
+    }
+}
+
 // Whether `columns` meet every row and column bound of `mip`.
 bool MeetsModel(const vrn::MipModel& mip, const std::vector<double>& columns)
 {
@@ -255,12 +321,12 @@ TEST(BlockSubModel, ItsSolutionsPutBackAreProtectedTablesNoWorseThanTheIncumbent
 {
     struct Case
     {
-        int radius;
+        int radius; // -2: the cells the incumbent leans on (LeaningCells), budget 40
         bool additive;
         int clusters;
     };
-    for (const Case c :
-         {Case{0, true, 3}, Case{1, true, 3}, Case{1, true, 8}, Case{1, false, 3}, Case{2, false, 8}})
+    for (const Case c : {Case{0, true, 3}, Case{1, true, 3}, Case{1, true, 8}, Case{1, false, 3},
+                         Case{2, false, 8}, Case{-2, true, 8}, Case{-2, false, 3}})
     {
         SCOPED_TRACE("radius " + std::to_string(c.radius) + (c.additive ? ", additive" : ", residuals kept") +
                      ", " + std::to_string(c.clusters) + " clusters");
@@ -284,6 +350,8 @@ TEST(BlockSubModel, ItsSolutionsPutBackAreProtectedTablesNoWorseThanTheIncumbent
         const auto clusters = vrn::RelationClusters(table, SensitiveCells(table), c.clusters, 1);
         vrn::SubModelSettings subSettings;
         subSettings.radius = c.radius;
+        subSettings.leaning = c.radius == -2;
+        subSettings.movingBudget = subSettings.leaning ? 40 : subSettings.movingBudget;
         for (const vrn::Cluster& block : clusters)
         {
             const vrn::BlockSubModel sub =
@@ -343,6 +411,53 @@ TEST(BlockSubModel, MovingCellsGrowOneRelationAtATime)
     EXPECT_EQ(sorted(vrn::MovingCells(table, relationsOfCell, {0}, -1, 0)), one);
 }
 
+// A block leans on its own relations' cells and on the cells the incumbent changed beside them; a
+// cell the incumbent left alone two relations out stays, and so does every cell of status z.
+TEST(BlockSubModel, LeaningCellsTakeTheBlocksRelationsAndTheChangedCellsBeyond)
+{
+    vrn::Instance table = Grid(6, 6, 0);
+    const auto relationsOfCell = vrn::RelationsOfCells(table);
+    const auto sorted = [](std::vector<int32_t> cells)
+    {
+        std::sort(cells.begin(), cells.end());
+        return cells;
+    };
+    // Cell 0's relations (a row and a column) and the cells two relations out.
+    std::set<int32_t> ring;
+    for (int32_t r : relationsOfCell[0])
+        for (int64_t t = table.termStart[r]; t < table.termStart[r + 1]; ++t)
+            ring.insert(table.termCell[t]);
+    std::vector<int32_t> inRing, beyond;
+    for (int32_t cell = 1; cell < static_cast<int32_t>(table.cells.size()); ++cell)
+        (ring.count(cell) ? inRing : beyond).push_back(cell);
+    ASSERT_TRUE(inRing.size() >= 2 && beyond.size() >= 2);
+    const int32_t changedInRing = inRing[0], frozen = inRing[1];
+    const int32_t changedBeyond = beyond[0], quietBeyond = beyond[1];
+    table.cells[frozen].status = 'z';
+    std::vector<double> adjusted(table.cells.size());
+    for (size_t i = 0; i < adjusted.size(); ++i)
+        adjusted[i] = table.cells[i].value;
+    adjusted[changedInRing] += 3;
+    adjusted[changedBeyond] -= 2;
+
+    std::vector<int32_t> wide(ring.begin(), ring.end());
+    wide.erase(std::find(wide.begin(), wide.end(), frozen));
+    wide.push_back(changedBeyond);
+    struct Case
+    {
+        size_t budget;
+        std::vector<int32_t> expected;
+    };
+    for (const Case& c : {Case{100, sorted(wide)},                            // the whole ring fits
+                          Case{4, sorted({0, changedInRing, changedBeyond})}, // only its changed cells
+                          Case{2, sorted({0, changedInRing})}})               // the budget ends the growth
+    {
+        const auto moving = vrn::LeaningCells(table, relationsOfCell, {0}, adjusted, c.budget);
+        EXPECT_EQ(sorted(moving), c.expected) << "budget " << c.budget;
+        EXPECT_EQ(std::count(moving.begin(), moving.end(), quietBeyond), 0);
+    }
+}
+
 // The best table with the directions of `best` but `flipped`'s; negative when there is none.
 double BestFlip(const vrn::Instance& table, const std::vector<int32_t>& cells,
                 const std::vector<double>& best, int32_t flipped)
@@ -382,6 +497,7 @@ TEST(BlockDescent, OneClusterPerCellEndsWhereNoSingleFlipImproves)
     {
         vrn::BcdSettings settings = Settings(static_cast<int>(cells.size()));
         settings.subModels = !wholeModel;
+        settings.leaning = false;
         settings.radius = 2;
         const Descent run = RunDescent(table, model, start, settings);
         ASSERT_EQ(run.report.result.solution.size(), start.size());
@@ -422,9 +538,10 @@ TEST(BlockDescent, NeverReturnsAWorseTableAndEveryIncumbentPassesTheCheck)
             const double startObjective = TableObjective(table, model, start);
             double previous = startObjective;
             // From random directions the blocks' own models reach one relation out (a part of the
-            // table); from the heuristic's they hold the whole of this small table.
+            // table); from the heuristic's they hold the cells the table leans on (the default).
             vrn::BcdSettings settings = Settings(3);
-            settings.radius = fixDir == 'r' ? 1 : -1;
+            settings.leaning = fixDir != 'r';
+            settings.radius = 1;
             const Descent run =
                 RunDescent(table, model, start, settings, 5, std::make_shared<vrn::RunControl>(-1), make(),
                            [&](const vrn::BcdStep& step)
@@ -561,6 +678,55 @@ TEST(BlockDescent, CycleModesRepeatOrRegroupTheClusters)
         for (int b = 0; b < 3; ++b)
             same = same && run.steps[b].cells == run.steps[3 + b].cells;
         EXPECT_EQ(same, cycle == vrn::BcdCycle::Same);
+    }
+}
+
+// A cycle starts with the cluster whose cells' flips promise the most (the highest sum of their
+// scores in the starting table); unsorted, with the first cluster grown.
+TEST(BlockDescent, ClustersComeInOrderOfTheirPromise)
+{
+    const vrn::Instance table = Grid(10, 10, 12, 9);
+    vrn::StdModel model = BuildModel(table);
+    const std::vector<double> start = StartFrom(table, model, 'r');
+    const std::vector<int32_t> cells = SensitiveCells(table);
+    const std::vector<double> adjusted = model.AdjustedValues(table, start);
+    const std::vector<double> scores = vrn::FlipScores(table, vrn::RelationsOfCells(table), cells, adjusted);
+    const auto promise = [&](const vrn::Cluster& cluster)
+    {
+        double sum = 0;
+        for (int32_t cell : cluster)
+            sum += scores[std::find(cells.begin(), cells.end(), cell) - cells.begin()];
+        return sum;
+    };
+    // A grouping whose grown order does not start with the best cluster.
+    uint64_t seed = 1;
+    std::vector<vrn::Cluster> clusters;
+    double best = -1e300;
+    for (; seed <= 20; ++seed)
+    {
+        clusters = vrn::RelationClusters(table, cells, 4, seed);
+        best = -1e300;
+        for (const vrn::Cluster& cluster : clusters)
+            best = std::max(best, promise(cluster));
+        if (promise(clusters.front()) < best)
+            break;
+    }
+    ASSERT_LE(seed, 20u);
+    for (const bool sort : {true, false})
+    {
+        vrn::BcdSettings settings = Settings(4, vrn::BcdCycle::One);
+        settings.sortClusters = sort;
+        settings.seed = seed;
+        const Descent run = RunDescent(table, model, start, settings, 5);
+        ASSERT_EQ(run.steps.size(), 4u);
+        if (sort)
+        {
+            EXPECT_DOUBLE_EQ(promise(run.steps.front().cells), best);
+        }
+        else
+        {
+            EXPECT_EQ(run.steps.front().cells, clusters.front());
+        }
     }
 }
 
