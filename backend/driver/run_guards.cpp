@@ -27,17 +27,6 @@ double LargestMagnitude(const Instance& instance)
     return largest;
 }
 
-double SmallestPositiveLevel(const Instance& instance)
-{
-    double smallest = HUGE_VAL;
-    for (const Cell& cell : instance.cells)
-        if (NeedsProtection(cell))
-            for (double level : {cell.lpl, cell.upl})
-                if (level > 0)
-                    smallest = std::min(smallest, level);
-    return smallest;
-}
-
 } // namespace
 
 std::string CheckOptionsAgainstTable(const Instance& instance, const BackendOptions& options, double scale)

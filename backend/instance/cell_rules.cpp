@@ -21,6 +21,17 @@ bool CanMoveUp(const Cell& cell, double big)
     return cell.value + cell.upl <= cell.ub && cell.upl <= big;
 }
 
+double SmallestPositiveLevel(const Instance& instance)
+{
+    double smallest = HUGE_VAL;
+    for (const Cell& cell : instance.cells)
+        if (NeedsProtection(cell))
+            for (double level : {cell.lpl, cell.upl})
+                if (level > 0)
+                    smallest = std::min(smallest, level);
+    return smallest;
+}
+
 double AutomaticScale(const Instance& instance)
 {
     double largest = 0;
@@ -29,6 +40,11 @@ double AutomaticScale(const Instance& instance)
     double scale = 1;
     while (largest / scale >= 1000)
         scale *= 10;
+    // A table of large totals and small sensitive cells (values 1 to 999 on 1,000 x 1,000: a grand total
+    // of 5e8, levels from 1) would otherwise see its levels scaled down to the solvers' tolerance.
+    const double level = SmallestPositiveLevel(instance);
+    while (scale > 1 && level / scale < kSmallestScaledLevel && largest / (scale / 10) <= 1e9)
+        scale /= 10;
     // A table whose numbers are all below 1 is brought up just as far, to a largest value from 100 to
     // 1000: otherwise its protection levels sink below the solvers' absolute tolerances and a solver
     // may leave a sensitive cell where it is.

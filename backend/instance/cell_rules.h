@@ -19,8 +19,16 @@ inline bool IsProtectable(const Cell& cell)
 bool CanMoveDown(const Cell& cell, double big);
 bool CanMoveUp(const Cell& cell, double big);
 
-// The automatic scale: a power of ten that brings the largest magnitude below 1000; a table whose
-// magnitudes are all below 1 is brought up to a largest magnitude from 100 to 1000.
+// The smallest protection level above 0 of a cell that needs protection; infinite when there is none.
+double SmallestPositiveLevel(const Instance& instance);
+
+// The smallest a protection level may become in the scaled model: a thousand times the default
+// feasibility tolerance, so that no solver can take a sensitive cell's move for rounding noise.
+constexpr double kSmallestScaledLevel = 1e-3;
+
+// The automatic scale: a power of ten that brings the largest magnitude below 1000, but never so far
+// that the smallest protection level falls below kSmallestScaledLevel (nor the largest magnitude above
+// 1e9); a table whose magnitudes are all below 1 is brought up to a largest magnitude from 100 to 1000.
 double AutomaticScale(const Instance& instance);
 
 // The automatic largest change: twice the largest magnitude of a value plus twice the largest protection
