@@ -41,6 +41,23 @@ bool Contains(const std::string& text, const std::string& piece)
     return text.find(piece) != std::string::npos;
 }
 
+// Runs a program from its argument vector and waits for it; true when it exits with status 0.
+bool RunProgram(const std::vector<std::string>& args)
+{
+    const pid_t pid = fork();
+    if (pid == 0)
+    {
+        std::vector<char*> argv;
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 class EndToEndTest : public OptionFormTest
 {
 protected:
@@ -92,6 +109,19 @@ protected:
             return shown;
         }
         return "(no viewer titled " + path + ")";
+    }
+
+    // With VRN_SCREENSHOT_DIR set, a picture of the window as it stands, for a person to look at.
+    void SaveWindowPicture(const std::string& name) const
+    {
+        const char* shots = std::getenv("VRN_SCREENSHOT_DIR");
+        if (shots == nullptr)
+            return;
+        const wxRect rect = frame->GetScreenRect();
+        RunProgram({"import", "-window", "root", "-crop",
+                    std::to_string(rect.width) + "x" + std::to_string(rect.height) + "+" +
+                        std::to_string(rect.x) + "+" + std::to_string(rect.y),
+                    std::string(shots) + "/" + name});
     }
 
     fs::path folder;
@@ -195,23 +225,6 @@ TEST_F(EndToEndTest, StopTypedIntoInputEndsTheSolveAndKeepsTheBestTable)
     EXPECT_TRUE(fs::exists(base + ".sol"));
 }
 
-// Runs a program from its argument vector and waits for it; true when it exits with status 0.
-bool RunProgram(const std::vector<std::string>& args)
-{
-    const pid_t pid = fork();
-    if (pid == 0)
-    {
-        std::vector<char*> argv;
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 TEST_F(EndToEndTest, BcdSectionRunsOneCycleOfBlocksAndAFinalBranchAndCut)
 {
     // vrn-gen 2d 40 40 --max 999: 1,681 cells, 80 sensitive, more than CBC proves in a few seconds.
@@ -233,14 +246,7 @@ TEST_F(EndToEndTest, BcdSectionRunsOneCycleOfBlocksAndAFinalBranchAndCut)
           "BCD: branch-and-cut on the whole model", "solution check: passed", "exit status 0"})
         EXPECT_TRUE(Contains(output, line)) << line << "\n" << output;
     EXPECT_FALSE(Contains(output, "block 1 of 4: 20 cells, block's table none")) << output;
-    if (const char* shots = std::getenv("VRN_SCREENSHOT_DIR"))
-    {
-        const wxRect rect = frame->GetScreenRect();
-        RunProgram({"import", "-window", "root", "-crop",
-                    std::to_string(rect.width) + "x" + std::to_string(rect.height) + "+" +
-                        std::to_string(rect.x) + "+" + std::to_string(rect.y),
-                    std::string(shots) + "/bcd_run.png"});
-    }
+    SaveWindowPicture("bcd_run.png");
 }
 
 TEST_F(EndToEndTest, StdRunExplainsAnInfeasibleTableAndRepairInfeasibilityRepairsIt)
@@ -272,8 +278,9 @@ TEST_F(EndToEndTest, StdRunExplainsAnInfeasibleTableAndRepairInfeasibilityRepair
 
 TEST_F(EndToEndTest, DefaultFastRunNamesTheCellsBoundsThatWorkAndThatValueProtects)
 {
-    // The window's Fast options as they open; on the 5x5 table "% cells bounds" 2 is too tight.
-    UseExample("table5x5");
+    // The window's Fast options as they open; on the 4-D count table "% cells bounds" 2 is too tight
+    // for any directions (the run once ended "infeasible" there, with no value to type).
+    UseExample("counts4d");
     SelectFormulation(form, 1);
     form.Choice("m_solverChoice")->SetSelection(kClpOrCbcIndex);
     ASSERT_TRUE(RunToTheEnd());
@@ -284,6 +291,7 @@ TEST_F(EndToEndTest, DefaultFastRunNamesTheCellsBoundsThatWorkAndThatValueProtec
                           std::regex("\"% cells bounds\" 2 \\(--pct-bounds 2\\) is too tight for these "
                                      "directions: the smallest value that works is ([0-9.]+) ")))
         << output;
+    SaveWindowPicture("fast_default_advice.png");
 
     form.Text("m_outputText")->Clear();
     form.Text("m_pctBoundsText")->SetValue(advice[1].str());
