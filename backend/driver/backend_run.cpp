@@ -25,6 +25,7 @@
 #include "standard/valid_inequalities.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -91,8 +92,9 @@ private:
     StdModel m_model;
     int m_status = kExitProtected;
     std::vector<std::pair<std::string, double>> m_phaseTimes;
-    std::vector<double> m_start;      // the table the integer search starts from, as the model's columns
-    std::vector<double> m_startTable; // the same table's adjusted values
+    std::vector<double> m_start;          // the table the integer search starts from, as the model's columns
+    std::vector<double> m_startTable;     // the same table's adjusted values
+    std::atomic<bool> m_startHeld{false}; // m_startTable is final (the early guard may write it)
     SolverAdapter* m_solver = nullptr;
     std::vector<std::pair<std::string, std::string>> m_repairHeader; // --repair: what the .sol header says
 
@@ -352,6 +354,22 @@ private:
     {
         const std::string why = StopReasonText(m_control->Reason());
         const std::string phase = m_control->Phase();
+        if (m_startHeld)
+        {
+            // The starting table is checked and final: the run ends with it, whatever the main thread is
+            // still building (its model is not touched here).
+            Warn("WARNING: the run ends while " + phase + " (" + why + "); the starting table is written");
+            RunFacts facts;
+            facts.status = SolveStatus::Feasible;
+            facts.stopReason = m_control->Reason();
+            facts.hasTable = true;
+            PublishTable(facts, m_startTable, NAN);
+            Say("exit status " + std::to_string(m_status));
+            m_tee.Finish();
+            ReportLogFailure();
+            std::fflush(stderr);
+            _exit(m_status);
+        }
         Warn("the run ends while " + phase + " (" + why + "): no table was found yet");
         EndWithoutTable(kExitNoSolution, "no solution (" + why + ")",
                         "the run was stopped while " + phase + ", before a solver started");
@@ -596,6 +614,7 @@ private:
             startOptions.startingPoint = 's';
         m_startTable =
             FindStartingTable(m_instance, startOptions, m_model.kind, lp, integerSolver, *m_control, log);
+        m_startHeld = !m_startTable.empty();
         return true;
     }
 
@@ -769,16 +788,25 @@ private:
             EndWithoutTable(status, outcome, result.detail.empty() ? outcome : result.detail);
             return true;
         }
-        const std::vector<double> adjusted = PublishedValues(result.solution);
+        const double bound =
+            std::isfinite(result.bound) ? result.bound * m_model.scale + m_model.mip.objectiveOffset : NAN;
+        PublishTable(facts, PublishedValues(result.solution), bound);
+        return true;
+    }
+
+    // Checks and writes a table (adjusted values) with the outcome `facts` decide; `bound` in the table's
+    // units, NaN for none.
+    void PublishTable(RunFacts facts, const std::vector<double>& adjusted, double bound)
+    {
+        const std::string outcome = DecideOutcome(facts).outcome;
         const double objective = WeightedChange(m_instance, adjusted);
         SolutionHeader header{m_opt.instancePath, SolverName(m_opt.solver), outcome, m_repairHeader};
         header.hasTable = true;
         header.fields.emplace_back("objective", LogNumber(objective));
         Say("outcome: " + outcome);
         Say("objective (total weighted change): " + LogNumber(objective));
-        if (std::isfinite(result.bound))
+        if (std::isfinite(bound))
         {
-            const double bound = result.bound * m_model.scale + m_model.mip.objectiveOffset;
             const std::string gap = GapText(objective, bound);
             header.fields.emplace_back("bound", LogNumber(bound));
             header.fields.emplace_back("gap", gap);
@@ -799,7 +827,6 @@ private:
         }
         facts.resultWritten = WriteResult(header, adjusted);
         m_status = DecideOutcome(facts).exitStatus;
-        return true;
     }
 
     void ReportTimes()
