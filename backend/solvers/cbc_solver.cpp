@@ -93,21 +93,26 @@ private:
 class ClpUnderCbcStopHandler : public ClpEventHandler
 {
 public:
-    ClpUnderCbcStopHandler(RunControl& control, const std::atomic<bool>& ownTable, bool started)
-        : m_control(control), m_ownTable(ownTable), m_started(started)
+    ClpUnderCbcStopHandler(RunControl& control, const std::atomic<bool>& ownTable, bool started,
+                           std::atomic<bool>& cutShort)
+        : m_control(control), m_ownTable(ownTable), m_started(started), m_cutShort(cutShort)
     {
     }
     int event(Event) override
     {
         const bool nothingToLose = m_started ? !m_ownTable.load() : !m_control.HasIncumbent();
-        return m_control.StopRequested() && nothingToLose ? 0 : -1;
+        if (!m_control.StopRequested() || !nothingToLose)
+            return -1;
+        m_cutShort = true;
+        return 0;
     }
     ClpEventHandler* clone() const override { return new ClpUnderCbcStopHandler(*this); }
 
 private:
     RunControl& m_control;
     const std::atomic<bool>& m_ownTable;
-    bool m_started; // a start was handed in
+    bool m_started;                // a start was handed in
+    std::atomic<bool>& m_cutShort; // an LP was ended before its optimum
 };
 
 int NoCallBack(CbcModel*, int)
@@ -135,7 +140,8 @@ public:
                 lp.setInteger(c);
         std::atomic<bool> ownTable{false};
         const bool started = !params.start.empty();
-        ClpUnderCbcStopHandler lpStop(control, ownTable, started);
+        std::atomic<bool> cutShort{false};
+        ClpUnderCbcStopHandler lpStop(control, ownTable, started, cutShort);
         lp.getModelPtr()->passInEventHandler(&lpStop);
         CbcModel cbc(lp);
         CbcSolverUsefulData data;
@@ -168,7 +174,10 @@ public:
         for (const auto& arg : args)
             argv.push_back(arg.c_str());
         CbcMain1(static_cast<int>(argv.size()), argv.data(), cbc, NoCallBack, data);
-        return Collect(cbc, model, control);
+        SolveResult result = Collect(cbc, model, control);
+        if (cutShort)
+            result.bound = -kInfinity; // CBC takes its incumbent for the bound of an LP it did not finish
+        return result;
     }
 
 private:
