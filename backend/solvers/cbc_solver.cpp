@@ -176,7 +176,17 @@ public:
         CbcMain1(static_cast<int>(argv.size()), argv.data(), cbc, NoCallBack, data);
         SolveResult result = Collect(cbc, model, control);
         if (cutShort)
+        {
             result.bound = -kInfinity; // CBC takes its incumbent for the bound of an LP it did not finish
+            if (started && result.solution.empty())
+            {
+                // CBC drops its incumbent when an LP is cut short; the search found nothing better.
+                result.solution = params.start;
+                result.objective = StartObjective(model, params.start);
+                result.status = SolveStatus::Feasible;
+                result.detail += "; the starting solution is returned";
+            }
+        }
         return result;
     }
 
