@@ -51,6 +51,8 @@ struct BackendOptions
     double intDevTol = kDefaultIntDevTolerance;
     bool simplex = false; // default barrier
     bool crossover = true;
+    // Not an option: set by the run for the starting table, whose LP method the solver picks.
+    bool solverChoosesLpMethod = false;
     char validInequalities = 'n';
     char startingPoint = 'n';
     char fixDir = 'n'; // n: not given

@@ -96,7 +96,7 @@ bool RunControl::StopRequested()
         return true;
     if (StopSignalReceived())
         RequestStop(StopReason::Signal);
-    else if (m_timeLimit > 0 && Elapsed() >= m_timeLimit)
+    else if (m_timeLimit > 0 && Elapsed() >= m_timeLimit - m_reserve.load())
         RequestStop(StopReason::TimeLimit);
     return m_reason.load() != 0;
 }
@@ -114,7 +114,12 @@ double RunControl::Elapsed() const
 
 double RunControl::Remaining() const
 {
-    return m_timeLimit > 0 ? std::max(0.0, m_timeLimit - Elapsed()) : 1e9;
+    return m_timeLimit > 0 ? std::max(0.0, m_timeLimit - m_reserve.load() - Elapsed()) : 1e9;
+}
+
+void RunControl::ReserveForTheEnd(double seconds)
+{
+    m_reserve = std::max(0.0, std::min(seconds, m_timeLimit / 10));
 }
 
 void RunControl::SetPhase(const std::string& phase)

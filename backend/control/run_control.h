@@ -47,6 +47,9 @@ public:
     // Seconds left before the time limit; a large number without one.
     double Remaining() const;
     bool HasTimeLimit() const { return m_timeLimit > 0; }
+    // The time the run needs after the solver to check and write its table: the solvers are stopped
+    // this much before the limit (at most a tenth of it), so that the run ends at its limit.
+    void ReserveForTheEnd(double seconds);
 
     // Objective values from the solver are multiplied by this (the model's scale) before they are shown.
     void SetObjectiveScale(double scale) { m_objectiveScale = scale; }
@@ -73,6 +76,7 @@ public:
 private:
     std::chrono::steady_clock::time_point m_start;
     double m_timeLimit;
+    std::atomic<double> m_reserve{0};
     std::atomic<int> m_reason{0};
     double m_objectiveScale = 1;
     mutable std::mutex m_mutex;

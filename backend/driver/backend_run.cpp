@@ -185,6 +185,7 @@ bool BackendRun::ReadInstance()
         return false;
     }
     m_instance = std::move(read.instance);
+    m_control->ReserveForTheEnd(kFinishSecondsPerCell * static_cast<double>(m_instance.cells.size()));
     ReportStatistics();
     return OptionsFitTheTable();
 }

@@ -79,6 +79,22 @@ void BackendRun::EndEarly()
 {
     const std::string why = StopReasonText(m_control->Reason());
     const std::string phase = m_control->Phase();
+    if (m_startHeld)
+    {
+        // The starting table is checked and final: the run ends with it, whatever the main thread is
+        // still building (its model is not touched here).
+        Warn("WARNING: the run ends while " + phase + " (" + why + "); the starting table is written");
+        RunFacts facts;
+        facts.status = SolveStatus::Feasible;
+        facts.stopReason = m_control->Reason();
+        facts.hasTable = true;
+        PublishTable(facts, m_startTable, NAN);
+        Say("exit status " + std::to_string(m_status));
+        m_tee.Finish();
+        ReportLogFailure();
+        std::fflush(stderr);
+        _exit(m_status);
+    }
     Warn("the run ends while " + phase + " (" + why + "): no table was found yet");
     EndWithoutTable(kExitNoSolution, "no solution (" + why + ")",
                     "the run was stopped while " + phase + ", before a solver started");
@@ -138,7 +154,7 @@ void BackendRun::EndOverrunWithValues(const std::string& solver, const std::vect
     facts.status = SolveStatus::Feasible;
     facts.stopReason = m_control->Reason();
     facts.hasTable = true;
-    WriteTable(facts, DecideOutcome(facts).outcome, adjusted, -kInfinity);
+    PublishTable(facts, adjusted, NAN);
     ReportTimes();
     m_tee.Finish();
     ReportLogFailure();
@@ -209,13 +225,17 @@ bool BackendRun::Finish(const SolveResult& result)
         EndWithoutTable(status, outcome, result.detail.empty() ? outcome : result.detail);
         return true;
     }
-    return WriteTable(facts, outcome, PublishedValues(result.solution), result.bound);
+    const double bound =
+        std::isfinite(result.bound) ? result.bound * m_model.scale + m_model.mip.objectiveOffset : NAN;
+    PublishTable(facts, PublishedValues(result.solution), bound);
+    return true;
 }
 
-// Reports and writes a table the run publishes; the solution check decides the exit status.
-bool BackendRun::WriteTable(RunFacts facts, const std::string& outcome, const std::vector<double>& adjusted,
-                            double bound)
+// Checks and writes a table (adjusted values) with the outcome `facts` decide; `bound` in the table's
+// units, NaN for none. The solution check decides the exit status.
+void BackendRun::PublishTable(RunFacts facts, const std::vector<double>& adjusted, double bound)
 {
+    const std::string outcome = DecideOutcome(facts).outcome;
     const double objective = WeightedChange(m_instance, adjusted);
     SolutionHeader header{m_opt.instancePath, SolverName(m_opt.solver), outcome, m_repairHeader};
     header.hasTable = true;
@@ -224,11 +244,10 @@ bool BackendRun::WriteTable(RunFacts facts, const std::string& outcome, const st
     Say("objective (total weighted change): " + LogNumber(objective));
     if (std::isfinite(bound))
     {
-        const double shown = bound * m_model.scale + m_model.mip.objectiveOffset;
-        const std::string gap = GapText(objective, shown);
-        header.fields.emplace_back("bound", LogNumber(shown));
+        const std::string gap = GapText(objective, bound);
+        header.fields.emplace_back("bound", LogNumber(bound));
         header.fields.emplace_back("gap", gap);
-        Say("bound: " + LogNumber(shown) + ", gap " + gap);
+        Say("bound: " + LogNumber(bound) + ", gap " + gap);
     }
     // The solution is checked whatever --check says, with the check's own tolerances: a table that
     // fails is never reported as protected.
@@ -245,7 +264,6 @@ bool BackendRun::WriteTable(RunFacts facts, const std::string& outcome, const st
     }
     facts.resultWritten = WriteResult(header, adjusted);
     m_status = DecideOutcome(facts).exitStatus;
-    return true;
 }
 
 void BackendRun::ReportTimes()

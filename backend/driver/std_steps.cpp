@@ -126,6 +126,7 @@ bool BackendRun::FindStart(SolverAdapter& lp, SolverAdapter* integerSolver)
         startOptions.startingPoint = 's';
     m_startTable =
         FindStartingTable(m_instance, startOptions, m_model.kind, lp, integerSolver, *m_control, log);
+    m_startHeld = !m_startTable.empty();
     return true;
 }
 

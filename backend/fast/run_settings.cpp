@@ -65,6 +65,7 @@ SolveParams SolveParamsFromOptions(const BackendOptions& options)
     params.seed = static_cast<int>(options.seed);
     params.simplex = options.simplex;
     params.crossover = options.crossover;
+    params.solverChoosesMethod = options.solverChoosesLpMethod;
     return params;
 }
 

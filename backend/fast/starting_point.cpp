@@ -37,6 +37,21 @@ std::vector<double> StdColumnsOf(const Instance& instance, const StdModel& model
     return columns;
 }
 
+namespace
+{
+
+// The LP method named on the command line (--method or --crossover) is kept; otherwise the solver picks
+// its own for the starting table, which has to leave the integer search most of the time limit.
+bool LpMethodGiven(const BackendOptions& options)
+{
+    for (const auto& given : options.given)
+        if (given.first == "--method" || given.first == "--crossover")
+            return true;
+    return false;
+}
+
+} // namespace
+
 std::vector<double> FindStartingTable(const Instance& instance, const BackendOptions& options,
                                       StdModelKind kind, SolverAdapter& solver, SolverAdapter* integerSolver,
                                       RunControl& control, const FastLog& log)
@@ -48,6 +63,7 @@ std::vector<double> FindStartingTable(const Instance& instance, const BackendOpt
     fast.writeLp = false;
     fast.firstFeasible = false;
     fast.model = kind;
+    fast.solverChoosesLpMethod = !LpMethodGiven(options);
     const bool relaxation = options.startingPoint == 'c';
     log.say(std::string("starting point (") + (relaxation ? "c" : "s") +
             "): the Fast model with the heuristic's directions ...");
@@ -67,7 +83,9 @@ std::vector<double> FindStartingTable(const Instance& instance, const BackendOpt
         // Within the solver's tolerance on its scaled copy, not within the check's: solved again tightly.
         log.say("starting point: the table found fails the solution check; solving again with its directions "
                 "...");
-        adjusted = RepairTable(instance, options, adjusted, solver, integerSolver, control, log);
+        BackendOptions repair = options;
+        repair.solverChoosesLpMethod = fast.solverChoosesLpMethod;
+        adjusted = RepairTable(instance, repair, adjusted, solver, integerSolver, control, log);
         if (adjusted.empty())
         {
             log.say("starting point: none found; the integer search starts without one");

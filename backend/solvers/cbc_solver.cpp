@@ -8,6 +8,8 @@
 #include <ClpEventHandler.hpp>
 #include <ClpSimplex.hpp>
 #include <OsiClpSolverInterface.hpp>
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -33,8 +35,10 @@ std::string ExactNumber(double value)
 class CbcStopHandler : public CbcEventHandler
 {
 public:
-    CbcStopHandler(RunControl& control, bool firstFeasible, int columns)
-        : m_control(control), m_firstFeasible(firstFeasible), m_columns(columns)
+    CbcStopHandler(RunControl& control, bool firstFeasible, int columns, double startObjective,
+                   std::atomic<bool>& ownTable)
+        : m_control(control), m_firstFeasible(firstFeasible), m_columns(columns),
+          m_startObjective(startObjective), m_ownTable(ownTable)
     {
     }
 
@@ -45,6 +49,8 @@ public:
         if (whichEvent == solution || whichEvent == heuristicSolution)
         {
             m_control.SetIncumbent(model_->getObjValue());
+            if (model_->getObjValue() < m_startObjective - 1e-9 * std::max(1.0, std::fabs(m_startObjective)))
+                m_ownTable = true;
             if (m_firstFeasible)
                 m_control.RequestStop(StopReason::FirstFeasible);
         }
@@ -62,6 +68,8 @@ private:
     RunControl& m_control;
     bool m_firstFeasible;
     int m_columns;                     // of the model as loaded
+    double m_startObjective;           // of the table handed in as the start, HUGE_VAL without one
+    std::atomic<bool>& m_ownTable;     // CBC holds a table better than the start
     double m_keptObjective = HUGE_VAL; // of the incumbent whose columns the control holds
 
     // The incumbent's columns for a run whose search does not return after a stop. CBC tells of a
@@ -79,17 +87,32 @@ private:
 };
 
 // CBC checks its limits only between the steps of its search; on a big table its first linear
-// program alone can take many minutes. Until CBC has a table, a stop ends that LP as well. Once it
-// has one, the LP is left alone: a stopped LP under CBC makes it report "infeasible" and drop it.
+// program alone can take many minutes. Until CBC has a table of its own, a stop ends that LP as well
+// (the run keeps the start it handed in). Once it has one, the LP is left alone: a stopped LP under
+// CBC makes it report "infeasible" and drop it.
 class ClpUnderCbcStopHandler : public ClpEventHandler
 {
 public:
-    explicit ClpUnderCbcStopHandler(RunControl& control) : m_control(control) {}
-    int event(Event) override { return m_control.StopRequested() && !m_control.HasIncumbent() ? 0 : -1; }
+    ClpUnderCbcStopHandler(RunControl& control, const std::atomic<bool>& ownTable, bool started,
+                           std::atomic<bool>& cutShort)
+        : m_control(control), m_ownTable(ownTable), m_started(started), m_cutShort(cutShort)
+    {
+    }
+    int event(Event) override
+    {
+        const bool nothingToLose = m_started ? !m_ownTable.load() : !m_control.HasIncumbent();
+        if (!m_control.StopRequested() || !nothingToLose)
+            return -1;
+        m_cutShort = true;
+        return 0;
+    }
     ClpEventHandler* clone() const override { return new ClpUnderCbcStopHandler(*this); }
 
 private:
     RunControl& m_control;
+    const std::atomic<bool>& m_ownTable;
+    bool m_started;                // a start was handed in
+    std::atomic<bool>& m_cutShort; // an LP was ended before its optimum
 };
 
 int NoCallBack(CbcModel*, int)
@@ -115,14 +138,18 @@ public:
         for (int c = 0; c < model.ColumnCount(); ++c)
             if (model.isInteger[c])
                 lp.setInteger(c);
-        ClpUnderCbcStopHandler lpStop(control);
+        std::atomic<bool> ownTable{false};
+        const bool started = !params.start.empty();
+        std::atomic<bool> cutShort{false};
+        ClpUnderCbcStopHandler lpStop(control, ownTable, started, cutShort);
         lp.getModelPtr()->passInEventHandler(&lpStop);
         CbcModel cbc(lp);
         CbcSolverUsefulData data;
         CbcMain0(cbc, data);
-        if (!params.start.empty())
+        if (started)
             PassStart(cbc, model, params.start);
-        CbcStopHandler handler(control, params.firstFeasible, model.ColumnCount());
+        CbcStopHandler handler(control, params.firstFeasible, model.ColumnCount(),
+                               started ? StartObjective(model, params.start) : HUGE_VAL, ownTable);
         cbc.passInEventHandler(&handler);
 
         std::vector<std::string> args = {"mainVRN",
@@ -147,18 +174,36 @@ public:
         for (const auto& arg : args)
             argv.push_back(arg.c_str());
         CbcMain1(static_cast<int>(argv.size()), argv.data(), cbc, NoCallBack, data);
-        return Collect(cbc, model, control);
+        SolveResult result = Collect(cbc, model, control);
+        if (cutShort)
+        {
+            result.bound = -kInfinity; // CBC takes its incumbent for the bound of an LP it did not finish
+            if (started && result.solution.empty())
+            {
+                // CBC drops its incumbent when an LP is cut short; the search found nothing better.
+                result.solution = params.start;
+                result.objective = StartObjective(model, params.start);
+                result.status = SolveStatus::Feasible;
+                result.detail += "; the starting solution is returned";
+            }
+        }
+        return result;
     }
 
 private:
     // The starting solution becomes CBC's first incumbent. (Its driver's own way, a start by column
     // names, makes CBC 2.10 crash in the presolve of its final clean-up solve.)
-    static void PassStart(CbcModel& cbc, const MipModel& model, const std::vector<double>& start)
+    static double StartObjective(const MipModel& model, const std::vector<double>& start)
     {
         double objective = 0;
         for (int c = 0; c < model.ColumnCount(); ++c)
             objective += model.cost[c] * start[c];
-        cbc.setBestSolution(start.data(), model.ColumnCount(), objective, true);
+        return objective;
+    }
+
+    static void PassStart(CbcModel& cbc, const MipModel& model, const std::vector<double>& start)
+    {
+        cbc.setBestSolution(start.data(), model.ColumnCount(), StartObjective(model, start), true);
     }
 
     SolveResult Collect(CbcModel& cbc, const MipModel& model, RunControl& control)

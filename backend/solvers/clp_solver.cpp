@@ -55,6 +55,8 @@ public:
         options.setSolveType(params.simplex     ? ClpSolve::usePrimal
                              : params.crossover ? ClpSolve::useBarrier
                                                 : ClpSolve::useBarrierNoCross);
+        if (params.solverChoosesMethod)
+            options.setSolveType(ClpSolve::automatic);
         options.setPresolveType(ClpSolve::presolveOn);
         clp.initialSolve(options);
 

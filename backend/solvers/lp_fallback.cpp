@@ -52,7 +52,7 @@ SolveResult SolveLinearSafely(const MipModel& model, SolverAdapter& solver, cons
     SolveResult result = solver.Solve(model, params, control);
     if (model.HasIntegers())
         return result;
-    const bool barrier = !params.simplex;
+    const bool barrier = !params.simplex || params.solverChoosesMethod;
     const bool failed = result.status == SolveStatus::Failed || result.status == SolveStatus::Infeasible ||
                         (result.status == SolveStatus::NoSolution && TimeLeft(control));
     if (barrier && failed && TimeLeft(control))
@@ -61,6 +61,7 @@ SolveResult SolveLinearSafely(const MipModel& model, SolverAdapter& solver, cons
         // a failure for infeasibility; the simplex decides.
         SolveParams simplex = params;
         simplex.simplex = true;
+        simplex.solverChoosesMethod = false;
         const std::string before = result.detail;
         result = solver.Solve(model, simplex, control);
         result.detail = "the interior point ended without a solution (" + before +

@@ -386,4 +386,22 @@ TEST_F(BackendContract, TheTimeLimitWhileTheSolverHoldsATableEndsTheRunWithinSec
         ExpectProtected(table, m_dir / "t300_cbc.sol");
 }
 
+// A stop once the starting table is held ends the run with that table even where the step it lands in
+// does not look at a stop: GLPK's linear program for the valid inequalities (about 10 s on this table)
+// has no callback, and the run's guard ends it. It ended without a table (exit status 5) before.
+TEST_F(BackendContract, AStopAfterTheStartingTableEndsTheRunWithItInAnyStep)
+{
+    vrn::Instance table;
+    const fs::path instance = BigTable(table, 200);
+    Child child({instance, m_dir, "--solver", "g", "--vineq", "c"});
+    // The start comes from GLPK's interior point; its first simplex is the relaxation's.
+    ASSERT_TRUE(child.WaitForOutput("starting point: a protected table[\\s\\S]*GLPK Simplex Optimizer", 120))
+        << child.Out();
+    child.Send("stop\n");
+    const int status = child.WaitAtMost(60);
+    EXPECT_EQ(status, 0) << child.Out() << child.Err();
+    EXPECT_NE(child.Err().find("the starting table is written"), std::string::npos) << child.Err();
+    ExpectProtected(table, m_dir / "t200_glpk.sol");
+}
+
 } // namespace

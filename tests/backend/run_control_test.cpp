@@ -34,6 +34,26 @@ TEST(RunControl, TheFirstReasonToStopIsKept)
     EXPECT_EQ(control.Reason(), vrn::StopReason::FirstFeasible);
 }
 
+TEST(RunControl, TheReserveForTheEndStopsTheSolversBeforeTheLimit)
+{
+    struct Case
+    {
+        double limit, reserve, solverSeconds; // the seconds a solver is given at once
+    };
+    // A reserve is capped at a tenth of the limit, and none without a limit.
+    for (const Case c : {Case{100, 3, 97}, Case{100, 30, 90}, Case{100, -1, 100}, Case{-1, 3, 1e9}})
+    {
+        vrn::RunControl control(c.limit);
+        control.ReserveForTheEnd(c.reserve);
+        EXPECT_NEAR(control.Remaining(), c.solverSeconds, 0.5) << c.limit << " " << c.reserve;
+    }
+    vrn::RunControl control(1.0);
+    control.ReserveForTheEnd(0.1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(950));
+    EXPECT_TRUE(control.StopRequested()); // 0.95 s: past the limit less its reserve
+    EXPECT_EQ(control.Reason(), vrn::StopReason::TimeLimit);
+}
+
 TEST(RunControl, TimeLimitBecomesAStop)
 {
     vrn::RunControl control(0.05);

@@ -53,19 +53,31 @@ vrn::SolveResult Solve(vrn::SolverAdapter& solver, const vrn::MipModel& model, v
     return solver.Solve(model, params, control);
 }
 
-TEST(SolverAdapter, SolvesASmallLinearProgram)
+TEST(SolverAdapter, SolvesASmallLinearProgramWithEveryMethod)
 {
-    for (const auto& make : Solvers())
+    struct Method
     {
-        auto solver = make();
-        vrn::RunControl control(-1);
-        const auto result = Solve(*solver, SmallLp(), control);
-        ASSERT_EQ(result.status, vrn::SolveStatus::Optimal) << solver->Name() << " " << result.detail;
-        ASSERT_EQ(result.solution.size(), 2u);
-        EXPECT_NEAR(result.solution[0], 2, 1e-6) << solver->Name();
-        EXPECT_NEAR(result.solution[1], 1, 1e-6) << solver->Name();
-        EXPECT_NEAR(result.objective, 4, 1e-6) << solver->Name();
-    }
+        const char* name;
+        bool simplex, solverChooses;
+    };
+    for (const Method method : {Method{"barrier", false, false}, Method{"simplex", true, false},
+                                Method{"the solver's choice", false, true}})
+        for (const auto& make : Solvers())
+        {
+            auto solver = make();
+            vrn::RunControl control(-1);
+            vrn::SolveParams params;
+            params.mipGapPercent = 0;
+            params.simplex = method.simplex;
+            params.solverChoosesMethod = method.solverChooses;
+            const auto result = solver->Solve(SmallLp(), params, control);
+            const std::string what = solver->Name() + ", " + method.name;
+            ASSERT_EQ(result.status, vrn::SolveStatus::Optimal) << what << " " << result.detail;
+            ASSERT_EQ(result.solution.size(), 2u);
+            EXPECT_NEAR(result.solution[0], 2, 1e-6) << what;
+            EXPECT_NEAR(result.solution[1], 1, 1e-6) << what;
+            EXPECT_NEAR(result.objective, 4, 1e-6) << what;
+        }
 }
 
 TEST(SolverAdapter, IntegerColumnsAreRoundedUpByTheSearch)
