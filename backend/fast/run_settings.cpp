@@ -69,4 +69,15 @@ SolveParams SolveParamsFromOptions(const BackendOptions& options)
     return params;
 }
 
+BackendOptions OneStageFastOptions(const BackendOptions& options)
+{
+    BackendOptions fast = options;
+    fast.fixDir = 's';
+    fast.order = {1};
+    fast.pctBounds = -1;
+    fast.writeLp = false;
+    fast.firstFeasible = false;
+    return fast;
+}
+
 } // namespace vrn

@@ -27,4 +27,8 @@ LexminSettings LexminSettingsFromOptions(const BackendOptions& options);
 
 SolveParams SolveParamsFromOptions(const BackendOptions& options);
 
+// The options of a single-stage Fast solve (objective 1, the heuristic's directions, no % bounds, no LP
+// file, every stage to its end) that finds or mends a table for the run: its start or its repair.
+BackendOptions OneStageFastOptions(const BackendOptions& options);
+
 } // namespace vrn

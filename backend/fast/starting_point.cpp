@@ -2,6 +2,7 @@
 
 #include "common/number_format.h"
 #include "fast/fast_solve.h"
+#include "fast/run_settings.h"
 #include "fast/table_repair.h"
 #include "model/checks.h"
 
@@ -56,12 +57,7 @@ std::vector<double> FindStartingTable(const Instance& instance, const BackendOpt
                                       StdModelKind kind, SolverAdapter& solver, SolverAdapter* integerSolver,
                                       RunControl& control, const FastLog& log)
 {
-    BackendOptions fast = options;
-    fast.fixDir = 's';
-    fast.order = {1};
-    fast.pctBounds = -1;
-    fast.writeLp = false;
-    fast.firstFeasible = false;
+    BackendOptions fast = OneStageFastOptions(options);
     fast.model = kind;
     fast.solverChoosesLpMethod = !LpMethodGiven(options);
     const bool relaxation = options.startingPoint == 'c';

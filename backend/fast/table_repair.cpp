@@ -22,12 +22,7 @@ std::vector<double> RepairTable(const Instance& instance, const BackendOptions& 
     const double big = BigFromOptions(instance, options);
     DirectionChoice choice = ForcedDirections(instance, big);
     ReadDirectionsFromTable(instance, adjusted, big, false, choice);
-    BackendOptions repair = options;
-    repair.fixDir = 's';
-    repair.order = {1};
-    repair.pctBounds = -1;
-    repair.writeLp = false;
-    repair.firstFeasible = false;
+    BackendOptions repair = OneStageFastOptions(options);
     repair.simplex = true;
     // Tighter than the check, so that what the solver calls feasible passes it.
     repair.feasibility = std::max(1e-10, options.feasibility / 100);
