@@ -31,8 +31,10 @@ std::string WithStreamLineEnds(const char* text, std::size_t size, char& lastByt
 
 void WriteStreamLine(std::FILE* stream, const std::string& line)
 {
-    std::fputs(line.c_str(), stream);
-    std::fputs("\r\n", stream);
+    // One write for the line and its end (standard error is unbuffered): where standard output and
+    // standard error share a file, a line from the other stream cannot land between them.
+    const std::string whole = line + "\r\n";
+    std::fwrite(whole.data(), 1, whole.size(), stream);
 }
 
 namespace
