@@ -524,6 +524,7 @@ FastOutcome SolveFastWithDirections(const Instance& instance, const BackendOptio
                          model, lexmin, [&](const MipModel& mip) { return solver.OpenLpSession(mip); },
                          params, control, log.say, ColumnBases(instance, model.base))
                    : SolveLexicographic(model, lexmin, solver, params, control, log.say);
+        lexmin.stagePoint = nullptr; // it refers to this round's model
         const bool infeasible = lex.stages.front().status == SolveStatus::Infeasible;
         if (!infeasible)
         {
