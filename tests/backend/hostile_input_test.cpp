@@ -226,11 +226,12 @@ TEST(HostileScale, TinyTablesAreBroughtUpAsLargeOnesDown)
     EXPECT_EQ(vrn::AutomaticScale(Row(1e6)), 1e5); // largest 1e7 down to 100
     const double up = vrn::AutomaticScale(Row(1e-7));
     EXPECT_DOUBLE_EQ(up, 1e-8); // largest 1e-6 up to 100, the levels of 2e-7 to 20
-    // Large totals over small sensitive cells: the levels stay a thousand times above the default
-    // tolerance, and the default options are not refused (the scale once made them 1e-6).
+    // Large totals over small sensitive cells: the levels stay ten times above the default tolerance,
+    // and the default options are not refused (the scale once made them 1e-6).
     vrn::Instance wide = Row();
     wide.cells[0].value = 5e8;
-    for (const auto& [level, scale] : {std::pair{1.0, 1e3}, {0.05, 10.0}, {1e-4, 1.0}, {1e6, 1e6}})
+    for (const auto& [level, scale] :
+         {std::pair{1.0, 1e5}, {0.05, 1e3}, {2e-4, 10.0}, {2e-5, 1.0}, {1e6, 1e6}})
     {
         for (vrn::Cell& cell : wide.cells)
             if (vrn::NeedsProtection(cell))
