@@ -53,12 +53,7 @@ namespace
 StdModel ModelWithOpenDirections(const Instance& instance, const FastSettings& settings,
                                  const DirectionChoice& choice, const std::vector<int>* open)
 {
-    StdModelSettings std;
-    std.additive = settings.additive;
-    std.scale = settings.scale;
-    std.big = settings.big;
-    std.kind = StdModelKind::Classical;
-    std.integerCells = settings.integerCells;
+    StdModelSettings std = ClassicalStdSettings(settings);
     std.directions = choice.direction;
     if (open == nullptr)
         std::fill(std.directions.begin(), std.directions.end(), Direction::Free);

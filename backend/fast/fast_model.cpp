@@ -28,12 +28,7 @@ std::vector<Direction> CompleteDirections(const Instance& instance, double big, 
 StdModel BuildFixedStdModel(const Instance& instance, const FastSettings& settings,
                             const DirectionChoice& choice)
 {
-    StdModelSettings std;
-    std.additive = settings.additive;
-    std.scale = settings.scale;
-    std.big = settings.big;
-    std.kind = StdModelKind::Classical;
-    std.integerCells = settings.integerCells;
+    StdModelSettings std = ClassicalStdSettings(settings);
     const double big = settings.big > 0 ? settings.big : AutomaticBig(instance);
     std.directions = CompleteDirections(instance, big, choice);
     StdModel model = BuildStdModel(instance, std);
@@ -43,6 +38,17 @@ StdModel BuildFixedStdModel(const Instance& instance, const FastSettings& settin
 }
 
 } // namespace
+
+StdModelSettings ClassicalStdSettings(const FastSettings& settings)
+{
+    StdModelSettings std;
+    std.additive = settings.additive;
+    std.scale = settings.scale;
+    std.big = settings.big;
+    std.kind = StdModelKind::Classical;
+    std.integerCells = settings.integerCells;
+    return std;
+}
 
 void ApplyPctBounds(const Instance& instance, double pct, StdModel& model)
 {

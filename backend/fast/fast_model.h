@@ -39,6 +39,9 @@ struct FastModel
     void AddObjectiveBound(int objective, double limit);
 };
 
+// The Classical Std model's settings that a Fast run's settings give (directions left to the caller).
+StdModelSettings ClassicalStdSettings(const FastSettings& settings);
+
 // Limits the deviations of the non-sensitive cells of a built model to pct % of their values.
 void ApplyPctBounds(const Instance& instance, double pct, StdModel& model);
 
