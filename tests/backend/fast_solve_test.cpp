@@ -274,14 +274,28 @@ TEST(FastSolve, PercentBoundsAreRespected)
     EXPECT_TRUE(vrn::CheckSolution(table, run.adjusted, true, false, 1e-6).passed);
 }
 
-TEST(FastSolve, EachStageKeepsTheEarlierObjectivesWithinTheirTolerance)
+// Directions drawn at random (seed 5) where the bounds leave a choice.
+vrn::DirectionChoice RandomChoice(const vrn::Instance& table)
 {
-    const vrn::Instance table = Grid(15);
     vrn::DirectionChoice choice = vrn::ForcedDirections(table, vrn::AutomaticBig(table));
     vrn::ChooseAtRandom(table, 5, choice);
+    return choice;
+}
+
+// A Fast model with objective 4's bounding column and the automatic largest change.
+vrn::FastSettings WithObjectiveFour()
+{
     vrn::FastSettings settings;
     settings.withMaxObjective = true;
     settings.big = -1;
+    return settings;
+}
+
+TEST(FastSolve, EachStageKeepsTheEarlierObjectivesWithinTheirTolerance)
+{
+    const vrn::Instance table = Grid(15);
+    const vrn::DirectionChoice choice = RandomChoice(table);
+    const vrn::FastSettings settings = WithObjectiveFour();
     vrn::FastModel model = vrn::BuildFastModel(table, settings, choice);
     vrn::LexminSettings lexmin;
     lexmin.order = {4, 2, 3, 1};
@@ -322,11 +336,8 @@ TEST(FastSolve, EachStageKeepsTheEarlierObjectivesWithinTheirTolerance)
 TEST(FastSolve, EveryStageHandsOnAProtectedTableThatTheRunControlKeeps)
 {
     const vrn::Instance table = Grid(15);
-    vrn::DirectionChoice choice = vrn::ForcedDirections(table, vrn::AutomaticBig(table));
-    vrn::ChooseAtRandom(table, 5, choice);
-    vrn::FastSettings settings;
-    settings.withMaxObjective = true;
-    settings.big = -1;
+    const vrn::DirectionChoice choice = RandomChoice(table);
+    const vrn::FastSettings settings = WithObjectiveFour();
     vrn::FastModel model = vrn::BuildFastModel(table, settings, choice);
     vrn::LexminSettings lexmin;
     lexmin.order = {4, 2, 3, 1};
