@@ -274,8 +274,8 @@ private:
         const std::vector<double> scores =
             FlipScores(m_instance, m_relationsOfCell, m_cells, m_incumbentAdjusted);
         const uint64_t seed = m_settings.seed * 1000003 + static_cast<uint64_t>(cycle) * 7919 + block;
-        return DynamicBlock(m_cells, scores, size, m_settings.candidatePercent, m_settings.discardPercent,
-                            seed);
+        return DynamicBlock(m_instance, m_cells, scores, size, m_settings.candidatePercent,
+                            m_settings.discardPercent, seed);
     }
 
     bool Stopped()

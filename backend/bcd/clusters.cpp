@@ -36,7 +36,9 @@ uint64_t Mix(uint64_t x)
 class ClusterGrower
 {
 public:
-    ClusterGrower(const Instance& instance, const std::vector<int32_t>& cells, uint64_t seed)
+    // Seeds are drawn from `cells` in a shuffled order, or in the given order with `seedsInOrder`.
+    ClusterGrower(const Instance& instance, const std::vector<int32_t>& cells, uint64_t seed,
+                  bool seedsInOrder = false)
         : m_seed(seed), m_free(instance.cells.size(), 0), m_affinity(instance.cells.size(), 0)
     {
         for (int32_t cell : cells)
@@ -56,7 +58,8 @@ public:
                 }
             }
         m_seedOrder = cells;
-        std::shuffle(m_seedOrder.begin(), m_seedOrder.end(), std::mt19937_64(seed));
+        if (!seedsInOrder)
+            std::shuffle(m_seedOrder.begin(), m_seedOrder.end(), std::mt19937_64(seed));
     }
 
     Cluster Grow(size_t size)
@@ -196,8 +199,9 @@ std::vector<double> FlipScores(const Instance& instance,
     return scores;
 }
 
-Cluster DynamicBlock(const std::vector<int32_t>& cells, const std::vector<double>& scores, size_t size,
-                     double candidatePercent, double discardPercent, uint64_t seed)
+Cluster DynamicBlock(const Instance& instance, const std::vector<int32_t>& cells,
+                     const std::vector<double>& scores, size_t size, double candidatePercent,
+                     double discardPercent, uint64_t seed)
 {
     std::vector<size_t> order(cells.size());
     std::iota(order.begin(), order.end(), size_t{0});
@@ -209,9 +213,14 @@ Cluster DynamicBlock(const std::vector<int32_t>& cells, const std::vector<double
                                  cells.size());
     std::mt19937_64 random(seed);
     std::uniform_real_distribution<double> percent(0, 100);
-    Cluster block, leftOut;
-    for (size_t k = 0; k < candidates && block.size() < size; ++k)
-        (percent(random) < discardPercent ? leftOut : block).push_back(cells[order[k]]);
+    std::vector<int32_t> kept, leftOut; // both in score order
+    for (size_t k = 0; k < candidates; ++k)
+        (percent(random) < discardPercent ? leftOut : kept).push_back(cells[order[k]]);
+    // The block grows from the best-scored kept candidate along shared relations, so that its cells
+    // can offset each other's changes; the next best-scored one seeds again where growth runs dry.
+    Cluster block;
+    if (!kept.empty())
+        block = ClusterGrower(instance, kept, seed, true).Grow(std::min(size, kept.size()));
     for (size_t k = 0; k < leftOut.size() && block.size() < size; ++k)
         block.push_back(leftOut[k]);
     return block;

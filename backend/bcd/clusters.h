@@ -36,10 +36,13 @@ std::vector<double> FlipScores(const Instance& instance,
                                const std::vector<int32_t>& cells, const std::vector<double>& adjusted);
 
 // A block of dynamic descent: the `candidatePercent` % of `cells` with the highest scores are the
-// candidates; going down the candidates by score, each is left out with probability
-// `discardPercent` %, until `size` cells are taken (when too many were left out, the left-out
-// candidates fill the block in score order). Always min(size, candidates) cells.
-Cluster DynamicBlock(const std::vector<int32_t>& cells, const std::vector<double>& scores, size_t size,
-                     double candidatePercent, double discardPercent, uint64_t seed);
+// candidates, and each is left out with probability `discardPercent` %. The block grows from the
+// best-scored candidate kept, always taking next the kept candidate that shares the most relations
+// with it (the next best-scored one where none does), so that its cells can offset each other's
+// changes; when too few were kept, the left-out candidates fill it in score order. Always
+// min(size, candidates) cells.
+Cluster DynamicBlock(const Instance& instance, const std::vector<int32_t>& cells,
+                     const std::vector<double>& scores, size_t size, double candidatePercent,
+                     double discardPercent, uint64_t seed);
 
 } // namespace vrn

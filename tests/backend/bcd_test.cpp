@@ -174,15 +174,31 @@ TEST(BcdClusters, AnotherSeedRegroupsTheCells)
     EXPECT_NE(vrn::RelationClusters(table, cells, 4, 1), vrn::RelationClusters(table, cells, 4, 2));
 }
 
+// A table with at least 40 sensitive cells; the k-th of them scores k (the later, the better).
+struct ScoredCells
+{
+    vrn::Instance table = Grid(12, 12, 40);
+    std::vector<int32_t> cells = SensitiveCells(table);
+    std::vector<double> scores;
+    size_t available = cells.size();
+    ScoredCells()
+    {
+        cells.resize(std::min<size_t>(cells.size(), 40));
+        for (size_t k = 0; k < cells.size(); ++k)
+            scores.push_back(static_cast<double>(k));
+    }
+    // The cells among the best-scored `percent` % of the 40.
+    std::set<int32_t> Best(double percent) const
+    {
+        const size_t count = static_cast<size_t>(40 * percent / 100);
+        return {cells.end() - static_cast<std::ptrdiff_t>(count), cells.end()};
+    }
+};
+
 TEST(BcdDynamicBlock, HonoursItsSizeAndTakesOnlyCandidates)
 {
-    std::vector<int32_t> cells(40);
-    std::vector<double> scores(40);
-    for (int k = 0; k < 40; ++k)
-    {
-        cells[k] = 100 + k;
-        scores[k] = k; // the higher the index, the better the score
-    }
+    const ScoredCells scored;
+    ASSERT_GE(scored.available, 40u);
     struct Case
     {
         size_t size;
@@ -197,19 +213,60 @@ TEST(BcdDynamicBlock, HonoursItsSizeAndTakesOnlyCandidates)
                                            {8, 10, 50, 4}})
         for (const uint64_t seed : {1, 2, 3})
         {
-            const vrn::Cluster block =
-                vrn::DynamicBlock(cells, scores, c.size, c.candidates, c.discard, seed);
+            const vrn::Cluster block = vrn::DynamicBlock(scored.table, scored.cells, scored.scores, c.size,
+                                                         c.candidates, c.discard, seed);
             EXPECT_EQ(block.size(), c.expected) << c.size << " " << c.candidates << " " << c.discard;
             const std::set<int32_t> distinct(block.begin(), block.end());
             EXPECT_EQ(distinct.size(), block.size());
-            const int32_t lowestCandidate = 140 - static_cast<int32_t>(40 * c.candidates / 100);
+            const std::set<int32_t> candidates = scored.Best(c.candidates);
             for (int32_t cell : block)
-                EXPECT_GE(cell, lowestCandidate) << "a cell outside the best-scored candidates";
+                EXPECT_EQ(candidates.count(cell), 1u) << "a cell outside the best-scored candidates";
         }
-    // Without discarding, the block is the best-scored cells; with it, blocks vary with the seed.
-    EXPECT_EQ(vrn::DynamicBlock(cells, scores, 3, 50, 0, 1), (vrn::Cluster{139, 138, 137}));
-    EXPECT_NE(vrn::DynamicBlock(cells, scores, 10, 100, 50, 1),
-              vrn::DynamicBlock(cells, scores, 10, 100, 50, 2));
+    // Without discarding, the block starts at the best-scored cell; with it, blocks vary with the seed.
+    EXPECT_EQ(vrn::DynamicBlock(scored.table, scored.cells, scored.scores, 3, 50, 0, 1).front(),
+              scored.cells.back());
+    EXPECT_NE(vrn::DynamicBlock(scored.table, scored.cells, scored.scores, 10, 100, 50, 1),
+              vrn::DynamicBlock(scored.table, scored.cells, scored.scores, 10, 100, 50, 2));
+}
+
+// A dynamic block grows along shared relations from its best-scored cell: each later cell shares a
+// relation with an earlier one while a candidate that does is left, where the best-scored cells
+// alone would be scattered over the table.
+TEST(BcdDynamicBlock, GrowsAlongRelationsFromTheBestScoredCell)
+{
+    const ScoredCells scored;
+    ASSERT_GE(scored.available, 40u);
+    const auto relationsOf = vrn::RelationsOfCells(scored.table);
+    auto sharesRelation = [&](int32_t a, int32_t b)
+    {
+        for (int32_t r : relationsOf[a])
+            if (std::count(relationsOf[b].begin(), relationsOf[b].end(), r) > 0)
+                return true;
+        return false;
+    };
+    for (const uint64_t seed : {1, 2, 3})
+    {
+        const vrn::Cluster block =
+            vrn::DynamicBlock(scored.table, scored.cells, scored.scores, 12, 100, 0, seed);
+        ASSERT_EQ(block.size(), 12u);
+        EXPECT_EQ(block.front(), scored.cells.back());
+        std::set<int32_t> taken;
+        for (size_t k = 0; k < block.size(); ++k)
+        {
+            auto linked = [&](int32_t cell) {
+                return std::any_of(taken.begin(), taken.end(),
+                                   [&](int32_t t) { return sharesRelation(cell, t); });
+            };
+            if (k > 0)
+            {
+                const bool anyLinkedLeft =
+                    std::any_of(scored.cells.begin(), scored.cells.end(),
+                                [&](int32_t c) { return taken.count(c) == 0 && linked(c); });
+                EXPECT_EQ(linked(block[k]), anyLinkedLeft) << "cell " << k << " of the block";
+            }
+            taken.insert(block[k]);
+        }
+    }
 }
 
 // A cell pushed beyond its protection level, in relations whose other cells change a lot, scores
