@@ -53,12 +53,16 @@ struct BcdSettings
     bool leaning = true;
     // Each cycle's clusters solved in order of the gain their cells' flips promise (FlipScores).
     bool sortClusters = true;
+    // Blocks solved at once, from the same incumbent, each but the first in a child process (own
+    // models only); their changes are combined where the combination passes the check.
+    int workers = 1;
     uint64_t seed = 1;
     bool additive = true;
     bool integerCells = false;
     double tolerance = 1e-6; // of the solution check
 };
 
+// The descent's settings from the run's options; `workers` is the machine's cores (at most four).
 BcdSettings BcdSettingsFromOptions(const BackendOptions& options);
 bool BcdWanted(const BackendOptions& options);
 

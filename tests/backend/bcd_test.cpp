@@ -587,8 +587,10 @@ TEST(BlockDescent, NeverReturnsAWorseTableAndEveryIncumbentPassesTheCheck)
     using Factory = std::function<std::unique_ptr<vrn::SolverAdapter>()>;
     for (const auto& [name, make] : std::vector<std::pair<std::string, Factory>>{
              {"CBC", vrn::MakeCbcSolver}, {"SYMPHONY", vrn::MakeSymphonySolver}})
-        for (const char fixDir : {'r', 's'})
+        for (const auto& [fixDir, workers] :
+             std::vector<std::pair<char, int>>{{'r', 1}, {'s', 1}, {'r', 2}, {'s', 2}})
         {
+            SCOPED_TRACE(std::string(1, fixDir) + ", " + std::to_string(workers) + " side by side");
             const vrn::Instance table = Grid(12, 12, 10, 3);
             vrn::StdModel model = BuildModel(table);
             const std::vector<double> start = StartFrom(table, model, fixDir);
@@ -599,6 +601,7 @@ TEST(BlockDescent, NeverReturnsAWorseTableAndEveryIncumbentPassesTheCheck)
             vrn::BcdSettings settings = Settings(3);
             settings.leaning = fixDir != 'r';
             settings.radius = 1;
+            settings.workers = workers;
             const Descent run =
                 RunDescent(table, model, start, settings, 5, std::make_shared<vrn::RunControl>(-1), make(),
                            [&](const vrn::BcdStep& step)
@@ -608,6 +611,7 @@ TEST(BlockDescent, NeverReturnsAWorseTableAndEveryIncumbentPassesTheCheck)
                            });
             const std::vector<double> best = model.AdjustedValues(table, run.report.result.solution);
             EXPECT_LE(vrn::WeightedChange(table, best), startObjective + 1e-9) << name << " " << fixDir;
+
             EXPECT_TRUE(vrn::CheckSolution(table, best, true, false, 1e-6).passed) << name;
             if (fixDir == 'r')
             {
@@ -673,16 +677,19 @@ TEST_F(BcdStops, EachRuleEndsTheRunWhenItShould)
          },
          4, "4 blocks in a row"},
     };
-    for (const Case& c : cases)
-    {
-        vrn::BcdSettings settings = Settings(3);
-        c.set(settings);
-        const Descent run = RunDescent(table, model, optimum, settings);
-        EXPECT_EQ(run.report.blocks, c.blocks) << c.name << "\n" << run.said;
-        EXPECT_NE(run.report.stopReason.find(c.reason), std::string::npos)
-            << c.name << ": " << run.report.stopReason;
-        EXPECT_NEAR(run.report.objective, objective, 1e-6) << c.name;
-    }
+    for (const int workers : {1, 2})
+        for (const Case& c : cases)
+        {
+            SCOPED_TRACE(std::to_string(workers) + " side by side");
+            vrn::BcdSettings settings = Settings(3);
+            settings.workers = workers;
+            c.set(settings);
+            const Descent run = RunDescent(table, model, optimum, settings);
+            EXPECT_EQ(run.report.blocks, c.blocks) << c.name << "\n" << run.said;
+            EXPECT_NE(run.report.stopReason.find(c.reason), std::string::npos)
+                << c.name << ": " << run.report.stopReason;
+            EXPECT_NEAR(run.report.objective, objective, 1e-6) << c.name;
+        }
 }
 
 TEST_F(BcdStops, AStopOrTheTimeLimitKeepsTheBestTable)
@@ -802,6 +809,76 @@ TEST(BlockDescent, DynamicBlocksHaveTheirSizeAndImproveARandomStart)
     for (const auto& step : run.steps)
         EXPECT_EQ(step.cells.size(), size);
     EXPECT_LT(run.report.objective, TableObjective(table, model, start));
+}
+
+// Two tables in one instance, sharing no cell and no relation.
+vrn::Instance TwoApart(const vrn::Instance& one, const vrn::Instance& other)
+{
+    vrn::Instance both = one;
+    const auto offset = static_cast<int32_t>(one.cells.size());
+    both.cells.insert(both.cells.end(), other.cells.begin(), other.cells.end());
+    for (size_t r = 0; r < other.RelationCount(); ++r)
+    {
+        std::vector<std::pair<int32_t, double>> terms;
+        for (int64_t t = other.termStart[r]; t < other.termStart[r + 1]; ++t)
+            terms.emplace_back(other.termCell[t] + offset, other.termCoef[t]);
+        both.AddRelation(other.rhs[r], terms);
+    }
+    return both;
+}
+
+// Blocks that change different cells add their gains: on two separate tables, one block each, a
+// cycle with the blocks side by side ends where one after the other does, and takes both blocks.
+TEST(BlockDescent, BlocksSideBySideAddTheirGainsWhereTheyChangeDifferentCells)
+{
+    const vrn::Instance table = TwoApart(Grid(8, 8, 30, 7), Grid(8, 8, 30, 7));
+    vrn::StdModel model = BuildModel(table);
+    const std::vector<double> start = StartFrom(table, model, 'r');
+    const double startObjective = TableObjective(table, model, start);
+    std::vector<double> ends;
+    for (const int workers : {1, 2})
+    {
+        vrn::BcdSettings settings = Settings(2, vrn::BcdCycle::One);
+        settings.workers = workers;
+        const Descent run = RunDescent(table, model, start, settings, 0);
+        ASSERT_EQ(run.steps.size(), 2u) << run.said;
+        EXPECT_TRUE(run.steps[0].improved && run.steps[1].improved) << workers << "\n" << run.said;
+        if (workers == 2)
+        {
+            // Both blocks started from the same table: the end gains what each gained.
+            const double gains =
+                2 * startObjective - run.steps[0].blockObjective - run.steps[1].blockObjective;
+            EXPECT_NEAR(run.report.objective, startObjective - gains, 1e-6) << run.said;
+        }
+        const std::vector<double> best = model.AdjustedValues(table, run.report.result.solution);
+        EXPECT_TRUE(vrn::CheckSolution(table, best, true, false, 1e-6).passed);
+        ends.push_back(run.report.objective);
+    }
+    EXPECT_NEAR(ends[0], ends[1], 1e-6);
+}
+
+// Dynamic blocks solved side by side are chosen from the same table: the second must not repeat the
+// first's cells, or the two children would solve the same block.
+TEST(BlockDescent, DynamicBlocksSideBySideShareNoCell)
+{
+    const vrn::Instance table = Grid(16, 16, 12, 4);
+    vrn::StdModel model = BuildModel(table);
+    const std::vector<double> start = StartFrom(table, model, 'r');
+    vrn::BcdSettings settings = Settings(6, vrn::BcdCycle::One);
+    settings.dynamic = true;
+    settings.workers = 2;
+    const Descent run = RunDescent(table, model, start, settings, 0);
+    ASSERT_EQ(run.steps.size(), 6u) << run.said;
+    for (size_t k = 0; k + 1 < run.steps.size(); k += 2)
+    {
+        const std::set<int32_t> first(run.steps[k].cells.begin(), run.steps[k].cells.end());
+        for (int32_t cell : run.steps[k + 1].cells)
+            EXPECT_EQ(first.count(cell), 0u)
+                << "blocks " << k + 1 << " and " << k + 2 << " share cell " << cell;
+    }
+    EXPECT_LT(run.report.objective, TableObjective(table, model, start));
+    const std::vector<double> best = model.AdjustedValues(table, run.report.result.solution);
+    EXPECT_TRUE(vrn::CheckSolution(table, best, true, false, 1e-6).passed);
 }
 
 TEST(BlockDescent, FinalBranchAndCutProvesTheSmallTable)

@@ -1,0 +1,44 @@
+// A model solved in a child process, so that the descent's blocks use more than one core. The
+// solver libraries keep state that is not known to be safe to share between threads; a child has
+// its own copy of everything (the model, the adapter, the libraries' globals), and only the result
+// comes back, through a pipe.
+#pragma once
+
+#include "solvers/solver_adapter.h"
+
+#include <functional>
+#include <optional>
+#include <sys/types.h>
+#include <vector>
+
+namespace vrn
+{
+
+class ForkedSolve
+{
+public:
+    ForkedSolve() = default;
+    ~ForkedSolve(); // a child still running is killed and reaped
+    ForkedSolve(const ForkedSolve&) = delete;
+    ForkedSolve& operator=(const ForkedSolve&) = delete;
+
+    // Starts solving `model` in a child within `seconds` (<= 0: no limit). The child writes nothing
+    // to this process's output and dies with it. False when no child could be started.
+    bool Start(const MipModel& model, SolverAdapter& solver, const SolveParams& params, double seconds);
+
+    // The child's result; none when it failed, or when `abandon` said so (checked every 50 ms) or
+    // `maxWaitSeconds` passed first (then the child is killed).
+    std::optional<SolveResult> Finish(const std::function<bool()>& abandon, double maxWaitSeconds);
+
+private:
+    pid_t m_child = -1;
+    int m_pipe = -1; // the reading end
+
+    void Kill();
+};
+
+// The bytes a child sends for `result`, and back (none when they are cut short or malformed).
+std::vector<char> EncodeSolveResult(const SolveResult& result);
+std::optional<SolveResult> DecodeSolveResult(const std::vector<char>& bytes);
+
+} // namespace vrn
