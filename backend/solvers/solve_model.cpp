@@ -34,11 +34,30 @@ SolveResult SolveWithoutRows(const MipModel& model)
     return result;
 }
 
+SolveResult StartOverBrokenSolution(const MipModel& model, const SolveParams& params, SolveResult result)
+{
+    const size_t columns = static_cast<size_t>(model.ColumnCount());
+    if (!model.HasIntegers() || params.start.size() != columns || result.solution.size() != columns)
+        return result;
+    const double violation = LargestViolation(model, result.solution);
+    if (violation <= 10 * std::max(params.feasibility, 1e-9))
+        return result;
+    result.detail += "; its solution breaks the model (a row or bound off by " + std::to_string(violation) +
+                     " of its size), so the starting solution is returned";
+    result.solution = params.start;
+    result.objective = 0;
+    for (size_t c = 0; c < columns; ++c)
+        result.objective += model.cost[c] * params.start[c];
+    result.status = SolveStatus::Feasible;
+    return result;
+}
+
 SolveResult SolveModel(const MipModel& model, SolverAdapter& solver, const SolveParams& params,
                        RunControl& control)
 {
-    return model.RowCount() == 0 ? SolveWithoutRows(model)
-                                 : SolveLinearSafely(model, solver, params, control);
+    if (model.RowCount() == 0)
+        return SolveWithoutRows(model);
+    return StartOverBrokenSolution(model, params, SolveLinearSafely(model, solver, params, control));
 }
 
 } // namespace vrn

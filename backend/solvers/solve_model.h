@@ -11,7 +11,14 @@ namespace vrn
 // infeasible when a column's bounds leave no value (an integer column between two whole numbers).
 SolveResult SolveWithoutRows(const MipModel& model);
 
-// Solves with the adapter, or without it when the model has no rows.
+// A solver's integer solution that breaks the model's rows or bounds (by more than ten times the
+// feasibility tolerance, relative to each row's terms) is not a table. CBC 2.10 returns one when
+// undoing its preprocessing fails ("Postprocessed model is infeasible"). Given a start, the start
+// (a protected table) is returned in its place; without one the result is left as it is, and the
+// run's solution check decides.
+SolveResult StartOverBrokenSolution(const MipModel& model, const SolveParams& params, SolveResult result);
+
+// Solves with the adapter, or without it when the model has no rows; then StartOverBrokenSolution.
 SolveResult SolveModel(const MipModel& model, SolverAdapter& solver, const SolveParams& params,
                        RunControl& control);
 

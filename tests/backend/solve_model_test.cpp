@@ -58,6 +58,60 @@ TEST(SolveModel, AsksTheSolverOnlyWhenThereAreRows)
     EXPECT_EQ(solver.calls, 1);
 }
 
+// Answers with a fixed solution, as a solver whose clean-up went wrong does.
+class FixedAnswer : public vrn::SolverAdapter
+{
+public:
+    std::vector<double> answer;
+    std::string Name() const override { return "fixed"; }
+    bool SolvesIntegerPrograms() const override { return true; }
+    vrn::SolveResult Solve(const vrn::MipModel&, const vrn::SolveParams&, vrn::RunControl&) override
+    {
+        vrn::SolveResult result;
+        result.status = vrn::SolveStatus::Optimal;
+        result.solution = answer;
+        result.objective = answer[0] + answer[1];
+        return result;
+    }
+};
+
+TEST(SolveModel, ASolutionThatBreaksTheModelGivesWayToTheStart)
+{
+    // x + y = 10, 0 <= x, y <= 10, y integer; the start is (4, 6).
+    vrn::MipModel model;
+    model.AddColumn(0, 10, 1, false, "x");
+    model.AddColumn(0, 10, 1, true, "y");
+    model.AddRow(10, 10, {{0, 1.0}, {1, 1.0}}, "sum");
+    struct Case
+    {
+        const char* name;
+        std::vector<double> answer, start, expected;
+        vrn::SolveStatus status;
+    };
+    const std::vector<Case> cases{
+        {"a row off by 1: the start", {3, 6}, {4, 6}, {4, 6}, vrn::SolveStatus::Feasible},
+        {"a bound broken: the start", {-2, 12}, {4, 6}, {4, 6}, vrn::SolveStatus::Feasible},
+        {"within the tolerance: kept", {4 + 1e-7, 6}, {4, 6}, {4 + 1e-7, 6}, vrn::SolveStatus::Optimal},
+        {"a sound solution: kept", {2, 8}, {4, 6}, {2, 8}, vrn::SolveStatus::Optimal},
+        {"no start: left to the check", {3, 6}, {}, {3, 6}, vrn::SolveStatus::Optimal},
+    };
+    for (const Case& c : cases)
+    {
+        FixedAnswer solver;
+        solver.answer = c.answer;
+        vrn::SolveParams params;
+        params.start = c.start;
+        vrn::RunControl control(-1);
+        const vrn::SolveResult result = vrn::SolveModel(model, solver, params, control);
+        EXPECT_EQ(result.solution, c.expected) << c.name;
+        EXPECT_EQ(result.status, c.status) << c.name;
+        if (result.solution == c.start)
+        {
+            EXPECT_DOUBLE_EQ(result.objective, 10) << c.name;
+        }
+    }
+}
+
 TEST(SolverTimeLimit, RemainingTimeOrAVeryLargeNumber)
 {
     EXPECT_GE(vrn::SolverTimeLimit(vrn::RunControl(-1)), 1e7);
