@@ -64,7 +64,7 @@ bool BcdWanted(const BackendOptions& options)
 int AdaptiveNoGainStop(const BcdSettings& settings)
 {
     const int perCycle = std::max(1, settings.clusters);
-    return settings.cycle == BcdCycle::Same && !settings.dynamic ? perCycle : 2 * perCycle;
+    return settings.cycle == BcdCycle::Same && !settings.dynamic ? perCycle : 5 * perCycle;
 }
 
 double BlockTimeLimit(const BcdSettings& settings, int blocksPerCycle, bool runHasLimit, double remaining,

@@ -67,8 +67,9 @@ BcdSettings BcdSettingsFromOptions(const BackendOptions& options);
 bool BcdWanted(const BackendOptions& options);
 
 // The adaptive stop: one cycle's worth of blocks without a gain when the same clusters repeat (the
-// next cycle would solve the same blocks from the same table again), two cycles' worth when the
-// blocks change (regrouped clusters, dynamic blocks), where a later block may still find a gain.
+// next cycle would solve the same blocks from the same table again), five cycles' worth when the
+// blocks change (regrouped clusters, dynamic blocks), where a later block may still find a gain: on
+// the 100x100 table, 20 clusters regrouped, gains came after 47 and 70 blocks without one.
 int AdaptiveNoGainStop(const BcdSettings& settings);
 
 // A block's time limit when none is given: with a run's time limit, its remaining time shared over

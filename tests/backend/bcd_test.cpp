@@ -657,9 +657,9 @@ TEST_F(BcdStops, EachRuleEndsTheRunWhenItShould)
     const std::vector<Case> cases{
         {"nstop", [](vrn::BcdSettings& s) { s.noGainStop = 5; }, 5, "5 blocks in a row without improvement"},
         {"adaptive, same clusters", [](vrn::BcdSettings&) {}, 3, "3 blocks in a row"},
-        {"adaptive, changing clusters", [](vrn::BcdSettings& s) { s.cycle = vrn::BcdCycle::Changing; }, 6,
-         "6 blocks in a row"},
-        {"adaptive, dynamic", [](vrn::BcdSettings& s) { s.dynamic = true; }, 6, "6 blocks in a row"},
+        {"adaptive, changing clusters", [](vrn::BcdSettings& s) { s.cycle = vrn::BcdCycle::Changing; }, 15,
+         "15 blocks in a row"},
+        {"adaptive, dynamic", [](vrn::BcdSettings& s) { s.dynamic = true; }, 15, "15 blocks in a row"},
         {"one cycle", [](vrn::BcdSettings& s) { s.cycle = vrn::BcdCycle::One; }, 3, "one cycle done"},
         {"objective target",
          [&](vrn::BcdSettings& s)
