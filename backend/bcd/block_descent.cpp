@@ -570,6 +570,7 @@ private:
                    int firstNumber)
     {
         const std::vector<double> base = m_incumbentAdjusted;
+        const double startObjective = m_incumbentObjective;
         std::vector<BcdStep> steps;
         std::vector<size_t> order;
         for (size_t k = 0; k < group.size(); ++k)
@@ -597,6 +598,7 @@ private:
             for (size_t c = 0; c < combined.size(); ++c)
                 combined[c] += outcomes[k].adjusted[c] - base[c];
             steps[k].improved = AcceptIfBetter(combined, WeightedChange(m_instance, combined));
+            steps[k].notAdded = !steps[k].improved && steps[k].blockObjective < startObjective;
         }
         for (BcdStep& step : steps)
             RecordStep(step);
@@ -613,8 +615,11 @@ private:
         Say("[vrn] " + BlockName(step.cycle, step.block) + ": " + std::to_string(block.size()) + " cells" +
             (m_settings.subModels ? " (" + std::to_string(step.movingCells) + " moving)" : std::string()) +
             ", block's table " + (step.hasTable ? LogNumber(step.blockObjective) : std::string("none")) +
-            (step.improved ? " (better)" : " (no better)") + ", incumbent " +
-            LogNumber(m_incumbentObjective) + ", " + LogNumber(std::round(step.elapsed * 10) / 10) + " s");
+            (step.improved   ? " (better)"
+             : step.notAdded ? " (better, but not added to a better block's beside it)"
+                             : " (no better)") +
+            ", incumbent " + LogNumber(m_incumbentObjective) + ", " +
+            LogNumber(std::round(step.elapsed * 10) / 10) + " s");
         if (m_hooks.onBlock)
             m_hooks.onBlock(step);
     }

@@ -91,6 +91,9 @@ struct BcdStep
     size_t movingCells = 0; // cells free to change in the block's solve
     double blockObjective = 0;
     bool improved = false;
+    // Side by side: better than the table the blocks started from, but its change did not add to
+    // that of a better block beside it.
+    bool notAdded = false;
     double incumbent = 0; // weighted change of the incumbent after the block
     double elapsed = 0;
 };

@@ -611,6 +611,16 @@ TEST(BlockDescent, NeverReturnsAWorseTableAndEveryIncumbentPassesTheCheck)
                            });
             const std::vector<double> best = model.AdjustedValues(table, run.report.result.solution);
             EXPECT_LE(vrn::WeightedChange(table, best), startObjective + 1e-9) << name << " " << fixDir;
+            // A block "not added" lost to the block beside it (the pairs are blocks 1 and 2, then 3 alone).
+            for (size_t k = 0; k < run.steps.size(); ++k)
+                if (run.steps[k].notAdded)
+                {
+                    ASSERT_EQ(workers, 2) << run.said;
+                    ASSERT_EQ(run.steps[k].block <= 2, true) << run.said;
+                    const vrn::BcdStep& beside = run.steps[run.steps[k].block == 1 ? k + 1 : k - 1];
+                    EXPECT_TRUE(beside.improved && beside.blockObjective <= run.steps[k].blockObjective)
+                        << run.said;
+                }
 
             EXPECT_TRUE(vrn::CheckSolution(table, best, true, false, 1e-6).passed) << name;
             if (fixDir == 'r')
