@@ -1,12 +1,14 @@
 // Block coordinate descent measured with the real mainVRN.exe, beside plain Std and Std with the
 // starting point in the same run.
-//   bench_backend_bcd runs [SECONDS] [SIDES...] [--solvers bgs] [--configs DIGITS]  generated 2-D tables
+//   bench_backend_bcd runs [SECONDS] [SIDES...] [--solvers bgs] [--configs CODES]  generated 2-D tables
 //        (SIDE x SIDE inner cells and their totals, values 1 to 999, 5 % sensitive, protection 10 %; default
 //        side 100, the quality table of bench_backend_solvers): the best objective each integer solver
 //        reaches in SECONDS (default 60) with each configuration (by number, all when --configs is missing):
 //        0 plain Std, 1 --startingpoint s, 2-4 BCD with 10, 20 and 100 clusters, 5 BCD with blocks of about
 //        50 sensitive cells, 6 BCD 20 regrouped each cycle, 7 dynamic BCD, 8 one BCD cycle followed by a
-//        final branch-and-cut (half the time), 9 BCD 10 then a branch-and-cut of a third of the time;
+//        final branch-and-cut (half the time), 9 BCD 10 then a branch-and-cut of a third of the time,
+//        a BCD 20 regrouped from the rounded LP relaxation (--startingpoint c), b the same on one core
+//        (taskset -c 0: one block at a time, where a with more cores solves blocks side by side);
 //        beside them the best bound known (the LP relaxation's, each sensitive cell's least change, or one
 //        of these runs') and every run's gap to it
 //   bench_backend_bcd clusters [SIDE]        one cycle of 20 blocks with CBC, clusters grown along the
@@ -61,6 +63,7 @@ struct Config
 {
     std::string name;
     std::vector<std::string> options;
+    std::vector<std::string> prefix = {}; // runs the back-end through this command
 };
 
 // Every configuration of the runs mode; `blocks50` clusters make blocks of about 50 sensitive cells.
@@ -78,7 +81,12 @@ std::vector<Config> Configs(double seconds, size_t sensitive)
             {"BCD 20 o + B&C",
              {"--bcd-clusters", "20", "--bcd-cycle", "o", "--bcd-endbc", std::to_string(seconds / 2)}},
             {"BCD 10 + B&C",
-             {"--bcd-clusters", "10", "--bcd-nstop", "20", "--bcd-endbc", std::to_string(seconds / 3)}}};
+             {"--bcd-clusters", "10", "--bcd-nstop", "20", "--bcd-endbc", std::to_string(seconds / 3)}},
+            {"BCD 20 c, start c", {"--bcd-clusters", "20", "--bcd-cycle", "c", "--startingpoint", "c"}},
+            // The same on one core: one block at a time, the baseline of blocks side by side.
+            {"BCD 20 c, start c, 1 core",
+             {"--bcd-clusters", "20", "--bcd-cycle", "c", "--startingpoint", "c"},
+             {"taskset", "-c", "0"}}};
 }
 
 // The bound of the Std model's LP relaxation (the binaries relaxed to [0, 1]), in table units.
@@ -136,9 +144,9 @@ void RunsBench(const fs::path& dir, double seconds, const std::vector<int>& side
                 if (!only.empty() && std::find(only.begin(), only.end(), static_cast<int>(k)) == only.end())
                     continue;
                 const std::string solver(1, code);
-                std::vector<std::string> args = {
-                    VRN_BACKEND_EXE, csp.string(), dir.string(),           "--solver",
-                    solver,          "--time",     std::to_string(seconds)};
+                std::vector<std::string> args = config.prefix;
+                args.insert(args.end(), {VRN_BACKEND_EXE, csp.string(), dir.string(), "--solver", solver,
+                                         "--time", std::to_string(seconds)});
                 args.insert(args.end(), config.options.begin(), config.options.end());
                 const fs::path log = dir / "run.txt";
                 const double wall = Run(args, log);
@@ -154,7 +162,7 @@ void RunsBench(const fs::path& dir, double seconds, const std::vector<int>& side
                 const double start = LastMatch(text, R"(blocks, weighted change ([-0-9.e+]+) ->)");
                 const double blocks = LastMatch(text, R"(cycles, ([0-9]+) blocks)");
                 std::printf(
-                    "  solver %s  %-22s best %9.0f  bound %9.0f  check %-6s  wall %6.1f s  (BCD start %.0f, "
+                    "  solver %s  %-26s best %9.0f  bound %9.0f  check %-6s  wall %6.1f s  (BCD start %.0f, "
                     "%.0f blocks)\n",
                     solver.c_str(), config.name.c_str(), row.best, row.bound, row.checked ? "passed" : "NO",
                     wall, start, blocks);
@@ -164,7 +172,7 @@ void RunsBench(const fs::path& dir, double seconds, const std::vector<int>& side
         std::printf("best bound known (the LP relaxation's or a run's): %.0f; gap of each run to it:\n",
                     bestBound);
         for (const Row& row : rows)
-            std::printf("  solver %s  %-15s %9.0f  gap %6.2f %%\n", row.solver.c_str(), row.config.c_str(),
+            std::printf("  solver %s  %-26s %9.0f  gap %6.2f %%\n", row.solver.c_str(), row.config.c_str(),
                         row.best, 100 * (row.best - bestBound) / row.best);
     }
 }
@@ -320,6 +328,8 @@ int main(int argc, char** argv)
                 for (const char* p = argv[++i]; *p != 0; ++p)
                     if (std::isdigit(static_cast<unsigned char>(*p)))
                         only.push_back(*p - '0');
+                    else if (*p >= 'a' && *p <= 'z')
+                        only.push_back(10 + (*p - 'a'));
             }
             else
                 sides.push_back(std::atoi(argv[i]));
