@@ -378,17 +378,29 @@ private:
     }
 
     // Solves `mip` from `start` within `seconds` (<= 0: the run's).
-    SolveResult SolveFrom(const MipModel& mip, const std::vector<double>& start, double seconds,
-                          double gapPercent)
+    // A solve's time limit: `seconds` (<= 0: none) within the run's remaining time; <= 0 for none.
+    double SolveLimit(double seconds) const
     {
         const double remaining = m_control->Remaining();
         const double limit =
             seconds > 0 ? std::min(seconds, remaining) : (m_control->HasTimeLimit() ? remaining : -1);
-        RunControl blockControl(m_control->HasTimeLimit() || seconds > 0 ? std::max(limit, 0.01) : -1);
+        return m_control->HasTimeLimit() || seconds > 0 ? std::max(limit, 0.01) : -1;
+    }
+
+    SolveParams BlockParams(const std::vector<double>& start, double gapPercent) const
+    {
         SolveParams params = m_params;
         params.start = start;
         params.mipGapPercent = gapPercent;
         params.firstFeasible = false;
+        return params;
+    }
+
+    SolveResult SolveFrom(const MipModel& mip, const std::vector<double>& start, double seconds,
+                          double gapPercent)
+    {
+        RunControl blockControl(SolveLimit(seconds));
+        const SolveParams params = BlockParams(start, gapPercent);
         StopRelay relay(*m_control, blockControl);
         if (!m_hooks.onOverrun)
             return SolveModel(mip, m_solver, params, blockControl);
@@ -532,14 +544,18 @@ private:
         for (const Cluster& block : group)
             subs.push_back(SubModelOf(block));
         const double seconds = BlockSeconds();
+        const auto solveHere = [&](const BlockSubModel& sub)
+        { return OutcomeOf(sub, SolveFrom(sub.model.mip, sub.start, seconds, SubModelGap(sub))); };
+        const double childSeconds = SolveLimit(seconds);
         std::vector<ForkedSolve> children(group.size());
         std::vector<char> forked(group.size(), 0);
         for (size_t k = 1; k < group.size(); ++k)
-            forked[k] = children[k].Start(subs[k].model.mip, m_solver, ParamsFor(subs[k]), seconds);
+            forked[k] = children[k].Start(subs[k].model.mip, m_solver,
+                                          BlockParams(subs[k].start, SubModelGap(subs[k])), childSeconds);
         std::vector<BlockOutcome> outcomes(group.size());
-        outcomes[0] =
-            OutcomeOf(subs[0], SolveFrom(subs[0].model.mip, subs[0].start, seconds, SubModelGap(subs[0])));
-        const double wait = seconds > 0 ? seconds + 10 : std::max(m_control->Remaining(), 1.0) + 10;
+        outcomes[0] = solveHere(subs[0]);
+        // A child that does not answer within its limit and a grace is killed (and the run's stop kills it).
+        const double wait = (childSeconds > 0 ? childSeconds : 1e9) + 10;
         for (size_t k = 1; k < group.size(); ++k)
         {
             if (forked[k])
@@ -550,19 +566,9 @@ private:
                     outcomes[k] = OutcomeOf(subs[k], *result);
             }
             else if (!m_control->StopRequested())
-                outcomes[k] = OutcomeOf(
-                    subs[k], SolveFrom(subs[k].model.mip, subs[k].start, seconds, SubModelGap(subs[k])));
+                outcomes[k] = solveHere(subs[k]);
         }
         TakeGroup(group, outcomes, cycle, firstNumber);
-    }
-
-    SolveParams ParamsFor(const BlockSubModel& sub) const
-    {
-        SolveParams params = m_params;
-        params.start = sub.start;
-        params.mipGapPercent = SubModelGap(sub);
-        params.firstFeasible = false;
-        return params;
     }
 
     // The blocks' changes from the incumbent they all started from, best table first.
