@@ -219,10 +219,7 @@ private:
 
     double ModelObjective(const std::vector<double>& columns) const
     {
-        double objective = 0;
-        for (int c = 0; c < m_model.mip.ColumnCount(); ++c)
-            objective += m_model.mip.cost[c] * columns[c];
-        return objective;
+        return m_model.mip.ObjectiveAt(columns);
     }
 
     void Descend()
@@ -245,9 +242,15 @@ private:
                 // ends the run after exactly its number of blocks.
                 const int side = std::min(Workers(), m_noGainLimit - m_noGain);
                 std::vector<Cluster> group;
+                // The blocks of a group start from the same table: its flip scores serve them all.
+                const std::vector<double> scores =
+                    m_settings.dynamic
+                        ? FlipScores(m_instance, m_relationsOfCell, m_cells, m_incumbentAdjusted)
+                        : std::vector<double>();
                 for (int k = b; k < std::min(b + side, m_blocksPerCycle); ++k)
                 {
-                    group.push_back(m_settings.dynamic ? NextDynamicBlock(cycle, k, group) : clusters[k]);
+                    group.push_back(m_settings.dynamic ? NextDynamicBlock(cycle, k, scores, group)
+                                                       : clusters[k]);
                     if (group.back().empty() && group.size() > 1)
                     {
                         group.pop_back(); // every cell is in a block beside it already
@@ -304,13 +307,13 @@ private:
     // bounds are changed for each block).
     int Workers() const { return m_settings.subModels ? std::max(1, m_settings.workers) : 1; }
 
-    // The next dynamic block, from the cells not already in a block of `taken` (the blocks it is
-    // solved beside, from the same table).
-    Cluster NextDynamicBlock(int cycle, int block, const std::vector<Cluster>& taken) const
+    // The next dynamic block, by the cells' `scores` (FlipScores of the incumbent), from the cells not
+    // already in a block of `taken` (the blocks it is solved beside, from the same table).
+    Cluster NextDynamicBlock(int cycle, int block, std::vector<double> scores,
+                             const std::vector<Cluster>& taken) const
     {
         const size_t size = (m_cells.size() + static_cast<size_t>(m_blocksPerCycle) - 1) /
                             static_cast<size_t>(m_blocksPerCycle);
-        std::vector<double> scores = FlipScores(m_instance, m_relationsOfCell, m_cells, m_incumbentAdjusted);
         std::vector<int32_t> cells = m_cells;
         if (!taken.empty())
         {
@@ -458,9 +461,7 @@ private:
     // large table searches on for gains too small to matter.)
     double SubModelGap(const BlockSubModel& sub) const
     {
-        double own = 0;
-        for (int c = 0; c < sub.model.mip.ColumnCount(); ++c)
-            own += sub.model.mip.cost[c] * sub.start[c];
+        const double own = sub.model.mip.ObjectiveAt(sub.start);
         const double whole = ModelObjective(m_incumbent);
         if (own <= 0)
             return BlockGap();

@@ -106,9 +106,7 @@ std::string KeepStartingPoint(const MipModel& model, const std::vector<double>& 
 {
     if (start.size() != static_cast<size_t>(model.ColumnCount()))
         return {};
-    double objective = 0;
-    for (int c = 0; c < model.ColumnCount(); ++c)
-        objective += model.cost[c] * start[c];
+    const double objective = model.ObjectiveAt(start);
     const bool hasTable = (result.status == SolveStatus::Optimal || result.status == SolveStatus::Feasible) &&
                           result.solution.size() == start.size();
     if (hasTable && result.objective <= objective + 1e-9 * std::max(1.0, std::fabs(objective)))

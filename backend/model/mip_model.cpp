@@ -35,6 +35,14 @@ void MipModel::AddRow(double lower, double upper, const std::vector<std::pair<in
     rowStart.push_back(EntryCount());
 }
 
+double MipModel::ObjectiveAt(const std::vector<double>& columns) const
+{
+    double objective = 0;
+    for (int c = 0; c < ColumnCount(); ++c)
+        objective += cost[c] * columns[c];
+    return objective;
+}
+
 int MipModel::IntegerCount() const
 {
     int n = 0;

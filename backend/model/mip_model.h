@@ -35,6 +35,8 @@ struct MipModel
     int RowCount() const { return static_cast<int>(rowLower.size()); }
     int64_t EntryCount() const { return static_cast<int64_t>(entryCol.size()); }
     int IntegerCount() const;
+    // The objective at `columns` (one value per column), in the model's units, without the offset.
+    double ObjectiveAt(const std::vector<double>& columns) const;
     bool HasIntegers() const { return IntegerCount() > 0; }
 
     // The same matrix column by column (for solvers that load it so).

@@ -149,7 +149,7 @@ public:
         if (started)
             PassStart(cbc, model, params.start);
         CbcStopHandler handler(control, params.firstFeasible, model.ColumnCount(),
-                               started ? StartObjective(model, params.start) : HUGE_VAL, ownTable);
+                               started ? model.ObjectiveAt(params.start) : HUGE_VAL, ownTable);
         cbc.passInEventHandler(&handler);
 
         std::vector<std::string> args = {"mainVRN",
@@ -182,7 +182,7 @@ public:
             {
                 // CBC drops its incumbent when an LP is cut short; the search found nothing better.
                 result.solution = params.start;
-                result.objective = StartObjective(model, params.start);
+                result.objective = model.ObjectiveAt(params.start);
                 result.status = SolveStatus::Feasible;
                 result.detail += "; the starting solution is returned";
             }
@@ -193,17 +193,9 @@ public:
 private:
     // The starting solution becomes CBC's first incumbent. (Its driver's own way, a start by column
     // names, makes CBC 2.10 crash in the presolve of its final clean-up solve.)
-    static double StartObjective(const MipModel& model, const std::vector<double>& start)
-    {
-        double objective = 0;
-        for (int c = 0; c < model.ColumnCount(); ++c)
-            objective += model.cost[c] * start[c];
-        return objective;
-    }
-
     static void PassStart(CbcModel& cbc, const MipModel& model, const std::vector<double>& start)
     {
-        cbc.setBestSolution(start.data(), model.ColumnCount(), StartObjective(model, start), true);
+        cbc.setBestSolution(start.data(), model.ColumnCount(), model.ObjectiveAt(start), true);
     }
 
     SolveResult Collect(CbcModel& cbc, const MipModel& model, RunControl& control)

@@ -45,9 +45,7 @@ SolveResult StartOverBrokenSolution(const MipModel& model, const SolveParams& pa
     result.detail += "; its solution breaks the model (a row or bound off by " + std::to_string(violation) +
                      " of its size), so the starting solution is returned";
     result.solution = params.start;
-    result.objective = 0;
-    for (size_t c = 0; c < columns; ++c)
-        result.objective += model.cost[c] * params.start[c];
+    result.objective = model.ObjectiveAt(params.start);
     result.status = SolveStatus::Feasible;
     return result;
 }
