@@ -1,12 +1,12 @@
 #include "bcd/block_descent.h"
 
 #include "bcd/forked_solve.h"
-#include "bcd/sub_model.h"
 #include "common/number_format.h"
 #include "control/run_control.h"
 #include "fast/starting_point.h"
 #include "instance/cell_rules.h"
 #include "model/checks.h"
+#include "model/sub_model.h"
 #include "solvers/solve_model.h"
 
 #include <algorithm>

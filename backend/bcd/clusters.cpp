@@ -136,15 +136,6 @@ private:
 
 } // namespace
 
-std::vector<std::vector<int32_t>> RelationsOfCells(const Instance& instance)
-{
-    std::vector<std::vector<int32_t>> relations(instance.cells.size());
-    for (size_t r = 0; r < instance.RelationCount(); ++r)
-        for (int64_t t = instance.termStart[r]; t < instance.termStart[r + 1]; ++t)
-            relations[instance.termCell[t]].push_back(static_cast<int32_t>(r));
-    return relations;
-}
-
 std::vector<Cluster> RelationClusters(const Instance& instance, const std::vector<int32_t>& cells, int count,
                                       uint64_t seed)
 {

@@ -4,17 +4,13 @@
 #pragma once
 
 #include "instance/instance.h"
+#include "model/sub_model.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace vrn
 {
-
-using Cluster = std::vector<int32_t>; // cell indexes
-
-// For every cell, the relations it appears in.
-std::vector<std::vector<int32_t>> RelationsOfCells(const Instance& instance);
 
 // Splits `cells` into `count` clusters of near-equal size (sizes differ by at most one). Each
 // cluster is grown from a seed cell, always taking next the free cell that shares the most

@@ -13,31 +13,6 @@
 namespace vrn
 {
 
-std::vector<double> StdColumnsOf(const Instance& instance, const StdModel& model,
-                                 const std::vector<double>& adjusted)
-{
-    const MipModel& mip = model.mip;
-    std::vector<double> columns(static_cast<size_t>(mip.ColumnCount()), 0);
-    for (size_t i = 0; i < instance.cells.size(); ++i)
-    {
-        const int p = model.colPlus[i];
-        if (p < 0)
-            continue;
-        const double change = (adjusted[i] - instance.cells[i].value) / model.scale;
-        const int m = model.colMinus[i];
-        columns[p] = std::max(change, 0.0);
-        columns[m] = std::max(-change, 0.0);
-        for (const int c : {p, m})
-            if (mip.isInteger[c])
-                columns[c] = std::round(columns[c]);
-        if (model.colValue[i] >= 0)
-            columns[model.colValue[i]] = std::round(adjusted[i]);
-        if (model.colDir[i] >= 0)
-            columns[model.colDir[i]] = change > 0 ? 1 : 0;
-    }
-    return columns;
-}
-
 namespace
 {
 

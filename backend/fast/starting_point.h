@@ -14,10 +14,6 @@
 namespace vrn
 {
 
-// The Std model's columns for an adjusted table: deviations up and down, directions, integer values.
-std::vector<double> StdColumnsOf(const Instance& instance, const StdModel& model,
-                                 const std::vector<double>& adjusted);
-
 // The adjusted values of a checked protected table from the Fast heuristic (the Std run's start and its
 // fallback); empty when none was found. `integerSolver` as in SolveFast.
 std::vector<double> FindStartingTable(const Instance& instance, const BackendOptions& options,

@@ -36,6 +36,9 @@ struct Instance
     void AddRelation(double relationRhs, const std::vector<std::pair<int32_t, double>>& terms);
 };
 
+// For every cell, the relations it appears in.
+std::vector<std::vector<int32_t>> RelationsOfCells(const Instance& instance);
+
 struct FormatError
 {
     int line = 0;

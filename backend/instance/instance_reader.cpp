@@ -17,17 +17,6 @@
 namespace vrn
 {
 
-void Instance::AddRelation(double relationRhs, const std::vector<std::pair<int32_t, double>>& terms)
-{
-    rhs.push_back(relationRhs);
-    for (const auto& term : terms)
-    {
-        termCell.push_back(term.first);
-        termCoef.push_back(term.second);
-    }
-    termStart.push_back(static_cast<int64_t>(termCell.size()));
-}
-
 std::string FormatErrorText(const std::string& file, const FormatError& error)
 {
     // Line 0: a fault of the file as a whole (missing, unreadable).

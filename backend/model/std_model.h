@@ -50,4 +50,8 @@ struct StdModel
 
 StdModel BuildStdModel(const Instance& instance, const StdModelSettings& settings);
 
+// The Std model's columns for an adjusted table: deviations up and down, directions, integer values.
+std::vector<double> StdColumnsOf(const Instance& instance, const StdModel& model,
+                                 const std::vector<double>& adjusted);
+
 } // namespace vrn

@@ -3,11 +3,11 @@
 // bcd_process_test).
 #include "bcd/block_descent.h"
 #include "bcd/clusters.h"
-#include "bcd/sub_model.h"
 #include "fast/fast_solve.h"
 #include "fast/starting_point.h"
 #include "instance/cell_rules.h"
 #include "model/checks.h"
+#include "model/sub_model.h"
 #include "solvers/cbc_solver.h"
 #include "solvers/clp_solver.h"
 #include "solvers/symphony_solver.h"

@@ -5,7 +5,6 @@
 // whole model would not fit in memory.
 #pragma once
 
-#include "bcd/clusters.h"
 #include "instance/instance.h"
 #include "model/std_model.h"
 
@@ -14,6 +13,9 @@
 
 namespace vrn
 {
+
+// A block: the sensitive cells solved together (cell indexes).
+using Cluster = std::vector<int32_t>;
 
 struct BlockSubModel
 {

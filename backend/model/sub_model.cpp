@@ -1,6 +1,5 @@
-#include "bcd/sub_model.h"
+#include "model/sub_model.h"
 
-#include "fast/starting_point.h"
 #include "instance/cell_rules.h"
 
 #include <algorithm>
