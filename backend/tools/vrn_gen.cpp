@@ -3,14 +3,17 @@
 //   vrn-gen 3d N1 N2 N3 [options]
 //   vrn-gen hier GROUPS ITEMS_PER_GROUP COLS [options]   (rows grouped under subtotals)
 //   vrn-gen table SIZE SIZE... [options]   (SIZE: N items, or GxI: G groups of I items each)
+//   vrn-gen survey GROUPS UNITS CATEGORIES... [options]   (person counts, units within groups)
 // options of every table: --seed N (1) --out FILE
 // uniform tables (the default kind): --sensitive PCT (5) --protection PCT (10) --max VALUE (99)
 // tables from simulated microdata: --kind count|magnitude, --rule threshold|p|nk, --p PCT (15),
 //   --n N (2), --k PCT (85), --threshold N (3), --empty PCT (20), --contributors MEAN (6),
 //   --cost 1|value
+// survey tables: --size MEAN (15) persons per unit, --threshold N (3)
 #include "cli/options.h"
 #include "instance/instance.h"
 #include "tools/realistic_table.h"
+#include "tools/survey_table.h"
 #include "tools/table_generator.h"
 
 #include <cstdio>
@@ -28,6 +31,7 @@ constexpr const char* kHelp =
   or:  vrn-gen 3d N1 N2 N3 [options]
   or:  vrn-gen hier GROUPS ITEMS COLS [options]
   or:  vrn-gen table SIZE... --kind count|magnitude [options]
+  or:  vrn-gen survey GROUPS UNITS CATEGORIES... [options]
   or:  vrn-gen --help | --version
 
 Writes a generated table with all its margins in the .csp format, to standard output or to a
@@ -42,6 +46,14 @@ contributors with heavy-tailed values; count tables publish their number, magnit
 sum. Sensitive cells, totals included: counts below the threshold; magnitudes by the p % rule
 or the (n, k) dominance rule, protected by what the rule asks.
 
+survey counts simulated persons: UNITS units (schools, firms) shared unevenly over GROUPS
+groups (local authorities, regions) form a two-level hierarchy, and each CATEGORIES number adds
+a variable with that many categories (age, sex), whose shares fall off with the category and
+differ from unit to unit. Every unit has about --size persons (log-normal). Empty cells are z;
+counts from 1 to the threshold less 1 are sensitive, protected down to 0 or up to the
+threshold. Small units make relations whose free cells are all sensitive and whose other cells
+are empty: the hard case of the frequency rule. 130 2400 6 2 gives 53,151 cells.
+
 Options:
   --sensitive PCT    percent of the inner cells that are sensitive (default 5)
   --protection PCT   protection level of a sensitive cell, percent of its value, rounded and
@@ -55,10 +67,11 @@ Options:
   --rule RULE        threshold (counts' default), p (magnitudes' default) or nk
   --p PCT            the p of the p % rule (default 15)
   --n N, --k PCT     the (n, k) dominance rule (default 2 and 85)
-  --threshold N      counts below N are sensitive (default 3)
+  --threshold N      counts below N are sensitive (default 3, table and survey)
   --empty PCT        percent of the inner cells without contributors (default 20)
   --contributors M   typical number of contributors of a cell (default 6)
   --cost 1|value     each cell's cost: 1 (default) or its value
+  --size MEAN        survey: mean number of persons per unit (default 15)
   --help             print this text and exit
   --version          print the version and exit
 
@@ -71,11 +84,13 @@ Exit status:
 int Usage()
 {
     std::fputs("usage: vrn-gen 2d ROWS COLS | 3d N1 N2 N3 | hier GROUPS ITEMS COLS | table SIZE...\n"
+               "       | survey GROUPS UNITS CATEGORIES...\n"
                "       (SIZE: N items, or GxI: G groups of I items)\n"
                "       [--seed N] [--out FILE]\n"
                "       uniform values: [--sensitive PCT] [--protection PCT] [--max VALUE]\n"
                "       from microdata: --kind count|magnitude [--rule threshold|p|nk] [--p PCT] [--n N]\n"
-               "       [--k PCT] [--threshold N] [--empty PCT] [--contributors MEAN] [--cost 1|value]\n",
+               "       [--k PCT] [--threshold N] [--empty PCT] [--contributors MEAN] [--cost 1|value]\n"
+               "       survey: [--size MEAN] [--threshold N]\n",
                stderr);
     std::fputs("vrn-gen --help explains them.\n", stderr);
     return 2;
@@ -159,10 +174,31 @@ bool ReadDimensions(int argc, char** argv, std::vector<vrn::Dimension>& dims, in
     return true;
 }
 
+// survey GROUPS UNITS CATEGORIES...: at least one unit per group and one other variable.
+bool ReadSurveySizes(int argc, char** argv, vrn::SurveySettings& survey, int& next)
+{
+    next = 2;
+    std::vector<int> n;
+    for (; next < argc && argv[next][0] != '-'; ++next)
+    {
+        int size = 0;
+        if (!ToPositive(argv[next], size))
+            return false;
+        n.push_back(size);
+    }
+    if (n.size() < 3 || n[1] < n[0])
+        return false;
+    survey.groups = n[0];
+    survey.units = n[1];
+    survey.categories.assign(n.begin() + 2, n.end());
+    return true;
+}
+
 struct Choices
 {
     vrn::GeneratorSettings uniform;
     vrn::RealisticSettings real;
+    vrn::SurveySettings survey;
     bool realistic = false;
     bool ruleGiven = false;
     std::string out;
@@ -201,7 +237,7 @@ bool SetNumber(Choices& c, const std::string& name, double x)
     else if (name == "--max")
         c.uniform.maxValue = static_cast<int>(x);
     else if (name == "--seed")
-        c.uniform.seed = c.real.seed = static_cast<uint64_t>(x);
+        c.uniform.seed = c.real.seed = c.survey.seed = static_cast<uint64_t>(x);
     else if (name == "--p")
         c.real.pPercent = x;
     else if (name == "--n" && x >= 1)
@@ -209,7 +245,9 @@ bool SetNumber(Choices& c, const std::string& name, double x)
     else if (name == "--k" && x > 0 && x <= 100)
         c.real.dominanceK = x;
     else if (name == "--threshold" && x >= 1)
-        c.real.threshold = static_cast<int>(x);
+        c.real.threshold = c.survey.threshold = static_cast<int>(x);
+    else if (name == "--size" && x >= 1 && x <= 1e6)
+        c.survey.meanUnitSize = x;
     else if (name == "--empty" && x < 100)
         c.real.emptyPercent = x;
     else if (name == "--contributors" && x >= 1)
@@ -251,12 +289,16 @@ int main(int argc, char** argv)
     Choices choices;
     int next = 0;
     std::vector<vrn::Dimension> dims;
-    if (!ReadDimensions(argc, argv, dims, next) || !ReadOptions(argc, argv, next, choices))
+    const bool survey = std::string(argv[1]) == "survey";
+    const bool sizesRead =
+        survey ? ReadSurveySizes(argc, argv, choices.survey, next) : ReadDimensions(argc, argv, dims, next);
+    if (!sizesRead || !ReadOptions(argc, argv, next, choices))
         return Usage();
     choices.uniform.dimensions = dims;
     choices.real.dimensions = dims;
-    const vrn::Instance table =
-        choices.realistic ? vrn::GenerateRealisticTable(choices.real) : vrn::GenerateTable(choices.uniform);
+    const vrn::Instance table = survey              ? vrn::GenerateSurveyTable(choices.survey)
+                                : choices.realistic ? vrn::GenerateRealisticTable(choices.real)
+                                                    : vrn::GenerateTable(choices.uniform);
     if (choices.out.empty())
     {
         vrn::WriteInstance(std::cout, table);
