@@ -89,46 +89,6 @@ double LeastWeightedChange(const Instance& instance)
 namespace
 {
 
-// Passes a stop of the run (command, signal, time limit) on to a block's own control, which also
-// carries the block's time limit.
-class StopRelay
-{
-public:
-    StopRelay(RunControl& run, RunControl& block) : m_run(run), m_block(block), m_thread([this] { Loop(); })
-    {
-    }
-    ~StopRelay()
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_done = true;
-        }
-        m_wake.notify_all();
-        m_thread.join();
-    }
-    StopRelay(const StopRelay&) = delete;
-    StopRelay& operator=(const StopRelay&) = delete;
-
-private:
-    RunControl& m_run;
-    RunControl& m_block;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_done = false;
-    std::thread m_thread;
-
-    void Loop()
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        while (!m_done)
-        {
-            if (m_run.StopRequested())
-                m_block.RequestStop(m_run.Reason());
-            m_wake.wait_for(lock, std::chrono::milliseconds(50));
-        }
-    }
-};
-
 class BlockDescent
 {
 public:

@@ -343,4 +343,30 @@ void StopWatchdog::Loop()
     }
 }
 
+StopRelay::StopRelay(RunControl& run, RunControl& inner)
+    : m_run(run), m_inner(inner), m_thread([this] { Loop(); })
+{
+}
+
+StopRelay::~StopRelay()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_done = true;
+    }
+    m_wake.notify_all();
+    m_thread.join();
+}
+
+void StopRelay::Loop()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (!m_done)
+    {
+        if (m_run.StopRequested())
+            m_inner.RequestStop(m_run.Reason());
+        m_wake.wait_for(lock, std::chrono::milliseconds(50));
+    }
+}
+
 } // namespace vrn

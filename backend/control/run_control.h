@@ -137,6 +137,26 @@ private:
     void Loop();
 };
 
+// Passes a stop of the run (command, signal, time limit) on to an inner control that carries a time
+// limit of its own (a block's solve, a step of a search), checked every 50 ms on a thread of its own.
+class StopRelay
+{
+public:
+    StopRelay(RunControl& run, RunControl& inner);
+    ~StopRelay();
+    StopRelay(const StopRelay&) = delete;
+    StopRelay& operator=(const StopRelay&) = delete;
+
+private:
+    RunControl& m_run;
+    RunControl& m_inner;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_done = false;
+    std::thread m_thread;
+    void Loop();
+};
+
 // Guards against a solver that does not obey a stop (some do not look at the clock while they
 // solve their first linear program): once a stop has been requested (or the time limit has passed)
 // and the solver has not returned within `graceSeconds`, calls onOverrun (which ends the run).
