@@ -53,6 +53,9 @@ struct BackendOptions
     bool crossover = true;
     // Not an option: set by the run for the starting table, whose LP method the solver picks.
     bool solverChoosesLpMethod = false;
+    // Not an option either: the starting table's linear programs by the method their shape suits
+    // (solver_adapter.h).
+    bool lpMethodByShape = false;
     char validInequalities = 'n';
     char startingPoint = 'n';
     char fixDir = 'n'; // n: not given

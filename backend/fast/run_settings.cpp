@@ -66,6 +66,7 @@ SolveParams SolveParamsFromOptions(const BackendOptions& options)
     params.simplex = options.simplex;
     params.crossover = options.crossover;
     params.solverChoosesMethod = options.solverChoosesLpMethod;
+    params.lpMethodByShape = options.lpMethodByShape;
     return params;
 }
 

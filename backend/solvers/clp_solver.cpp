@@ -55,8 +55,10 @@ public:
         options.setSolveType(params.simplex     ? ClpSolve::usePrimal
                              : params.crossover ? ClpSolve::useBarrier
                                                 : ClpSolve::useBarrierNoCross);
-        if (params.solverChoosesMethod)
+        if (params.solverChoosesMethod || params.lpMethodByShape)
             options.setSolveType(ClpSolve::automatic);
+        if (params.lpMethodByShape && ManyRowsForColumns(model))
+            options.setSolveType(ClpSolve::useBarrier);
         options.setPresolveType(ClpSolve::presolveOn);
         clp.initialSolve(options);
 

@@ -229,7 +229,8 @@ private:
     {
         int code = 0;
         bool optimal = false, infeasible = false;
-        if (params.simplex)
+        const bool simplex = params.simplex || params.lpMethodByShape;
+        if (simplex)
         {
             glp_smcp parm;
             glp_init_smcp(&parm);
@@ -258,8 +259,8 @@ private:
             result.solution.resize(static_cast<size_t>(model.ColumnCount()));
             for (int c = 0; c < model.ColumnCount(); ++c)
                 result.solution[c] =
-                    params.simplex ? glp_get_col_prim(problem, c + 1) : glp_ipt_col_prim(problem, c + 1);
-            result.objective = params.simplex ? glp_get_obj_val(problem) : glp_ipt_obj_val(problem);
+                    simplex ? glp_get_col_prim(problem, c + 1) : glp_ipt_col_prim(problem, c + 1);
+            result.objective = simplex ? glp_get_obj_val(problem) : glp_ipt_obj_val(problem);
             result.bound = result.objective;
         }
         else

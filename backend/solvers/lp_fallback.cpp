@@ -52,7 +52,7 @@ SolveResult SolveLinearSafely(const MipModel& model, SolverAdapter& solver, cons
     SolveResult result = solver.Solve(model, params, control);
     if (model.HasIntegers())
         return result;
-    const bool barrier = !params.simplex || params.solverChoosesMethod;
+    const bool barrier = !params.simplex || params.solverChoosesMethod || params.lpMethodByShape;
     const bool failed = result.status == SolveStatus::Failed || result.status == SolveStatus::Infeasible ||
                         (result.status == SolveStatus::NoSolution && TimeLeft(control));
     if (barrier && failed && TimeLeft(control))

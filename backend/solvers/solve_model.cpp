@@ -8,6 +8,11 @@
 namespace vrn
 {
 
+bool ManyRowsForColumns(const MipModel& model)
+{
+    return 10 * static_cast<int64_t>(model.RowCount()) >= model.ColumnCount();
+}
+
 double SolverTimeLimit(const RunControl& control)
 {
     return control.HasTimeLimit() ? std::max(0.01, control.Remaining()) : 1e8;
