@@ -157,13 +157,45 @@ void FastModel::AddObjectiveBound(int objective, double limit)
         mip.AddRow(-kInfinity, limit / base.scale, entries, "obj" + std::to_string(objective));
 }
 
+namespace
+{
+
+// A unit of shortfall costs this many times the dearest unit of change among the cells that share a
+// relation with the cell: dearer than what compensating its move usually takes, not so dear that the
+// solver's arithmetic suffers.
+constexpr double kShortfallPrice = 100;
+
+// Per cell, the largest cost (per unit in the model) of a cell in one of its relations, its own included.
+std::vector<double> NeighbourCosts(const Instance& instance, const StdModel& model)
+{
+    const auto costOf = [&](int32_t cell)
+    { return model.colPlus[cell] >= 0 ? model.mip.cost[model.colPlus[cell]] : 0.0; };
+    std::vector<double> most(instance.cells.size(), 0);
+    for (size_t i = 0; i < most.size(); ++i)
+        most[i] = costOf(static_cast<int32_t>(i));
+    for (size_t r = 0; r < instance.RelationCount(); ++r)
+    {
+        double relationMost = 0;
+        for (int64_t t = instance.termStart[r]; t < instance.termStart[r + 1]; ++t)
+            relationMost = std::max(relationMost, costOf(instance.termCell[t]));
+        for (int64_t t = instance.termStart[r]; t < instance.termStart[r + 1]; ++t)
+            most[instance.termCell[t]] = std::max(most[instance.termCell[t]], relationMost);
+    }
+    return most;
+}
+
+} // namespace
+
 ElasticModel BuildElasticModel(const Instance& instance, const FastSettings& settings,
-                               const DirectionChoice& choice)
+                               const DirectionChoice& choice, ElasticPricing pricing)
 {
     ElasticModel elastic;
     elastic.base = BuildFixedStdModel(instance, settings, choice);
     MipModel& mip = elastic.base.mip;
-    std::fill(mip.cost.begin(), mip.cost.end(), 0.0);
+    const std::vector<double> neighbourCost =
+        pricing == ElasticPricing::Costs ? NeighbourCosts(instance, elastic.base) : std::vector<double>{};
+    if (pricing == ElasticPricing::Shortfall)
+        std::fill(mip.cost.begin(), mip.cost.end(), 0.0);
     std::fill(mip.isInteger.begin(), mip.isInteger.end(), 0); // which directions fail shows without integers
     const size_t n = instance.cells.size();
     elastic.shortColumn.assign(n, -1);
@@ -179,7 +211,9 @@ ElasticModel BuildElasticModel(const Instance& instance, const FastSettings& set
         if (level <= 0)
             continue;
         mip.colLower[moving] = 0;
-        const int shortfall = mip.AddColumn(0, level, 1 / level, false, "short" + std::to_string(i));
+        const double price =
+            pricing == ElasticPricing::Costs ? kShortfallPrice * std::max(neighbourCost[i], 1e-9) : 1 / level;
+        const int shortfall = mip.AddColumn(0, level, price, false, "short" + std::to_string(i));
         mip.AddRow(level, kInfinity, {{moving, 1}, {shortfall, 1}}, "prot" + std::to_string(i));
         elastic.shortColumn[i] = shortfall;
         elastic.level[i] = level;

@@ -57,8 +57,19 @@ struct ElasticModel
     std::vector<double> level;        // per cell, the protection level in the model's units
 };
 
+// `pricing` Shortfall: only the shortfall costs (a cell's shortfall as a share of its level), the
+// changes are free. Costs: the changes keep their weighted costs and a shortfall costs far more than
+// changing any cell near it, so that the point is a table of least change that falls short only where
+// the directions leave no other way: the place to mend them from (local_repair.h).
+enum class ElasticPricing
+{
+    Shortfall,
+    Costs
+};
+
 ElasticModel BuildElasticModel(const Instance& instance, const FastSettings& settings,
-                               const DirectionChoice& choice);
+                               const DirectionChoice& choice,
+                               ElasticPricing pricing = ElasticPricing::Shortfall);
 
 // Cells whose shortfall is more than a small part of its level.
 std::vector<int> ShortCells(const ElasticModel& elastic, const std::vector<double>& solution);

@@ -6,6 +6,7 @@
 #include "fast/direction_ties.h"
 #include "fast/lexmin.h"
 #include "fast/lexmin_shared.h"
+#include "fast/mend_directions.h"
 #include "fast/pct_advice.h"
 #include "fast/run_settings.h"
 #include "instance/cell_rules.h"
@@ -24,6 +25,7 @@ namespace
 
 constexpr int kRepairRounds = 8;
 constexpr int kDirectionSearches = 2;
+constexpr int kMends = 2;
 constexpr size_t kListedCells = 10;
 
 int FreeCount(const Instance& instance, const DirectionChoice& choice)
@@ -497,9 +499,26 @@ FastOutcome SolveFastWithDirections(const Instance& instance, const BackendOptio
     const DirectionChoice startChoice = choice;
     std::vector<int> flips(instance.cells.size(), 0);
     const DirectionTies ties(instance, settings.additive);
-    int searches = 0;
+    int searches = 0, mends = 0;
+    SolverAdapter* mip = integerSolver != nullptr         ? integerSolver
+                         : solver.SolvesIntegerPrograms() ? &solver
+                                                          : nullptr;
+    const bool mayMend = options.fixDir != 'r' && options.fixDir != 'f' && mip != nullptr;
     for (int round = 0;; ++round)
     {
+        // Directions that a relation on its own shows impossible are mended before any solve: the linear
+        // program would only say infeasible (and an interior point may not even say that in time).
+        if (round == 0 && mayMend)
+            if (const int broken = RelationsTheDirectionsBreak(instance, settings, choice); broken > 0)
+            {
+                log.say("directions: " + std::to_string(broken) +
+                        " relations cannot add up with these directions, each on its own terms");
+                ++mends;
+                DirectionMend mend =
+                    MendDirections(instance, settings, choice, solver, *mip, params, control, log);
+                if (!mend.table.empty())
+                    out.mendedTable = std::move(mend.table);
+            }
         FastModel model = BuildFastModel(instance, settings, choice);
         if (round == 0)
         {
@@ -539,6 +558,18 @@ FastOutcome SolveFastWithDirections(const Instance& instance, const BackendOptio
         }
         log.say(
             "the model with these directions is infeasible; looking for the directions that cause it ...");
+        // The program's own directions are mended as a whole first: flipping them one conflict at a time
+        // walks in circles where sensitive cells must balance each other exactly.
+        if (mayMend && mends < kMends && !control.StopRequested())
+        {
+            ++mends;
+            DirectionMend mend =
+                MendDirections(instance, settings, choice, solver, *mip, params, control, log);
+            if (!mend.table.empty())
+                out.mendedTable = std::move(mend.table);
+            if (mend.changed > 0 && !control.StopRequested())
+                continue;
+        }
         const DirectionDiagnosis diagnosis =
             DiagnoseDirections(instance, settings, choice, solver, params, control);
         const int flipped = round < kRepairRounds && diagnosis.solved

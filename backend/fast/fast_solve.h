@@ -26,6 +26,9 @@ struct FastOutcome
     // A run that ends without a table: its closing lines (what is wrong, then what to change), for standard
     // error and the log.
     std::vector<std::string> endLines;
+    // A protected table found on the way (the mended one, adjusted values), for a caller whose solve
+    // was cut short before the model with its directions was solved; empty when none.
+    std::vector<double> mendedTable;
 };
 
 // The Fast options in force, one line for the log.

@@ -4,11 +4,13 @@
 #include "fast/fast_solve.h"
 #include "fast/run_settings.h"
 #include "fast/table_repair.h"
+#include "instance/cell_rules.h"
 #include "model/checks.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 namespace vrn
 {
@@ -28,40 +30,87 @@ bool LpMethodGiven(const BackendOptions& options)
 
 } // namespace
 
-std::vector<double> FindStartingTable(const Instance& instance, const BackendOptions& options,
-                                      StdModelKind kind, SolverAdapter& solver, SolverAdapter* integerSolver,
-                                      RunControl& control, const FastLog& log)
+namespace
+{
+
+// The share of the time left that the starting table may take; the integer search gets the rest.
+double StartShare(const Instance& instance)
+{
+    int directions = 0;
+    for (const Cell& cell : instance.cells)
+        directions += NeedsProtection(cell);
+    return directions > kWholeModelDirections ? 2.0 / 3 : 1.0 / 3;
+}
+
+// The table of the Fast solve, or the mended table it found on the way when it was cut short.
+std::vector<double> TableOfOutcome(const Instance& instance, const BackendOptions& options,
+                                   const FastOutcome& outcome, const FastLog& log)
+{
+    const SolveResult& result = outcome.result;
+    if (outcome.solved && !result.solution.empty() &&
+        (result.status == SolveStatus::Optimal || result.status == SolveStatus::Feasible))
+        return outcome.model.AdjustedValues(instance, result.solution);
+    if (!outcome.mendedTable.empty() && TablePasses(instance, options, outcome.mendedTable))
+    {
+        log.say("starting point: the model with the mended directions was not solved in time; the mended "
+                "table is taken as it is");
+        return outcome.mendedTable;
+    }
+    return {};
+}
+
+std::vector<double> SolveStartingTable(const Instance& instance, const BackendOptions& options,
+                                       StdModelKind kind, SolverAdapter& solver, SolverAdapter* integerSolver,
+                                       RunControl& control, const FastLog& log)
 {
     BackendOptions fast = OneStageFastOptions(options);
     fast.model = kind;
     fast.solverChoosesLpMethod = !LpMethodGiven(options);
+    fast.lpMethodByShape = fast.solverChoosesLpMethod;
     const bool relaxation = options.startingPoint == 'c';
     log.say(std::string("starting point (") + (relaxation ? "c" : "s") +
             "): the Fast model with the heuristic's directions ...");
     const FastOutcome outcome =
         SolveFast(instance, fast, solver, control, "", log,
                   relaxation ? HeuristicRelaxation::StdModel : HeuristicRelaxation::Balance, integerSolver);
-    const SolveResult& result = outcome.result;
-    if (!outcome.solved || result.solution.empty() ||
-        (result.status != SolveStatus::Optimal && result.status != SolveStatus::Feasible))
+    std::vector<double> adjusted = TableOfOutcome(instance, options, outcome, log);
+    if (adjusted.empty() || TablePasses(instance, options, adjusted))
+        return adjusted;
+    // Within the solver's tolerance on its scaled copy, not within the check's: solved again tightly.
+    log.say(
+        "starting point: the table found fails the solution check; solving again with its directions ...");
+    BackendOptions repair = options;
+    repair.solverChoosesLpMethod = fast.solverChoosesLpMethod;
+    repair.lpMethodByShape = fast.lpMethodByShape;
+    return RepairTable(instance, repair, adjusted, solver, integerSolver, control, log);
+}
+
+} // namespace
+
+std::vector<double> FindStartingTable(const Instance& instance, const BackendOptions& options,
+                                      StdModelKind kind, SolverAdapter& solver, SolverAdapter* integerSolver,
+                                      RunControl& control, const FastLog& log)
+{
+    // With a time limit the start has its own share of it; the run's stops reach it as well.
+    const double part = StartShare(instance);
+    const double share = control.Remaining() * part;
+    RunControl own(control.HasTimeLimit() ? share : -1);
+    std::optional<StopRelay> relay;
+    if (control.HasTimeLimit())
+        relay.emplace(control, own);
+    RunControl& startControl = control.HasTimeLimit() ? own : control;
+    std::vector<double> adjusted =
+        SolveStartingTable(instance, options, kind, solver, integerSolver, startControl, log);
+    relay.reset();
+    if (adjusted.empty())
     {
-        log.say("starting point: none found; the integer search starts without one");
+        const bool shareUsed = control.HasTimeLimit() && own.StopRequested() && !control.StopRequested();
+        log.say(shareUsed ? "starting point: none found within its share of the time (" +
+                                LogNumber(std::round(share * 10) / 10) + " s, " +
+                                (part > 0.5 ? "two thirds" : "a third") +
+                                " of what was left); the integer search starts without one"
+                          : "starting point: none found; the integer search starts without one");
         return {};
-    }
-    std::vector<double> adjusted = outcome.model.AdjustedValues(instance, result.solution);
-    if (!TablePasses(instance, options, adjusted))
-    {
-        // Within the solver's tolerance on its scaled copy, not within the check's: solved again tightly.
-        log.say("starting point: the table found fails the solution check; solving again with its directions "
-                "...");
-        BackendOptions repair = options;
-        repair.solverChoosesLpMethod = fast.solverChoosesLpMethod;
-        adjusted = RepairTable(instance, repair, adjusted, solver, integerSolver, control, log);
-        if (adjusted.empty())
-        {
-            log.say("starting point: none found; the integer search starts without one");
-            return {};
-        }
     }
     log.say("starting point: a protected table with total weighted change " +
             LogNumber(WeightedChange(instance, adjusted)));

@@ -14,8 +14,15 @@
 namespace vrn
 {
 
+// The whole model's integer search handles a few thousand directions in a run's time, not tens of
+// thousands: beyond this many the Std run improves its starting table block by block (bcd/), and a
+// search without a starting table seldom finds any table at all.
+constexpr int kWholeModelDirections = 2000;
+
 // The adjusted values of a checked protected table from the Fast heuristic (the Std run's start and its
-// fallback); empty when none was found. `integerSolver` as in SolveFast.
+// fallback); empty when none was found. `integerSolver` as in SolveFast. With a time limit the search
+// for it has a third of the time left, two thirds on a table of more than kWholeModelDirections
+// sensitive cells (where the integer search could not do without it).
 std::vector<double> FindStartingTable(const Instance& instance, const BackendOptions& options,
                                       StdModelKind kind, SolverAdapter& solver, SolverAdapter* integerSolver,
                                       RunControl& control, const FastLog& log);

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <queue>
+#include <utility>
 
 namespace vrn
 {
@@ -50,6 +52,55 @@ std::vector<int32_t> MovingCells(const Instance& table,
         if (moving.size() == end)
             break; // nothing more is connected
         frontier = end;
+    }
+    return moving;
+}
+
+std::vector<int32_t> CompactMovingCells(const Instance& table,
+                                        const std::vector<std::vector<int32_t>>& relationsOfCell,
+                                        const Cluster& block, size_t budget)
+{
+    std::vector<char> taken(table.cells.size(), 0), queued(table.RelationCount(), 0);
+    std::vector<int32_t> moving;
+    const auto movable = [&](int32_t cell) { return !taken[cell] && table.cells[cell].status != 'z'; };
+    const auto newCells = [&](int32_t r)
+    {
+        size_t n = 0;
+        for (int64_t t = table.termStart[r]; t < table.termStart[r + 1]; ++t)
+            n += movable(table.termCell[t]);
+        return n;
+    };
+    using Entry = std::pair<size_t, int32_t>; // cells a relation would add, the relation
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> relations;
+    const auto take = [&](int32_t cell)
+    {
+        taken[cell] = 1;
+        moving.push_back(cell);
+        for (int32_t r : relationsOfCell[cell])
+            if (!queued[r])
+            {
+                queued[r] = 1;
+                relations.emplace(newCells(r), r);
+            }
+    };
+    for (int32_t cell : block)
+        if (movable(cell))
+            take(cell);
+    while (!relations.empty())
+    {
+        const auto [estimate, r] = relations.top();
+        relations.pop();
+        // The estimate only falls as cells are taken: a smaller count goes back in its place.
+        if (const size_t now = newCells(r); now < estimate)
+        {
+            relations.emplace(now, r);
+            continue;
+        }
+        if (moving.size() + estimate > budget)
+            continue;
+        for (int64_t t = table.termStart[r]; t < table.termStart[r + 1]; ++t)
+            if (movable(table.termCell[t]))
+                take(table.termCell[t]);
     }
     return moving;
 }
@@ -169,10 +220,21 @@ BlockSubModel BuildBlockSubModel(const Instance& table, const StdModel& whole,
                                  const Cluster& block, const std::vector<double>& adjusted,
                                  const SubModelSettings& settings)
 {
+    return BuildBlockSubModelOn(
+        table, whole, relationsOfCell, block,
+        settings.leaning ? LeaningCells(table, relationsOfCell, block, adjusted, settings.movingBudget)
+                         : MovingCells(table, relationsOfCell, block, settings.radius, settings.movingBudget),
+        adjusted, settings.integerCells);
+}
+
+BlockSubModel BuildBlockSubModelOn(const Instance& table, const StdModel& whole,
+                                   const std::vector<std::vector<int32_t>>& relationsOfCell,
+                                   const Cluster& block, std::vector<int32_t> moving,
+                                   const std::vector<double>& adjusted, bool integerCells,
+                                   const std::vector<char>* unprotected)
+{
     BlockSubModel sub;
-    sub.cellOf = settings.leaning
-                     ? LeaningCells(table, relationsOfCell, block, adjusted, settings.movingBudget)
-                     : MovingCells(table, relationsOfCell, block, settings.radius, settings.movingBudget);
+    sub.cellOf = std::move(moving);
     std::vector<int32_t> localOf(table.cells.size(), -1);
     for (size_t k = 0; k < sub.cellOf.size(); ++k)
         localOf[sub.cellOf[k]] = static_cast<int32_t>(k);
@@ -185,14 +247,20 @@ BlockSubModel BuildBlockSubModel(const Instance& table, const StdModel& whole,
     modelSettings.scale = whole.scale;
     modelSettings.big = whole.big;
     modelSettings.kind = whole.kind;
-    modelSettings.integerCells = settings.integerCells;
+    modelSettings.integerCells = integerCells;
     std::vector<double> localAdjusted;
     for (int32_t cell : sub.cellOf)
     {
         sub.instance.cells.push_back(table.cells[cell]);
+        if (unprotected != nullptr && (*unprotected)[cell] && !inBlock[cell])
+        {
+            Cell& free = sub.instance.cells.back(); // moves like any safe cell, protected later
+            free.status = 's';
+            free.lpl = free.upl = 0;
+        }
         localAdjusted.push_back(adjusted[cell]);
         const bool freeDirection = inBlock[cell] && whole.colDir[cell] >= 0;
-        modelSettings.directions.push_back(NeedsProtection(table.cells[cell]) && !freeDirection
+        modelSettings.directions.push_back(NeedsProtection(sub.instance.cells.back()) && !freeDirection
                                                ? IncumbentDirection(table, adjusted, cell)
                                                : Direction::Free);
     }

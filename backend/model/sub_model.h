@@ -43,6 +43,14 @@ std::vector<int32_t> MovingCells(const Instance& table,
                                  const std::vector<std::vector<int32_t>>& relationsOfCell,
                                  const Cluster& block, int radius, size_t budget = 0);
 
+// The cells that move for `block`, grown along the relations that add the fewest cells first, up to
+// `budget` cells: a cell can change only where every relation it is in holds other moving cells, so
+// taking whole small relations (a unit's row across a few categories) before large ones (a total over
+// a hundred units) leaves the most cells free to offset each other within the budget.
+std::vector<int32_t> CompactMovingCells(const Instance& table,
+                                        const std::vector<std::vector<int32_t>>& relationsOfCell,
+                                        const Cluster& block, size_t budget);
+
 // The cells that move for `block` when it may re-route the protection the incumbent `adjusted` gives:
 // the block, the cells of its relations (all of them when they fit in the budget; otherwise those the
 // incumbent changed and those in two or more of the block's relations), and the cells the incumbent
@@ -60,6 +68,15 @@ BlockSubModel BuildBlockSubModel(const Instance& table, const StdModel& whole,
                                  const std::vector<std::vector<int32_t>>& relationsOfCell,
                                  const Cluster& block, const std::vector<double>& adjusted,
                                  const SubModelSettings& settings);
+
+// The same for moving cells chosen by the caller (the block's cells among them). Cells flagged in
+// `unprotected` (by table index) that are not in the block move like safe cells: a table that does not
+// protect them yet leaves them to a later block.
+BlockSubModel BuildBlockSubModelOn(const Instance& table, const StdModel& whole,
+                                   const std::vector<std::vector<int32_t>>& relationsOfCell,
+                                   const Cluster& block, std::vector<int32_t> moving,
+                                   const std::vector<double>& adjusted, bool integerCells,
+                                   const std::vector<char>* unprotected = nullptr);
 
 // The incumbent `adjusted` with the moving cells set from the block model's `solution`.
 std::vector<double> PutBack(const BlockSubModel& sub, const std::vector<double>& solution,
