@@ -61,6 +61,18 @@ bool BcdWanted(const BackendOptions& options)
     return options.formulation() == Formulation::Std && options.bcdClusters >= 2;
 }
 
+bool BcdClustersGiven(const BackendOptions& options)
+{
+    return options.IsGiven(kOptBcdClusters);
+}
+
+int AutomaticClusters(int directions)
+{
+    if (directions <= kWholeModelDirections)
+        return 0;
+    return (directions + kAutomaticBlockCells - 1) / kAutomaticBlockCells;
+}
+
 int AdaptiveNoGainStop(const BcdSettings& settings)
 {
     const int perCycle = std::max(1, settings.clusters);

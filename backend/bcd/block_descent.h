@@ -10,6 +10,7 @@
 
 #include "bcd/clusters.h"
 #include "cli/options.h"
+#include "fast/starting_point.h"
 #include "model/std_model.h"
 #include "solvers/solver_adapter.h"
 
@@ -65,6 +66,14 @@ struct BcdSettings
 // The descent's settings from the run's options; `workers` is the machine's cores (at most four).
 BcdSettings BcdSettingsFromOptions(const BackendOptions& options);
 bool BcdWanted(const BackendOptions& options);
+
+// The default Std run's own choice where the options name no cluster count: beyond
+// kWholeModelDirections directions (fast/starting_point.h) the descent, with blocks of about
+// kAutomaticBlockCells sensitive cells; 0 below. On a count table of 53,151 cells and 14,814 directions
+// CBC's search from the starting table found nothing better in 55 s, the descent gained 12 % in 55 s.
+constexpr int kAutomaticBlockCells = 300;
+bool BcdClustersGiven(const BackendOptions& options);
+int AutomaticClusters(int directions);
 
 // The adaptive stop: one cycle's worth of blocks without a gain when the same clusters repeat (the
 // next cycle would solve the same blocks from the same table again), five cycles' worth when the

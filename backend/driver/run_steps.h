@@ -4,6 +4,7 @@
 // run_finish.cpp. Only the driver includes this header.
 #pragma once
 
+#include "bcd/block_descent.h"
 #include "cli/options.h"
 #include "common/file_safety.h"
 #include "control/run_control.h"
@@ -104,7 +105,8 @@ private:
     bool SolverFits(const SolverAdapter& adapter);
     bool WriteLp();
     bool Solve(SolverAdapter& adapter, SolveResult& result);
-    bool Descend(SolverAdapter& adapter, SolveResult& result);
+    void ChooseDescent(BcdSettings& descent);
+    bool Descend(SolverAdapter& adapter, const BcdSettings& descent, SolveResult& result);
     bool SecureTable(SolverAdapter& lp, SolverAdapter* integerSolver, SolveResult& result);
 
     // Fast (fast_steps.cpp).

@@ -46,8 +46,12 @@ void BackendRun::StdSteps()
         m_start = StdColumnsOf(m_instance, m_model, m_startTable);
     m_earlyGuard.reset();
     SolveResult result;
-    if (BcdWanted(m_opt) && !m_start.empty())
-        Phase("block coordinate descent with " + adapter->Name(), [&] { return Descend(*adapter, result); });
+    BcdSettings descent = BcdSettingsFromOptions(m_opt);
+    if (!BcdClustersGiven(m_opt) && !m_start.empty())
+        ChooseDescent(descent);
+    if (descent.clusters >= 2 && !m_start.empty())
+        Phase("block coordinate descent with " + adapter->Name(),
+              [&] { return Descend(*adapter, descent, result); });
     else
     {
         if (BcdWanted(m_opt))
@@ -205,8 +209,25 @@ bool BackendRun::Solve(SolverAdapter& adapter, SolveResult& result)
     return true;
 }
 
+// Without a cluster count in the options, the descent where the whole model has too many directions for
+// its search (bcd/block_descent.h), and the log says so.
+void BackendRun::ChooseDescent(BcdSettings& descent)
+{
+    const int directions = m_model.mip.IntegerCount();
+    descent.clusters = AutomaticClusters(directions);
+    if (descent.clusters < 2)
+        return;
+    if (!m_opt.IsGiven(kOptBcdCycle))
+        descent.cycle = BcdCycle::Changing; // a cycle over the same blocks again gains little
+    Say("block coordinate descent chosen: " + std::to_string(directions) +
+        " directions to choose are more than the whole model's search handles in a run (" +
+        std::to_string(kWholeModelDirections) + "); " + std::to_string(descent.clusters) +
+        " blocks of about " + std::to_string(kAutomaticBlockCells) +
+        " sensitive cells (--bcd-clusters sets another count, 1 none)");
+}
+
 // Block coordinate descent from the starting table (bcd/block_descent.h).
-bool BackendRun::Descend(SolverAdapter& adapter, SolveResult& result)
+bool BackendRun::Descend(SolverAdapter& adapter, const BcdSettings& descent, SolveResult& result)
 {
     BcdHooks hooks;
     hooks.say = [this](const std::string& line) { Say(line); };
@@ -214,8 +235,8 @@ bool BackendRun::Descend(SolverAdapter& adapter, SolveResult& result)
     hooks.onOverrun = [this, &adapter](const std::vector<double>& incumbent)
     { EndOverrunWithTable(adapter.Name(), incumbent); };
     ProgressPrinter progress(m_control, m_opt.progressSeconds > 0 ? m_opt.progressSeconds : 5);
-    result = RunBlockDescent(m_instance, m_model, adapter, SolveParamsFromOptions(m_opt), m_control,
-                             BcdSettingsFromOptions(m_opt), m_start, hooks)
+    result = RunBlockDescent(m_instance, m_model, adapter, SolveParamsFromOptions(m_opt), m_control, descent,
+                             m_start, hooks)
                  .result;
     return true;
 }

@@ -328,6 +328,21 @@ TEST(BcdBound, LeastWeightedChangeIsEachCellsSmallerLevel)
 
 // Without --bcd-time a block gets a share of the run's remaining time, never less than the floor;
 // without a run's limit, none; --bcd-time wins.
+TEST(BcdAutomatic, TheDescentRunsBeyondWhatTheWholeModelsSearchHandles)
+{
+    struct Case
+    {
+        int directions, clusters;
+    } cases[] = {
+        {0, 0}, {500, 0}, {vrn::kWholeModelDirections, 0}, {vrn::kWholeModelDirections + 1, 7}, {14814, 50}};
+    for (const Case& c : cases)
+        EXPECT_EQ(vrn::AutomaticClusters(c.directions), c.clusters) << c.directions;
+    vrn::BackendOptions options;
+    EXPECT_FALSE(vrn::BcdClustersGiven(options));
+    options.given.emplace_back("--bcd-clusters", "1");
+    EXPECT_TRUE(vrn::BcdClustersGiven(options));
+}
+
 TEST(BcdBlockTime, SharesTheRemainingTime)
 {
     struct Case
@@ -466,6 +481,41 @@ TEST(BlockSubModel, MovingCellsGrowOneRelationAtATime)
               table.cells.size());
     EXPECT_EQ(sorted(vrn::MovingCells(table, relationsOfCell, {0}, -1, table.cells.size() - 1)), one);
     EXPECT_EQ(sorted(vrn::MovingCells(table, relationsOfCell, {0}, -1, 0)), one);
+}
+
+// Small relations first: a cell in a 3-cell relation and a 10-cell one takes the 3 cells, and the big
+// relation's cells only when the budget holds them all; z cells never move.
+TEST(BlockSubModel, CompactMovingCellsTakeTheSmallRelationsFirstWithinTheBudget)
+{
+    vrn::Instance table;
+    table.cells.resize(13);
+    for (vrn::Cell& c : table.cells)
+        c = {5, 1, 's', 0, 100, 0, 0, 0};
+    table.cells[12].status = 'z';
+    table.AddRelation(0, {{0, -1}, {1, 1}, {2, 1}});
+    std::vector<std::pair<int32_t, double>> big{{0, -1}};
+    for (int32_t i = 3; i < 13; ++i)
+        big.emplace_back(i, 1);
+    table.AddRelation(0, big);
+    const auto relationsOfCell = vrn::RelationsOfCells(table);
+    const auto sorted = [](std::vector<int32_t> cells)
+    {
+        std::sort(cells.begin(), cells.end());
+        return cells;
+    };
+    struct Case
+    {
+        size_t budget;
+        std::vector<int32_t> moving;
+    } cases[] = {
+        {1, {0}},
+        {3, {0, 1, 2}},
+        {11, {0, 1, 2}}, // the big relation adds 9 movable cells: 12 in all
+        {12, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(sorted(vrn::CompactMovingCells(table, relationsOfCell, {0}, c.budget)), c.moving)
+            << c.budget;
 }
 
 // A block leans on its own relations' cells and on the cells the incumbent changed beside them; a
