@@ -553,6 +553,7 @@ totals, the grand total first, and the totals that moved more than 1 %; how far 
 cells moved past their protection levels and how many sit exactly at one (which one who knows
 the levels can undo); the run. Totals are the cells with a negative coefficient in some
 relation. The log ends with the same headline figures and the page's path.
+
 mainVRN.exe --report INSTANCE SOLUTION [PAGE] makes the page of a table written earlier (a .sol
 of this program, or of another tool in the same form), checks the table again and prints the
 headline figures. The .sol must be whole and of INSTANCE: the same cells, values and statuses.
