@@ -269,6 +269,28 @@ const OptionRule* FindRule(const std::string& name)
     return nullptr;
 }
 
+constexpr const char* kReportUsage = "mainVRN.exe --report INSTANCE SOLUTION [PAGE]";
+
+// --report INSTANCE SOLUTION [PAGE], "--" allowed before the names.
+CommandLineResult ParseReportSwitch(int argc, const char* const* argv)
+{
+    CommandLineResult result;
+    int first = 2;
+    if (first < argc && std::string(argv[first]) == "--")
+        ++first;
+    const int count = argc - first;
+    if (count < 2 || count > 3)
+    {
+        result.error = "--report takes the instance file and the .sol file, and the page's path if it is not "
+                       "to go beside the .sol: " +
+                       std::string(kReportUsage);
+        return result;
+    }
+    result.reportRequested = true;
+    result.reportFiles.assign(argv + first, argv + argc);
+    return result;
+}
+
 } // namespace
 
 std::vector<std::string> ParsedOptionNames()
@@ -297,6 +319,9 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv)
             return result;
         }
 
+    if (argc > 1 && std::string(argv[1]) == kReportSwitch)
+        return ParseReportSwitch(argc, argv);
+
     std::vector<std::string> positional;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i)
@@ -309,8 +334,10 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv)
             const OptionRule* rule = FindRule(arg);
             if (rule == nullptr)
             {
-                result.error =
-                    "unknown option '" + EscapeControl(arg) + "' (mainVRN.exe --help lists the options)";
+                result.error = arg == kReportSwitch
+                                   ? "--report comes first on the line: " + std::string(kReportUsage)
+                                   : "unknown option '" + EscapeControl(arg) +
+                                         "' (mainVRN.exe --help lists the options)";
                 return result;
             }
             if (i + 1 >= argc)
@@ -385,13 +412,15 @@ std::vector<std::string> NotApplyingOptions(const BackendOptions& o)
 std::string HelpText()
 {
     return R"(Usage: mainVRN.exe INSTANCE OUTPUT_FOLDER --solver C [--name value]...
+  or:  mainVRN.exe --report INSTANCE SOLUTION [PAGE]
   or:  mainVRN.exe --help | --version
 
 Protects a table (a .csp file) by publishing an adjusted table that adds up, stays within
 its bounds and moves every sensitive cell by at least its protection level, at the least
 weighted change. Writes OUTPUT_FOLDER/NAME_SUFFIX.log and OUTPUT_FOLDER/NAME_SUFFIX.sol,
 where NAME is the instance file name without directory and extension and SUFFIX the solver's
-(_cplex _xpress _glpk _cbc _clp _sym).
+(_cplex _xpress _glpk _cbc _clp _sym), and with every table the report page
+OUTPUT_FOLDER/NAME_SUFFIX.html (see "Report page" below).
 
 Options:
 Every option is a name followed by a value; a missing option takes its default. Numbers are
@@ -473,6 +502,10 @@ what follows is the instance and the folder, even when they start with "--".
   --mipemphasis, --emphasis, --varsel: parameters of commercial solvers; accepted, ignored
   --help             print this text and exit (takes no value)
   --version          print the version and exit (takes no value)
+  --report INSTANCE SOLUTION [PAGE]
+                     no run: write the report page of the table in the .sol file SOLUTION,
+                     a table of INSTANCE, to PAGE (default: beside SOLUTION, its .sol replaced
+                     by .html); first on the line, with no other option
 
 Commands:
 While it runs, standard input takes one command per line.
@@ -492,6 +525,7 @@ Result files:
                      "# index original adjusted change status" and one line of those five
                      fields per cell: its index, its value in the instance, its published
                      value, the difference and its status letter
+  NAME_SUFFIX.html   the report page (below), written with every table and never without one
   NAME_SUFFIX.lp     the model in CPLEX LP format, with --write y
   NAME_SUFFIX_repaired.csp  the repaired instance, after --repair y changed something (the
                      .sol header then says "repaired" and how much)
@@ -508,6 +542,22 @@ log that could not be written whole ends the run with exit status 1.
 The solution check is made after every run: a sensitive cell that moved less than its
 protection level by more than a billionth of the level fails it, whatever the tolerances.
 
+Report page:
+Every run that writes a table writes NAME_SUFFIX.html, one page that any browser opens offline
+(no script, nothing fetched): the weighted and the unweighted change, the largest change and the
+largest relative change with their cells, how many cells changed (by more than 1e-9 of the
+table's largest value), the mean relative change of the cells that are not sensitive; the same
+by group (sensitive, other, fixed, totals, inner cells); the cells by relative change (0, up to
+2, 5, 10, 20, 30, 40, 50 %, more; cells of value 0 apart) in a chart, with quantiles; the largest
+totals, the grand total first, and the totals that moved more than 1 %; how far the sensitive
+cells moved past their protection levels and how many sit exactly at one (which one who knows
+the levels can undo); the run. Totals are the cells with a negative coefficient in some
+relation. The log ends with the same headline figures and the page's path.
+
+mainVRN.exe --report INSTANCE SOLUTION [PAGE] makes the page of a table written earlier (a .sol
+of this program, or of another tool in the same form), checks the table again and prints the
+headline figures. The .sol must be whole and of INSTANCE: the same cells, values and statuses.
+
 Exit status:
   0  a protected table was written (optimal within the gap, or the best found at a limit
      or a stop)
@@ -521,6 +571,9 @@ Exit status:
   6  the solver is not available in this build
   7  the solver or this build cannot solve this kind of problem
   8  a table was written but failed the solution check (never reported as protected)
+With --report: 0 the page was written; 1 it could not be (or a run writes those result files);
+2 a command line error; 3 the instance or the .sol cannot be read, has an error, holds no
+table, or is not a table of that instance.
 )";
 }
 

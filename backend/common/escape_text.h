@@ -1,4 +1,5 @@
-// Bytes that came from outside (file names, instance text, typed commands) shown safely on one line.
+// Bytes that came from outside (file names, instance text, typed commands) shown safely on one line,
+// in a message or on the report page.
 #pragma once
 
 #include <cstdio>
@@ -32,6 +33,69 @@ inline std::string EscapeControl(std::string_view text)
             std::snprintf(hex, sizeof hex, "\\x%02x", byte);
             shown += hex;
         }
+    }
+    return shown;
+}
+
+// The length of the well-formed UTF-8 sequence at the start of `text` (1 to 4), or 0 when the bytes
+// there are not one (a stray continuation byte, an overlong form, a surrogate, a cut sequence, or
+// U+FFFE and U+FFFF, which no XML text may hold).
+inline size_t Utf8SequenceLength(std::string_view text)
+{
+    const auto byte = [&text](size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    size_t length = 0;
+    if (lead < 0x80)
+        length = 1;
+    else if (lead >= 0xc2 && lead <= 0xdf)
+        length = 2;
+    else if (lead >= 0xe0 && lead <= 0xef)
+        length = 3;
+    else if (lead >= 0xf0 && lead <= 0xf4)
+        length = 4;
+    if (length == 0 || text.size() < length)
+        return 0;
+    for (size_t i = 1; i < length; ++i)
+        if ((byte(i) & 0xc0) != 0x80)
+            return 0;
+    const bool overlong = (lead == 0xe0 && byte(1) < 0xa0) || (lead == 0xf0 && byte(1) < 0x90);
+    const bool beyond = (lead == 0xed && byte(1) >= 0xa0) || (lead == 0xf4 && byte(1) >= 0x90);
+    const bool nonCharacter = lead == 0xef && byte(1) == 0xbf && byte(2) >= 0xbe;
+    return overlong || beyond || nonCharacter ? 0 : length;
+}
+
+// `text` for an HTML (and XML) page: the markup characters as entities, control bytes as in
+// EscapeControl, and bytes that are not UTF-8 as \xHH, so that a file name can neither add markup
+// nor make the page something a strict reader refuses.
+inline std::string EscapeHtml(std::string_view text)
+{
+    std::string shown;
+    shown.reserve(text.size());
+    for (size_t i = 0; i < text.size();)
+    {
+        const char c = text[i];
+        const size_t length = Utf8SequenceLength(text.substr(i));
+        if (length > 1)
+            shown.append(text.substr(i, length));
+        else if (c == '&')
+            shown += "&amp;";
+        else if (c == '<')
+            shown += "&lt;";
+        else if (c == '>')
+            shown += "&gt;";
+        else if (c == '"')
+            shown += "&quot;";
+        else if (c == '\'')
+            shown += "&#39;";
+        else if (length == 1)
+            shown += EscapeControl(text.substr(i, 1));
+        else
+        {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned char>(c));
+            shown += hex;
+        }
+        i += length > 1 ? length : 1;
     }
     return shown;
 }

@@ -39,7 +39,7 @@ int CreateTemporaryBeside(const std::string& path, std::string& temporary)
 }
 
 // Temporary files of this base that a killed run left behind (the kernel released its lock, so no
-// run writes them now): BASE.sol.part... and BASE.lp.part... in the base's folder.
+// run writes them now): BASE.sol.part..., BASE.lp.part... and BASE.html.part... in the base's folder.
 void RemoveLeftoverParts(const std::string& base)
 {
     const size_t slash = base.rfind('/');
@@ -51,7 +51,7 @@ void RemoveLeftoverParts(const std::string& base)
     while (const dirent* entry = readdir(dir))
     {
         const std::string file = entry->d_name;
-        for (const char* kind : {".sol.part", ".lp.part"})
+        for (const char* kind : {".sol.part", ".lp.part", ".html.part"})
             if (file.rfind(name + kind, 0) == 0)
                 unlink((slash == std::string::npos ? file : folder + file).c_str());
     }
@@ -135,6 +135,47 @@ std::FILE* CreateFreshFile(const std::string& path, std::string& error)
             close(fd);
     }
     return f;
+}
+
+void RemoveFileIfPresent(const std::string& path)
+{
+    struct stat info = {};
+    if (lstat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode))
+        unlink(path.c_str());
+}
+
+FileReadFault ReadRegularFile(const std::string& path, std::string& text, int& error)
+{
+    // Opened without waiting (a FIFO would block the open until a writer comes) and refused unless it
+    // is a regular file; the read itself then blocks as usual.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+    {
+        error = errno;
+        return FileReadFault::CannotOpen;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    struct stat info = {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+    {
+        close(fd);
+        return FileReadFault::NotRegular;
+    }
+    text.assign(static_cast<size_t>(info.st_size), '\0');
+    size_t done = 0;
+    errno = 0;
+    while (done < text.size())
+    {
+        const ssize_t n = read(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    error = errno;
+    close(fd);
+    return done == text.size() ? FileReadFault::None : FileReadFault::CannotRead;
 }
 
 ResultBaseLock::~ResultBaseLock()

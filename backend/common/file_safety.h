@@ -5,7 +5,8 @@
 // - a result file is never opened through a symbolic link and never written into an existing file;
 // - a .sol (or .lp) is written to a temporary file in its folder and renamed into place when complete:
 //   it is complete or absent;
-// - one run at a time writes the files of a result base (a lock on BASE.lock).
+// - one run at a time writes the files of a result base (a lock on BASE.lock);
+// - an input file is read only when it is a regular file (a FIFO or a device would block or never end).
 #pragma once
 
 #include <cstdio>
@@ -31,11 +32,26 @@ bool WriteFileAtomically(const std::string& path, const std::function<bool(std::
 // following links. Returns a stream, or null with `error` set.
 std::FILE* CreateFreshFile(const std::string& path, std::string& error);
 
+// Removes what is at `path` (a file, or a link itself, never what it points to); a folder is left alone.
+void RemoveFileIfPresent(const std::string& path);
+
+// Why a whole file could not be read.
+enum class FileReadFault
+{
+    None,
+    CannotOpen, // `error` holds errno
+    NotRegular, // a FIFO, a device or a folder: refused without waiting for it
+    CannotRead  // `error` holds errno
+};
+
+// Reads the whole regular file at `path` into `text`.
+FileReadFault ReadRegularFile(const std::string& path, std::string& text, int& error);
+
 // Holds the lock on a result base for the lifetime of the run: flock(2) on BASE.lock, which the
 // kernel releases when the process ends however it ends (the front-end's Stop kills with SIGKILL), so
 // a killed run never blocks the next one. The lock file is removed when the lock is released. Taking
-// the lock removes the temporary files of the base (BASE.sol.part..., BASE.lp.part...) that a run
-// killed while it wrote them left behind.
+// the lock removes the temporary files of the base (BASE.sol.part..., BASE.lp.part...,
+// BASE.html.part...) that a run killed while it wrote them left behind.
 class ResultBaseLock
 {
 public:

@@ -1,6 +1,7 @@
 #include "common/number_format.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
 namespace vrn
@@ -18,6 +19,20 @@ std::string FormatNumber(double value, int significantDigits)
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.*g", significantDigits, value);
     return buffer;
+}
+
+std::string ReadableNumber(double value)
+{
+    if (value == 0)
+        return "0"; // not "-0"
+    // Below 1e15 every whole double is written exactly by %.0f.
+    if (value == std::trunc(value) && std::fabs(value) < 1e15)
+    {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%.0f", value);
+        return buffer;
+    }
+    return FormatNumber(value, 10);
 }
 
 } // namespace vrn

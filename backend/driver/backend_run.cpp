@@ -2,6 +2,7 @@
 
 #include "common/escape_text.h"
 #include "common/file_safety.h"
+#include "driver/report_command.h"
 #include "driver/run_guards.h"
 #include "driver/run_steps.h"
 #include "fast/run_settings.h"
@@ -56,6 +57,11 @@ bool BackendRun::ParseOptions()
         char last = 0;
         std::fputs(WithStreamLineEnds(text.data(), text.size(), last).c_str(), stdout);
         m_status = kExitProtected;
+        return false;
+    }
+    if (parsed.reportRequested)
+    {
+        m_status = RunReportCommand(parsed.reportFiles);
         return false;
     }
     if (!parsed.error.empty())

@@ -1,3 +1,5 @@
+#include "common/escape_text.h"
+#include "common/file_safety.h"
 #include "common/number_format.h"
 #include "driver/run_guards.h"
 #include "driver/run_steps.h"
@@ -7,6 +9,7 @@
 #include "results/result_path.h"
 #include "standard/repair_run.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <unistd.h>
@@ -89,6 +92,7 @@ void BackendRun::EndEarly()
         facts.stopReason = m_control->Reason();
         facts.hasTable = true;
         PublishTable(facts, m_startTable, NAN);
+        WriteReport(false); // the main thread may still be adding to the phases' times
         Say("exit status " + std::to_string(m_status));
         m_tee.Finish();
         ReportLogFailure();
@@ -130,6 +134,9 @@ void BackendRun::EndWithoutTable(int status, const std::string& outcome, const s
 
 bool BackendRun::WriteResult(const SolutionHeader& header, const std::vector<double>& adjusted)
 {
+    // A report page left by an earlier run on this base would not describe the new .sol.
+    RemoveFileIfPresent(ReportPagePath(m_base));
+    m_published.reset();
     std::string error;
     if (WriteSolutionFile(m_base + ".sol", header, m_instance, adjusted, error))
         return true;
@@ -251,25 +258,80 @@ void BackendRun::PublishTable(RunFacts facts, const std::vector<double>& adjuste
     }
     // The solution is checked whatever --check says, with the check's own tolerances: a table that
     // fails is never reported as protected.
-    {
-        const CheckReport report =
-            CheckSolution(m_instance, adjusted, m_opt.additive, m_opt.integerCells, kSolutionCheckTolerance);
-        Say(std::string("solution check: ") + (report.passed ? "passed" : "FAILED"));
-        for (const auto& line : report.lines)
-            Say("  " + line);
-        header.fields.emplace_back("check", report.passed ? "passed" : "failed");
-        facts.checkFailed = !report.passed;
-        if (!report.passed)
-            Warn("WARNING: the adjusted table failed the solution check (see the log)");
-    }
+    const CheckReport report =
+        CheckSolution(m_instance, adjusted, m_opt.additive, m_opt.integerCells, kSolutionCheckTolerance);
+    Say(std::string("solution check: ") + (report.passed ? "passed" : "FAILED"));
+    for (const auto& line : report.lines)
+        Say("  " + line);
+    header.fields.emplace_back("check", report.passed ? "passed" : "failed");
+    facts.checkFailed = !report.passed;
+    if (!report.passed)
+        Warn("WARNING: the adjusted table failed the solution check (see the log)");
     facts.resultWritten = WriteResult(header, adjusted);
     m_status = DecideOutcome(facts).exitStatus;
+    if (facts.resultWritten)
+        m_published = PublishedTable{adjusted, header, report};
 }
 
 void BackendRun::ReportTimes()
 {
     Say(TimesLine(m_phaseTimes, m_control->Elapsed()));
+    WriteReport(true);
     Say("exit status " + std::to_string(m_status));
+}
+
+ReportRun BackendRun::DescribeRun(bool withTimes) const
+{
+    const SolutionHeader& header = m_published->header;
+    ReportRun run;
+    run.name = m_base.substr(m_base.rfind('/') == std::string::npos ? 0 : m_base.rfind('/') + 1);
+    run.instancePath = m_opt.instancePath;
+    run.madeBy = std::string("Written by VRN back-end ") + VRN_VERSION + " (" + m_build.programName +
+                 ") at the end of the run, beside " + run.name + ".log and " + run.name + ".sol.";
+    run.facts = {{"command line", QuotedCommandLine(m_argc, m_argv)},
+                 {"solver", header.solver},
+                 {"formulation", m_opt.formulation() == Formulation::Fast ? "Fast" : "Std"},
+                 {"outcome", header.outcome}};
+    for (const auto& [key, value] : header.fields)
+        if (key != "check")
+            run.facts.emplace_back(key, value);
+    run.checkPassed = m_published->check.passed;
+    run.checkVerdict = m_published->check.passed ? "passed" : "FAILED";
+    run.checkLines = m_published->check.lines;
+    run.optionLines = OptionsInForce(m_opt);
+    if (withTimes)
+    {
+        run.phaseTimes = m_phaseTimes;
+        run.totalSeconds = m_control->Elapsed();
+    }
+    return run;
+}
+
+// The report page of the table the .sol holds, and its headline figures at the end of the log. A page
+// that cannot be written leaves the run's files incomplete: exit status 1 unless a worse one holds.
+void BackendRun::WriteReport(bool withTimes)
+{
+    if (!m_published)
+        return;
+    const auto start = std::chrono::steady_clock::now();
+    const TableMeasures measures = MeasureTable(m_instance, m_published->adjusted);
+    const std::string path = ReportPagePath(m_base);
+    std::string error;
+    const bool written = WriteReportPage(path, measures, DescribeRun(withTimes), error);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    m_published.reset();
+    for (const std::string& line : HeadlineLines(measures))
+        Say(line);
+    if (written)
+    {
+        char built[32];
+        std::snprintf(built, sizeof built, "%.3f s", seconds);
+        Say("report page: " + EscapeControl(path) + " (built in " + built + ")");
+        return;
+    }
+    Warn("ERROR: " + error);
+    if (m_status == kExitProtected)
+        m_status = kExitResultFiles;
 }
 
 } // namespace vrn

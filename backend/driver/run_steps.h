@@ -1,7 +1,7 @@
 // The run of mainVRN.exe as one object: its state and its steps. The step list, the command line,
 // the log, reading and checking the instance are in backend_run.cpp; the Std steps in std_steps.cpp;
-// the Fast steps in fast_steps.cpp; the table's check, the outcome and the result files in
-// run_finish.cpp. Only the driver includes this header.
+// the Fast steps in fast_steps.cpp; the table's check, the outcome and the result files (the report
+// page among them) in run_finish.cpp. Only the driver includes this header.
 #pragma once
 
 #include "bcd/block_descent.h"
@@ -12,8 +12,10 @@
 #include "driver/run_report.h"
 #include "fast/fast_log.h"
 #include "instance/instance.h"
+#include "model/checks.h"
 #include "model/std_model.h"
 #include "results/output_tee.h"
+#include "results/report_page.h"
 #include "results/result_files.h"
 #include "solvers/solver_adapter.h"
 
@@ -65,6 +67,14 @@ private:
     std::atomic<bool> m_startHeld{false}; // m_startTable is final (the early guard may write it)
     SolverAdapter* m_solver = nullptr;
     std::vector<std::pair<std::string, std::string>> m_repairHeader; // --repair: what the .sol header says
+    // The table the .sol holds, for the report page written at the run's end (with the times).
+    struct PublishedTable
+    {
+        std::vector<double> adjusted;
+        SolutionHeader header;
+        CheckReport check;
+    };
+    std::optional<PublishedTable> m_published;
 
     void Say(const std::string& line) { std::printf("%s\n", line.c_str()); }
 
@@ -137,6 +147,8 @@ private:
     bool Finish(const SolveResult& result);
     void PublishTable(RunFacts facts, const std::vector<double>& adjusted, double bound);
     void ReportTimes();
+    void WriteReport(bool withTimes);
+    ReportRun DescribeRun(bool withTimes) const;
 };
 
 } // namespace vrn

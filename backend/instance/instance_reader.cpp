@@ -1,5 +1,6 @@
 // Reader of the .csp format: free-format tokens, with the line of each token kept for messages.
 #include "common/escape_text.h"
+#include "common/file_safety.h"
 #include "common/number_format.h"
 #include "instance/instance.h"
 
@@ -8,11 +9,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
 #include <sstream>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vrn
 {
@@ -595,39 +593,20 @@ ReadResult ReadInstanceFile(const std::string& path, bool allErrors)
         failed.errors.push_back({0, "no instance file was given"});
         return failed;
     }
-    // Opened without waiting (a FIFO would block the open until a writer comes) and refused unless it
-    // is a regular file; the read itself then blocks as usual.
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat info = {};
-    if (fd >= 0)
-        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+    std::string text;
+    int why = 0;
+    switch (ReadRegularFile(path, text, why))
     {
-        const int why = fd < 0 ? errno : EISDIR;
-        if (fd >= 0)
-            close(fd);
-        failed.errors.push_back(
-            {0, fd >= 0 ? "cannot read the instance file: it is not a regular file"
-                        : std::string("cannot open the instance file: ") + std::strerror(why)});
+    case FileReadFault::None:
+        break;
+    case FileReadFault::CannotOpen:
+        failed.errors.push_back({0, std::string("cannot open the instance file: ") + std::strerror(why)});
         return failed;
-    }
-    std::string text(static_cast<size_t>(info.st_size), '\0');
-    size_t done = 0;
-    while (done < text.size())
-    {
-        const ssize_t n = read(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
-    const int readError = errno;
-    close(fd);
-    if (done != text.size())
-    {
-        failed.errors.push_back(
-            {0, std::string("cannot read the instance file: ") + std::strerror(readError)});
+    case FileReadFault::NotRegular:
+        failed.errors.push_back({0, "cannot read the instance file: it is not a regular file"});
+        return failed;
+    case FileReadFault::CannotRead:
+        failed.errors.push_back({0, std::string("cannot read the instance file: ") + std::strerror(why)});
         return failed;
     }
     return ReadInstanceText(text, allErrors);

@@ -161,13 +161,13 @@ TEST_F(BackendContract, PlantedLinksInTheOutputFolderAreNotFollowed)
     const fs::path instance = Write("t.csp", Example());
     const fs::path out = m_dir / "shared";
     fs::create_directories(out);
-    for (const char* ext : {".log", ".sol", ".lp"})
+    for (const char* ext : {".log", ".sol", ".lp", ".html"})
     {
         Write(std::string("victim") + ext, "precious");
         fs::create_symlink(m_dir / (std::string("victim") + ext), out / (std::string("t_cbc") + ext));
     }
     EXPECT_EQ(Run({instance, out, "--solver", "b", "--write", "y"}), 0);
-    for (const char* ext : {".log", ".sol", ".lp"})
+    for (const char* ext : {".log", ".sol", ".lp", ".html"})
     {
         EXPECT_EQ(ReadTextFile(m_dir / (std::string("victim") + ext)), "precious") << ext;
         EXPECT_FALSE(fs::is_symlink(out / (std::string("t_cbc") + ext))) << ext;

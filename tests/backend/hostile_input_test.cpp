@@ -361,11 +361,13 @@ TEST_F(HostileFiles, OneRunAtATimeHoldsABaseAndALockOutlivesNoRun)
     std::ofstream(base + ".lock") << "";
     std::ofstream(base + ".sol.part123_0") << "half";
     std::ofstream(base + ".lp.part123_1") << "half";
+    std::ofstream(base + ".html.part123_2") << "half";
     std::ofstream((m_dir / "t_glpk.sol.part9_0").string()) << "another base";
     vrn::ResultBaseLock next;
     EXPECT_TRUE(next.Acquire(base, error)) << error;
     EXPECT_FALSE(fs::exists(base + ".sol.part123_0"));
     EXPECT_FALSE(fs::exists(base + ".lp.part123_1"));
+    EXPECT_FALSE(fs::exists(base + ".html.part123_2"));
     EXPECT_TRUE(fs::exists(m_dir / "t_glpk.sol.part9_0"));
 }
 

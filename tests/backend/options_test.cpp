@@ -241,6 +241,42 @@ TEST(BackendOptions, HelpAndVersionWinOverTheRestOfTheLine)
     }
 }
 
+// --report, the back-end's own switch (the front-end never writes it), comes first and takes two or
+// three file names, whatever they look like after a "--"; --help still wins.
+TEST(BackendOptions, ReportSwitchTakesTheFilesAfterIt)
+{
+    struct Case
+    {
+        std::vector<std::string> args;
+        std::vector<std::string> files; // empty: not the report
+        const char* error;
+    };
+    const Case cases[] = {
+        {{"--report", "t.csp", "t_cbc.sol"}, {"t.csp", "t_cbc.sol"}, ""},
+        {{"--report", "t.csp", "t_cbc.sol", "page.html"}, {"t.csp", "t_cbc.sol", "page.html"}, ""},
+        {{"--report", "--", "--t.csp", "--t.sol"}, {"--t.csp", "--t.sol"}, ""},
+        {{"--report", "t.csp"}, {}, "--report takes the instance file and the .sol file"},
+        {{"--report", "a", "b", "c", "d"}, {}, "--report takes the instance file and the .sol file"},
+        {{"t.csp", "out", "--report", "t.sol"}, {}, "--report comes first on the line"},
+        {{"--report", "t.csp", "--help"}, {}, ""},
+    };
+    for (const Case& c : cases)
+    {
+        std::vector<const char*> argv = {"mainVRN.exe"};
+        for (const auto& a : c.args)
+            argv.push_back(a.c_str());
+        const auto r = vrn::ParseCommandLine(static_cast<int>(argv.size()), argv.data());
+        EXPECT_EQ(r.reportRequested, !c.files.empty()) << c.args.back();
+        EXPECT_EQ(r.reportFiles, c.files) << c.args.back();
+        EXPECT_NE(r.error.find(c.error), std::string::npos) << c.args.back() << ": " << r.error;
+        EXPECT_EQ(r.error.empty(), std::string(c.error).empty()) << c.args.back() << ": " << r.error;
+    }
+    const std::string help = vrn::HelpText();
+    EXPECT_NE(help.find("mainVRN.exe --report INSTANCE SOLUTION [PAGE]"), std::string::npos);
+    EXPECT_NE(help.find("NAME_SUFFIX.html"), std::string::npos);
+    EXPECT_NE(help.find("\nReport page:\n"), std::string::npos);
+}
+
 // The manual page is made from --help, so it has to carry the commands, the result files and
 // every exit status of the program.
 TEST(BackendOptions, HelpCarriesCommandsResultFilesAndEveryExitStatus)
