@@ -11,9 +11,11 @@
 #include "results/result_path.h"
 #include "standard/repair_run.h"
 
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <string>
+#include <unistd.h>
 
 namespace vrn
 {
@@ -243,6 +245,16 @@ bool BackendRun::CheckTheInput()
         EndBeforeTheSolve(RunEnd::InputInfeasible, "the input check found a table that cannot be protected");
     }
     return report.passed || (std && m_opt.repair);
+}
+
+std::string ExecutableDirectory()
+{
+    char path[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0)
+        return ".";
+    const std::string self(path, static_cast<size_t>(n));
+    return self.substr(0, self.rfind('/'));
 }
 
 int RunBackend(int argc, char** argv, const BuildInfo& build)

@@ -4,9 +4,14 @@
 #include "common/exit_status.h"
 #include "solvers/solver_adapter.h"
 
+#include <string>
+
 namespace vrn
 {
 
 int RunBackend(int argc, char** argv, const BuildInfo& build);
+
+// The folder of the running executable ("." when it cannot be found).
+std::string ExecutableDirectory();
 
 } // namespace vrn

@@ -7,7 +7,6 @@
 #include "solvers/symphony_solver.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstring>
 #include <string>
 #include <unistd.h>
@@ -15,19 +14,9 @@
 namespace
 {
 
-std::string OwnDirectory()
-{
-    char path[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0)
-        return ".";
-    std::string self(path, static_cast<size_t>(n));
-    return self.substr(0, self.rfind('/'));
-}
-
 std::string HandOffToGlpk(char, int, char** argv)
 {
-    const std::string sibling = OwnDirectory() + "/mainVRN-glpk";
+    const std::string sibling = vrn::ExecutableDirectory() + "/mainVRN-glpk";
     execv(sibling.c_str(), argv);
     return "cannot start " + sibling + ": " + std::strerror(errno);
 }

@@ -13,5 +13,6 @@ int main(int argc, char** argv)
     build.handOff = [](char, int, char**) -> std::string
     { return "this executable holds GLPK only; run mainVRN.exe for the other solvers"; };
     build.availableSolvers = "g GLPK (mainVRN.exe has b CBC, l CLP, s SYMPHONY)";
+    build.startSibling = vrn::ExecutableDirectory() + "/mainVRN.exe";
     return vrn::RunBackend(argc, argv, build);
 }

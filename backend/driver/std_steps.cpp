@@ -1,6 +1,7 @@
 #include "bcd/block_descent.h"
 #include "common/number_format.h"
 #include "driver/run_steps.h"
+#include "driver/sibling_start.h"
 #include "fast/run_settings.h"
 #include "fast/starting_point.h"
 #include "model/cell_room.h"
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <iostream>
 #include <optional>
+#include <unistd.h>
 
 namespace vrn
 {
@@ -128,8 +130,25 @@ bool BackendRun::FindStart(SolverAdapter& lp, SolverAdapter* integerSolver)
     BackendOptions startOptions = m_opt; // block coordinate descent starts from the heuristic's table
     if (startOptions.startingPoint != 'c')
         startOptions.startingPoint = 's';
-    m_startTable =
-        FindStartingTable(m_instance, startOptions, m_model.kind, lp, integerSolver, *m_control, log);
+    bool ownSearch = true;
+    if (startOptions.startingPoint == 's' && !m_build.startSibling.empty() &&
+        access(m_build.startSibling.c_str(), X_OK) == 0)
+    {
+        const double seconds = StartingTableSeconds(m_instance, *m_control), began = m_control->Elapsed();
+        m_startTable = StartingTableFromSibling(m_build.startSibling, m_instance, startOptions, seconds,
+                                                *m_control, log);
+        // A sibling that gave up early leaves this program time to look for the table itself.
+        ownSearch = m_startTable.empty() && !m_control->StopRequested() &&
+                    (seconds <= 0 || m_control->Elapsed() - began < seconds / 2);
+        if (!m_startTable.empty())
+            log.say("starting point: a protected table with total weighted change " +
+                    LogNumber(WeightedChange(m_instance, m_startTable)));
+        else if (!ownSearch)
+            log.say("starting point: none found; the integer search starts without one");
+    }
+    if (ownSearch)
+        m_startTable =
+            FindStartingTable(m_instance, startOptions, m_model.kind, lp, integerSolver, *m_control, log);
     m_startHeld = !m_startTable.empty();
     return true;
 }
@@ -214,7 +233,7 @@ bool BackendRun::Solve(SolverAdapter& adapter, SolveResult& result)
 void BackendRun::ChooseDescent(BcdSettings& descent)
 {
     const int directions = m_model.mip.IntegerCount();
-    descent.clusters = AutomaticClusters(directions);
+    descent.clusters = AutomaticClusters(directions, m_opt.solver);
     if (descent.clusters < 2)
         return;
     if (!m_opt.IsGiven(kOptBcdCycle))
@@ -222,7 +241,7 @@ void BackendRun::ChooseDescent(BcdSettings& descent)
     Say("block coordinate descent chosen: " + std::to_string(directions) +
         " directions to choose are more than the whole model's search handles in a run (" +
         std::to_string(kWholeModelDirections) + "); " + std::to_string(descent.clusters) +
-        " blocks of about " + std::to_string(kAutomaticBlockCells) +
+        " blocks of about " + std::to_string(AutomaticBlockCells(m_opt.solver)) +
         " sensitive cells (--bcd-clusters sets another count, 1 none)");
 }
 

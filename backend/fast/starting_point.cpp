@@ -87,6 +87,11 @@ std::vector<double> SolveStartingTable(const Instance& instance, const BackendOp
 
 } // namespace
 
+double StartingTableSeconds(const Instance& instance, const RunControl& control)
+{
+    return control.HasTimeLimit() ? control.Remaining() * StartShare(instance) : -1;
+}
+
 std::vector<double> FindStartingTable(const Instance& instance, const BackendOptions& options,
                                       StdModelKind kind, SolverAdapter& solver, SolverAdapter* integerSolver,
                                       RunControl& control, const FastLog& log)

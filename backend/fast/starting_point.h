@@ -23,6 +23,9 @@ constexpr int kWholeModelDirections = 2000;
 // fallback); empty when none was found. `integerSolver` as in SolveFast. With a time limit the search
 // for it has a third of the time left, two thirds on a table of more than kWholeModelDirections
 // sensitive cells (where the integer search could not do without it).
+// The seconds the starting table may take now (the share above), <= 0 without a time limit.
+double StartingTableSeconds(const Instance& instance, const RunControl& control);
+
 std::vector<double> FindStartingTable(const Instance& instance, const BackendOptions& options,
                                       StdModelKind kind, SolverAdapter& solver, SolverAdapter* integerSolver,
                                       RunControl& control, const FastLog& log);

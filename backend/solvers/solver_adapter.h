@@ -86,6 +86,9 @@ struct BuildInfo
     // Replaces this process with the executable that holds `code`; returns only on failure, with the reason.
     std::function<std::string(char code, int argc, char** argv)> handOff;
     std::string availableSolvers; // for messages: "g GLPK, b CBC, l CLP, s SYMPHONY"
+    // A program of ours that finds the Std run's starting table faster than this executable's own linear
+    // programs can (mainVRN.exe beside mainVRN-glpk, driver/sibling_start.h); empty for none.
+    std::string startSibling;
 };
 
 // At least one row per ten columns (the rule of `lpMethodByShape`).

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <regex>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,6 +35,8 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
             close(fd);
         if (setup.closeStdout)
             close(1);
+        if (setup.dieWithParent)
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (setup.fileSizeLimit >= 0)
         {
             signal(SIGXFSZ, SIG_IGN);
@@ -131,6 +134,15 @@ int ChildProcess::Wait()
             }
     }
     return m_status;
+}
+
+bool ChildProcess::Ended()
+{
+    if (m_pid <= 0 || m_status != -1)
+        return true;
+    siginfo_t info{};
+    return waitid(P_PID, static_cast<id_t>(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == m_pid;
 }
 
 int ChildProcess::WaitAtMost(double seconds)

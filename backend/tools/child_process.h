@@ -17,11 +17,12 @@ namespace vrn
 struct ChildSetup
 {
     bool outputGone = false; // the read end of standard output closed at once, like a front-end that has quit
-    bool closeStdout = false; // descriptor 1 closed when the program starts
-    bool readStdout = true;   // false: nobody reads standard output (the pipe fills)
-    bool readStderr = true;   // false: nobody reads standard error
-    int stderrPipeBytes = 0;  // > 0: standard error's pipe holds this much (it fills sooner)
-    long fileSizeLimit = -1;  // RLIMIT_FSIZE in bytes, SIGXFSZ ignored: writes fail as on a full disk
+    bool closeStdout = false;   // descriptor 1 closed when the program starts
+    bool readStdout = true;     // false: nobody reads standard output (the pipe fills)
+    bool readStderr = true;     // false: nobody reads standard error
+    int stderrPipeBytes = 0;    // > 0: standard error's pipe holds this much (it fills sooner)
+    long fileSizeLimit = -1;    // RLIMIT_FSIZE in bytes, SIGXFSZ ignored: writes fail as on a full disk
+    bool dieWithParent = false; // killed when the process that started it ends, however it ends
 };
 
 class ChildProcess
@@ -40,6 +41,9 @@ public:
     bool Send(const std::string& text);
     void CloseInput();
     void Signal(int sig);
+
+    // True once the child has ended (its status not yet collected); never blocks.
+    bool Ended();
 
     // Waits until standard output matches the regular expression `pattern`; false after `seconds`.
     bool WaitForOutput(const std::string& pattern, double seconds);

@@ -11,7 +11,7 @@ set(allowed_fast common control instance model cli contract solvers fast)
 set(allowed_standard common control instance model cli contract solvers fast standard)
 set(allowed_results common instance contract results)
 set(allowed_bcd common control instance model cli contract solvers fast bcd)
-set(allowed_driver common control instance model cli contract solvers fast standard results bcd driver)
+set(allowed_driver common control instance model cli contract solvers fast standard results bcd tools driver)
 set(allowed_tools common instance model cli contract tools)
 
 file(GLOB_RECURSE sources RELATIVE ${BACKEND_DIR} ${BACKEND_DIR}/*.h ${BACKEND_DIR}/*.cpp)
