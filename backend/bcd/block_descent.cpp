@@ -66,11 +66,17 @@ bool BcdClustersGiven(const BackendOptions& options)
     return options.IsGiven(kOptBcdClusters);
 }
 
-int AutomaticClusters(int directions)
+int AutomaticBlockCells(char solver)
+{
+    return solver == 'b' ? 300 : 50;
+}
+
+int AutomaticClusters(int directions, char solver)
 {
     if (directions <= kWholeModelDirections)
         return 0;
-    return (directions + kAutomaticBlockCells - 1) / kAutomaticBlockCells;
+    const int cells = AutomaticBlockCells(solver);
+    return (directions + cells - 1) / cells;
 }
 
 int AdaptiveNoGainStop(const BcdSettings& settings)

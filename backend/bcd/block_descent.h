@@ -69,11 +69,15 @@ bool BcdWanted(const BackendOptions& options);
 
 // The default Std run's own choice where the options name no cluster count: beyond
 // kWholeModelDirections directions (fast/starting_point.h) the descent, with blocks of about
-// kAutomaticBlockCells sensitive cells; 0 below. On a count table of 53,151 cells and 14,814 directions
+// AutomaticBlockCells sensitive cells; 0 below. On a count table of 53,151 cells and 14,814 directions
 // CBC's search from the starting table found nothing better in 55 s, the descent gained 12 % in 55 s.
-constexpr int kAutomaticBlockCells = 300;
 bool BcdClustersGiven(const BackendOptions& options);
-int AutomaticClusters(int directions);
+// Blocks CBC solves well in a run's time are larger than GLPK's and SYMPHONY's: on that table, 60 s,
+// CBC 25,013 with blocks of 300 cells and 25,417 with 150; GLPK 26,401 with 50 cells and 26,869 with
+// 300; SYMPHONY 26,735 with 50 and 27,850 with 300 (it found no table in most blocks of 300 within their
+// time).
+int AutomaticBlockCells(char solver);
+int AutomaticClusters(int directions, char solver);
 
 // The adaptive stop: one cycle's worth of blocks without a gain when the same clusters repeat (the
 // next cycle would solve the same blocks from the same table again), five cycles' worth when the

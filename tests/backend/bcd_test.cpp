@@ -332,11 +332,18 @@ TEST(BcdAutomatic, TheDescentRunsBeyondWhatTheWholeModelsSearchHandles)
 {
     struct Case
     {
-        int directions, clusters;
-    } cases[] = {
-        {0, 0}, {500, 0}, {vrn::kWholeModelDirections, 0}, {vrn::kWholeModelDirections + 1, 7}, {14814, 50}};
+        int directions;
+        char solver;
+        int clusters;
+    } cases[] = {{0, 'b', 0},
+                 {500, 'g', 0},
+                 {vrn::kWholeModelDirections, 's', 0},
+                 {vrn::kWholeModelDirections + 1, 'b', 7},
+                 {14814, 'b', 50},
+                 {14814, 'g', 297},
+                 {14814, 's', 297}};
     for (const Case& c : cases)
-        EXPECT_EQ(vrn::AutomaticClusters(c.directions), c.clusters) << c.directions;
+        EXPECT_EQ(vrn::AutomaticClusters(c.directions, c.solver), c.clusters) << c.directions << c.solver;
     vrn::BackendOptions options;
     EXPECT_FALSE(vrn::BcdClustersGiven(options));
     options.given.emplace_back("--bcd-clusters", "1");
