@@ -37,12 +37,12 @@ vrn::Instance Text(const std::string& text)
 // that a table meets are DDDD, UUUU, UUDU and UDUD: T down by 2 needs a and b down to 0; T up needs a
 // part up by 2 or more; A moves exactly as a.
 const char* const kBalanced = "0\n6\n"
-                              "0 2 1 u 0 100 2 1 0\n"  // T
-                              "1 1 1 u 0 100 1 2 0\n"  // a
-                              "2 1 1 u 0 100 1 2 0\n"  // b
-                              "3 0 1 z 0 0 0 0 0\n"    // empty
-                              "4 1 1 u 0 100 1 2 0\n"  // A
-                              "5 0 1 z 0 0 0 0 0\n"    // empty
+                              "0 2 1 u 0 100 2 1 0\n" // T
+                              "1 1 1 u 0 100 1 2 0\n" // a
+                              "2 1 1 u 0 100 1 2 0\n" // b
+                              "3 0 1 z 0 0 0 0 0\n"   // empty
+                              "4 1 1 u 0 100 1 2 0\n" // A
+                              "5 0 1 z 0 0 0 0 0\n"   // empty
                               "2\n"
                               "0 4 : 0 (-1) 1 (1) 2 (1) 3 (1)\n"
                               "0 3 : 4 (-1) 1 (1) 5 (1)\n";
@@ -122,7 +122,8 @@ TEST(BalancedDirections, MendingTurnsEveryWrongPatternIntoOneTheTableMeets)
         int now = 0;
         for (int k = 0; k < 4; ++k)
             now |= (choice.direction[kSensitive[k]] == Direction::Up) << k;
-        EXPECT_TRUE(feasible.count(PatternText(now))) << PatternText(pattern) << " became " << PatternText(now);
+        EXPECT_TRUE(feasible.count(PatternText(now)))
+            << PatternText(pattern) << " became " << PatternText(now);
         ASSERT_FALSE(mend.table.empty());
         EXPECT_TRUE(vrn::CheckSolution(table, mend.table, true, false, 1e-6).passed);
     }
@@ -182,7 +183,8 @@ TEST(LocalRepair, ProtectsTheShortCellsOfATableThatAddsUpAndChangesNothingFar)
     EXPECT_GE(repaired.programs, 1);
     EXPECT_TRUE(vrn::CheckSolution(table, repaired.adjusted, true, false, 1e-6).passed);
     for (int i = 6; i < 12; ++i)
-        EXPECT_EQ(repaired.adjusted[i], adjusted[i]) << "cell " << i << " lies in no relation of the short cells";
+        EXPECT_EQ(repaired.adjusted[i], adjusted[i])
+            << "cell " << i << " lies in no relation of the short cells";
 }
 
 TEST(StartingTable, ACountTableOfSmallUnitsIsProtectedAndNearTheLeastChange)
@@ -196,8 +198,8 @@ TEST(StartingTable, ACountTableOfSmallUnitsIsProtectedAndNearTheLeastChange)
     auto clp = vrn::MakeClpSolver();
     auto cbc = vrn::MakeCbcSolver();
     vrn::RunControl control(60);
-    const std::vector<double> adjusted = vrn::FindStartingTable(table, options, vrn::StdModelKind::Classical,
-                                                                *clp, cbc.get(), control, kLog);
+    const std::vector<double> adjusted =
+        vrn::FindStartingTable(table, options, vrn::StdModelKind::Classical, *clp, cbc.get(), control, kLog);
     ASSERT_FALSE(adjusted.empty());
     EXPECT_TRUE(vrn::CheckSolution(table, adjusted, true, false, 1e-6).passed);
     // Not far above the Std model's LP relaxation (rounding that relaxation's directions and repairing
