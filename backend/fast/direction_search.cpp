@@ -185,7 +185,7 @@ DirectionSearch SearchDirections(const Instance& instance, const FastSettings& s
 WorkablePct SearchWorkablePct(const Instance& instance, const FastSettings& settings,
                               const DirectionChoice& startChoice, SolverAdapter& solver,
                               SolverAdapter* integerSolver, const SolveParams& params, RunControl& control,
-                              const FastLog& log)
+                              const FastLog& log, bool startWorks)
 {
     WorkablePct out;
     SolverAdapter* mip = integerSolver != nullptr ? integerSolver : &solver;
@@ -209,7 +209,8 @@ WorkablePct SearchWorkablePct(const Instance& instance, const FastSettings& sett
     DirectionChoice choice = startChoice;
     log.say("\"% cells bounds\": looking for the least value that directions the table can meet need ...");
     const double began = control.Elapsed();
-    out.status = SearchOnce(instance, unlimited, nullptr, *mip, params, control, log, choice);
+    out.status = startWorks ? DirectionSearch::Found
+                            : SearchOnce(instance, unlimited, nullptr, *mip, params, control, log, choice);
     const double stepSeconds =
         std::min(kPctStepMaxSeconds, std::max(kPctStepSeconds, kPctStepFactor * (control.Elapsed() - began)));
     if (out.status == DirectionSearch::Infeasible)

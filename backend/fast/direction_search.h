@@ -44,9 +44,10 @@ struct WorkablePct
     DirectionChoice choice;
 };
 
+// `startWorks`: a table meets `startChoice` without the limit, so none needs to be searched for.
 WorkablePct SearchWorkablePct(const Instance& instance, const FastSettings& settings,
                               const DirectionChoice& startChoice, SolverAdapter& solver,
                               SolverAdapter* integerSolver, const SolveParams& params, RunControl& control,
-                              const FastLog& log);
+                              const FastLog& log, bool startWorks = false);
 
 } // namespace vrn

@@ -303,6 +303,25 @@ std::string FastRepairAdvice()
            "(--repair y)";
 }
 
+// Which relations the percent bounds make impossible for the directions chosen, each on its own terms, as
+// the end of the run's error line; empty when none does.
+std::string PctBrokenRelationsText(const Instance& instance, const FastSettings& settings,
+                                   const DirectionChoice& choice)
+{
+    const std::vector<int> broken = BrokenRelations(instance, settings, choice);
+    if (broken.empty())
+        return {};
+    std::string names;
+    for (size_t k = 0; k < broken.size() && k < 3; ++k)
+        names += (k == 0                                        ? ""
+                  : k + 1 == std::min<size_t>(broken.size(), 3) ? " and "
+                                                                : ", ") +
+                 std::to_string(broken[k] + 1);
+    return "; with the directions chosen, relation" + std::string(broken.size() > 1 ? "s " : " ") + names +
+           (broken.size() > 3 ? " (" + std::to_string(broken.size()) + " in all)" : "") +
+           " cannot add up: their other cells may not move enough within it";
+}
+
 // The heuristic's run after the Std model, every direction open, has shown that no table exists within
 // the run's limits: with percent limits, the least value that directions a table can meet need (or the
 // proof that no table exists at all); without them, no table exists.
@@ -315,8 +334,23 @@ void EndProven(const Instance& instance, const FastSettings& settings, const Dir
     const std::string pct = LogNumber(settings.pctBounds);
     WorkablePct workable;
     if (settings.pctBounds >= 0)
-        workable =
-            SearchWorkablePct(instance, settings, startChoice, solver, integerSolver, params, control, log);
+    {
+        // Directions that a table meets without the limit, mended from the start's: their least value is a
+        // value that works, found in seconds where the Std model's own search may take minutes.
+        DirectionChoice mended = startChoice;
+        bool mendedWork = false;
+        if (SolverAdapter* mip = integerSolver != nullptr ? integerSolver : &solver;
+            mip->SolvesIntegerPrograms())
+        {
+            FastSettings unbounded = settings;
+            unbounded.pctBounds = -1;
+            const DirectionMend mend =
+                MendDirections(instance, unbounded, mended, solver, *mip, params, control, log);
+            mendedWork = mend.solved && mend.stillShort.empty();
+        }
+        workable = SearchWorkablePct(instance, settings, mendedWork ? mended : startChoice, solver,
+                                     integerSolver, params, control, log, mendedWork);
+    }
     if (settings.pctBounds < 0 || workable.status == DirectionSearch::Infeasible)
     {
         out.result.detail =
@@ -327,7 +361,8 @@ void EndProven(const Instance& instance, const FastSettings& settings, const Dir
     }
     out.result.detail = "no table keeps every non-sensitive cell within " + pct +
                         " % of its value (the Std model, with every direction open, has none)";
-    out.endLines.push_back("ERROR: " + out.result.detail);
+    out.endLines.push_back("ERROR: " + out.result.detail +
+                           PctBrokenRelationsText(instance, settings, startChoice));
     if (workable.advice.found)
         out.endLines.push_back(PctAdviceLine(workable.advice, settings.pctBounds));
     else
@@ -418,6 +453,18 @@ void ExplainInfeasible(const Instance& instance, const BackendOptions& options, 
         log.warn("the heuristic (--fixdir s) looks for directions the bounds and relations can satisfy");
 }
 
+// With percent bounds, more relations that cannot add up than without them: the bounds are what stands in
+// the way, no mending helps, and the run explains the bounds instead.
+bool PctBoundsAreTheCause(const Instance& instance, const FastSettings& settings,
+                          const DirectionChoice& choice, int broken)
+{
+    if (settings.pctBounds < 0)
+        return false;
+    FastSettings unbounded = settings;
+    unbounded.pctBounds = -1;
+    return RelationsTheDirectionsBreak(instance, unbounded, choice) < broken;
+}
+
 // The stages share one model where the solver keeps one loaded between solves and the model is a
 // linear program with relations (a model without rows needs no solver).
 bool SharesOneModel(const Instance& instance, const BackendOptions& options, const LexminSettings& lexmin,
@@ -504,11 +551,15 @@ FastOutcome SolveFastWithDirections(const Instance& instance, const BackendOptio
                          : solver.SolvesIntegerPrograms() ? &solver
                                                           : nullptr;
     const bool mayMend = options.fixDir != 'r' && options.fixDir != 'f' && mip != nullptr;
+    bool pctCause = false;
     for (int round = 0;; ++round)
     {
         // Directions that a relation on its own shows impossible are mended before any solve: the linear
         // program would only say infeasible (and an interior point may not even say that in time).
         if (round == 0 && mayMend)
+            if (const int broken = RelationsTheDirectionsBreak(instance, settings, choice); broken > 0)
+                pctCause = PctBoundsAreTheCause(instance, settings, choice, broken);
+        if (round == 0 && mayMend && !pctCause)
             if (const int broken = RelationsTheDirectionsBreak(instance, settings, choice); broken > 0)
             {
                 log.say("directions: " + std::to_string(broken) +
@@ -560,7 +611,7 @@ FastOutcome SolveFastWithDirections(const Instance& instance, const BackendOptio
             "the model with these directions is infeasible; looking for the directions that cause it ...");
         // The program's own directions are mended as a whole first: flipping them one conflict at a time
         // walks in circles where sensitive cells must balance each other exactly.
-        if (mayMend && mends < kMends && !control.StopRequested())
+        if (mayMend && !pctCause && mends < kMends && !control.StopRequested())
         {
             ++mends;
             DirectionMend mend =

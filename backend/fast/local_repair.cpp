@@ -69,12 +69,15 @@ public:
 
     LocalRepairResult Run(const std::vector<int>& shortCells)
     {
+        int failedInARow = 0;
         for (const auto& group :
              ShortCellGroups(m_instance, m_relationsOfCell, shortCells, m_settings.groupCells))
         {
-            if (m_control.StopRequested())
+            // Group after group without a table: the table's limits leave these cells no way (percent
+            // bounds, say), and the caller explains that better than more programs would.
+            if (m_control.StopRequested() || failedInARow >= m_settings.failuresToGiveUp)
                 break;
-            RepairGroup(group);
+            failedInARow = RepairGroup(group) ? 0 : failedInARow + 1;
         }
         for (const int i : shortCells)
             if (m_isShort[i])
@@ -93,14 +96,17 @@ private:
     std::vector<char> m_isShort;
     LocalRepairResult m_result;
 
-    void RepairGroup(std::vector<int32_t> block)
+    // True when the group's cells are protected (or were already).
+    bool RepairGroup(std::vector<int32_t> block)
     {
         block.erase(std::remove_if(block.begin(), block.end(), [this](int32_t i) { return !m_isShort[i]; }),
                     block.end());
-        for (int attempt = 0; attempt < m_settings.tries && !block.empty(); ++attempt)
+        if (block.empty())
+            return true;
+        for (int attempt = 0; attempt < m_settings.tries; ++attempt)
         {
             if (m_control.StopRequested())
-                return;
+                return false;
             if (attempt > 0)
             {
                 OpenProtectedNeighbours(block);
@@ -108,8 +114,9 @@ private:
             }
             if (SolveBlock(block,
                            CompactMovingCells(m_instance, m_relationsOfCell, block, MovingBudget(attempt))))
-                return;
+                return true;
         }
+        return false;
     }
 
     // The first try moves a few hundred cells, each wider one four times as many.

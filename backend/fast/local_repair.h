@@ -33,6 +33,7 @@ struct LocalRepairSettings
     size_t movingBudget = 8000; // cells the widest program may move
     int tries = 4;              // programs per group, each moving four times the cells of the one before
     double programSeconds = 5;  // time limit of one program
+    int failuresToGiveUp = 8;   // groups in a row that no program protects end the repair
 };
 
 struct LocalRepairResult

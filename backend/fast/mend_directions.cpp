@@ -50,12 +50,12 @@ int TakeDirections(const Instance& instance, const std::vector<double>& table, d
 
 } // namespace
 
-int RelationsTheDirectionsBreak(const Instance& instance, const FastSettings& settings,
-                                const DirectionChoice& choice)
+std::vector<int> BrokenRelations(const Instance& instance, const FastSettings& settings,
+                                 const DirectionChoice& choice)
 {
     const StdModel model = BuildFastModel(instance, settings, choice).base;
     const MipModel& mip = model.mip;
-    int broken = 0;
+    std::vector<int> broken;
     for (size_t r = 0; r < instance.RelationCount(); ++r)
     {
         // The relation's sum of changes must reach its residual (additive) or stay at 0.
@@ -76,9 +76,16 @@ int RelationsTheDirectionsBreak(const Instance& instance, const FastSettings& se
             }
         }
         const double slack = 1e-9 * std::max(size, 1.0);
-        broken += target < lo - slack || target > hi + slack;
+        if (target < lo - slack || target > hi + slack)
+            broken.push_back(static_cast<int>(r));
     }
     return broken;
+}
+
+int RelationsTheDirectionsBreak(const Instance& instance, const FastSettings& settings,
+                                const DirectionChoice& choice)
+{
+    return static_cast<int>(BrokenRelations(instance, settings, choice).size());
 }
 
 DirectionMend MendDirections(const Instance& instance, const FastSettings& settings, DirectionChoice& choice,

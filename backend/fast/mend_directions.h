@@ -30,6 +30,9 @@ struct DirectionMend
 // 0 proves the fixed model infeasible.
 int RelationsTheDirectionsBreak(const Instance& instance, const FastSettings& settings,
                                 const DirectionChoice& choice);
+// The same relations, numbered from 0.
+std::vector<int> BrokenRelations(const Instance& instance, const FastSettings& settings,
+                                 const DirectionChoice& choice);
 
 // `lp` solves the elastic model, `mip` the small programs.
 DirectionMend MendDirections(const Instance& instance, const FastSettings& settings, DirectionChoice& choice,

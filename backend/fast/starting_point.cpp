@@ -109,7 +109,10 @@ std::vector<double> FindStartingTable(const Instance& instance, const BackendOpt
     relay.reset();
     if (adjusted.empty())
     {
-        const bool shareUsed = control.HasTimeLimit() && own.StopRequested() && !control.StopRequested();
+        // The share ran out (the run's own limit may have come as well), not a stop command or a signal.
+        const bool userStop =
+            control.Reason() == StopReason::Command || control.Reason() == StopReason::Signal;
+        const bool shareUsed = control.HasTimeLimit() && own.StopRequested() && !userStop;
         log.say(shareUsed ? "starting point: none found within its share of the time (" +
                                 LogNumber(std::round(share * 10) / 10) + " s, " +
                                 (part > 0.5 ? "two thirds" : "a third") +
