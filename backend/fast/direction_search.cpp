@@ -1,17 +1,14 @@
 #include "fast/direction_search.h"
 
 #include "common/number_format.h"
+#include "control/run_control.h"
 #include "fast/direction_ties.h"
 #include "fast/pct_advice.h"
 #include "instance/cell_rules.h"
 #include "solvers/solve_model.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
 
 namespace vrn
 {
@@ -86,48 +83,16 @@ constexpr double kPctStepSeconds = 2;
 constexpr double kPctStepMaxSeconds = 10;
 constexpr double kPctSearchSeconds = 20;
 
-// Asks the search under way to stop once `seconds` have passed. The stop is the one a search withdraws
-// when it has what it wanted, so a stop asked for otherwise (command, signal, time limit) stays.
-class StepBudget
-{
-public:
-    StepBudget(RunControl& control, double seconds) : m_control(control)
-    {
-        m_thread = std::thread(
-            [this, seconds]
-            {
-                std::unique_lock<std::mutex> lock(m_mutex);
-                if (!m_wake.wait_for(lock, std::chrono::duration<double>(seconds), [this] { return m_done; }))
-                    m_control.RequestStop(StopReason::FirstFeasible);
-            });
-    }
-    ~StepBudget()
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_done = true;
-        }
-        m_wake.notify_all();
-        m_thread.join();
-        m_control.WithdrawStop(StopReason::FirstFeasible);
-    }
-    StepBudget(const StepBudget&) = delete;
-    StepBudget& operator=(const StepBudget&) = delete;
-
-private:
-    RunControl& m_control;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_done = false;
-    std::thread m_thread;
-};
-
 // One integer solve of the Std model with the directions of `free` open (every direction when null) and
 // the limits of `settings`; any table will do: the linear program with its directions finds the least
-// change after it.
+// change after it. The solve has a control of its own, ended by the solver at its first table or after
+// `seconds` (when > 0), and reached by every stop of the run through a relay: the run's guard against a
+// solver that ignores a stop watches the run's own stops only (a search that took longer than the guard's
+// grace to come back from its first table ended the run without a table).
 DirectionSearch SearchOnce(const Instance& instance, const FastSettings& settings,
                            const std::vector<int>* free, SolverAdapter& mip, const SolveParams& params,
-                           RunControl& control, const FastLog& log, DirectionChoice& choice)
+                           RunControl& control, const FastLog& log, DirectionChoice& choice,
+                           double seconds = 0)
 {
     if (control.StopRequested())
         return DirectionSearch::Unknown;
@@ -141,8 +106,15 @@ DirectionSearch SearchOnce(const Instance& instance, const FastSettings& setting
                   : std::string("the Std model, every direction open")) +
             (settings.pctBounds >= 0 ? ", cells within " + LogNumber(settings.pctBounds) + " %" : "") +
             ") ...");
-    const SolveResult result = SolveModel(model.mip, mip, search, control);
-    control.WithdrawStop(StopReason::FirstFeasible);
+    double limit = control.HasTimeLimit() ? control.Remaining() : 0;
+    if (seconds > 0)
+        limit = limit > 0 ? std::min(limit, seconds) : seconds;
+    RunControl own(limit > 0 ? std::max(0.01, limit) : 0);
+    SolveResult result;
+    {
+        const StopRelay relay(control, own);
+        result = SolveModel(model.mip, mip, search, own);
+    }
     if (HasTable(result, model.mip))
     {
         ReadDirectionsFromTable(instance, model.AdjustedValues(instance, result.solution), big, true, choice);
@@ -238,11 +210,8 @@ WorkablePct SearchWorkablePct(const Instance& instance, const FastSettings& sett
         FastSettings at = settings;
         at.pctBounds = (lower + upper) / 2;
         DirectionChoice tried = out.choice;
-        DirectionSearch found = DirectionSearch::Unknown;
-        {
-            const StepBudget budget(control, std::min(stepSeconds, left));
-            found = SearchOnce(instance, at, nullptr, *mip, params, control, log, tried);
-        }
+        const DirectionSearch found =
+            SearchOnce(instance, at, nullptr, *mip, params, control, log, tried, std::min(stepSeconds, left));
         if (found == DirectionSearch::Found)
         {
             upper = at.pctBounds;
