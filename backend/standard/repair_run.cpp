@@ -1,6 +1,7 @@
 #include "standard/repair_run.h"
 
 #include "common/exit_status.h"
+#include "common/file_safety.h"
 #include "common/number_format.h"
 #include "instance/cell_rules.h"
 #include "model/std_model.h"
@@ -8,8 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <set>
+#include <sstream>
 
 namespace vrn
 {
@@ -82,15 +83,17 @@ RepairRunResult EndRun(int status, const std::string& outcome, const std::string
 // Writes the repaired instance and reads it back: the run protects what the file holds.
 bool WriteRepaired(const Instance& repaired, const std::string& path, Instance& readBack, std::string& error)
 {
+    // Like every result file: a temporary file beside it, renamed into place, never through a link.
+    std::ostringstream text;
+    WriteInstance(text, repaired);
+    const std::string bytes = text.str();
+    std::string why;
+    if (!WriteFileAtomically(
+            path, [&](std::FILE* f) { return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size(); },
+            why))
     {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        if (out)
-            WriteInstance(out, repaired);
-        if (!out)
-        {
-            error = "cannot write the repaired instance " + path;
-            return false;
-        }
+        error = "cannot write the repaired instance " + path + ": " + why;
+        return false;
     }
     ReadResult read = ReadInstanceFile(path, false);
     if (!read.errors.empty())

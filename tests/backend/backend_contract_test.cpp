@@ -174,6 +174,20 @@ TEST_F(BackendContract, PlantedLinksInTheOutputFolderAreNotFollowed)
     }
 }
 
+// The repaired instance is a result file like the others: a link planted in its place is replaced,
+// never written through (it was, and the file it pointed to lost its contents).
+TEST_F(BackendContract, APlantedLinkAtTheRepairedInstanceIsNotFollowed)
+{
+    const fs::path out = m_dir / "shared";
+    fs::create_directories(out);
+    Write("victim.csp", "precious");
+    fs::create_symlink(m_dir / "victim.csp", out / "published5x5_cbc_repaired.csp");
+    EXPECT_EQ(Run({vrn::test::ExamplePath("published5x5.csp"), out, "--solver", "b", "--repair", "y"}), 0);
+    EXPECT_EQ(ReadTextFile(m_dir / "victim.csp"), "precious");
+    EXPECT_FALSE(fs::is_symlink(out / "published5x5_cbc_repaired.csp"));
+    EXPECT_NE(ReadTextFile(out / "published5x5_cbc_repaired.csp").find("0\n"), std::string::npos);
+}
+
 TEST_F(BackendContract, ASecondRunOnTheSameBaseIsRefusedAndAKilledRunBlocksNothing)
 {
     vrn::Instance table;
