@@ -388,8 +388,12 @@ std::vector<std::string> NotApplyingOptions(const BackendOptions& o)
         note(name, "a parameter of the commercial solvers; it does not apply to the chosen solver");
     for (const char* name : {kOptBcdTime, kOptBcdObjf, kOptBcdEndbc, kOptBcdCycle, kOptBcdNstop, kOptDynamic,
                              kOptDynSprop, kOptDynPerturb})
-        if (std && o.bcdClusters < 2)
+        if (std && o.bcdClusters < 2 && o.IsGiven(kOptBcdClusters))
             note(name, "applies to block coordinate descent only (--bcd-clusters 2 or more); ignored");
+        else if (std && o.bcdClusters < 2)
+            note(name,
+                 "applies to block coordinate descent only: with --bcd-clusters 2 or more, or where the "
+                 "run chooses it itself (tables of more than 2,000 sensitive cells); ignored otherwise");
     for (const char* name : {kOptDynSprop, kOptDynPerturb})
         if (std && o.bcdClusters >= 2 && !o.dynamic)
             note(name, "applies to dynamic block coordinate descent only (--dynamic y); ignored");
@@ -470,9 +474,14 @@ what follows is the instance and the folder, even when they start with "--".
   --epsf NUMBER      Fast: a reached objective is held at most this fraction above, 0 to 1
                      (default 1e-4)
   --epsrhs NUMBER    Fast: ... and never below this value, 0 to 1e15 (default 0)
-  --startingpoint c|s  Std: start the integer search from a protected table found by a Fast
+  --startingpoint c|s|n  Std: start the integer search from a protected table found by a Fast
                      solve (c: directions rounded from the Std model's LP relaxation, s: from
-                     the Fast heuristic's)
+                     the Fast heuristic's, the default; n: none). Directions that cannot be
+                     met are mended as a whole: the table of least change with them, then
+                     small integer programs around the cells it leaves short. The search for
+                     it takes at most a third of the time left (two thirds on tables of more
+                     than 2,000 sensitive cells); GLPK runs get it from mainVRN.exe beside
+                     mainVRN-glpk
   --repair y         Std: a table that cannot be protected is repaired first: the least
                      widening of bounds (and, only where that cannot help, lowering of
                      protection levels) that makes it protectable; every change is listed,
@@ -486,7 +495,10 @@ what follows is the instance and the folder, even when they start with "--".
                      only report how many the LP relaxation's optimum violates (c)
   --bcd-clusters K   Std: block coordinate descent with K blocks per cycle (1: none); starts
                      from the Fast heuristic's table (--startingpoint s unless c is given) and
-                     re-solves K blocks of sensitive cells in turn, the other directions fixed
+                     re-solves K blocks of sensitive cells in turn, the other directions fixed.
+                     Default: none up to 2,000 sensitive cells; beyond, the run chooses the
+                     descent itself, blocks of about 300 cells with CBC and 50 with GLPK and
+                     SYMPHONY, regrouped each cycle, and says so
   --bcd-time SECONDS time limit of each block's solve (default: with --time, a share of the
                      remaining time, a tenth or 1/K, at least 2 s; without it, none)
   --bcd-objf NUMBER  stop once the weighted change is at or below NUMBER
