@@ -4,8 +4,11 @@
 // for the table (the highest bound any Std run reported), their ratio, the time and the exit status.
 //   bench_backend_real [SECONDS] [FIRST LAST]   time limit per run (default 60); tables FIRST..LAST of
 //                                              the suite (default all)
+//   bench_backend_real survey [SECONDS] [REFERENCE_SECONDS]   count tables of small units
+//                                              (count_tables_bench.h)
 // Prints figures only.
 #include "bench_run.h"
+#include "count_tables_bench.h"
 #include "instance/instance.h"
 #include "tools/realistic_table.h"
 
@@ -126,6 +129,8 @@ void PrintTable(const vrn::Instance& t, const char* name)
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && std::string(argv[1]) == "survey")
+        return vrn::bench::RunCountTables(argc > 2 ? argv[2] : "60", argc > 3 ? argv[3] : "300");
     const std::string seconds = argc > 1 ? argv[1] : "60";
     const std::vector<SuiteTable> suite = Suite();
     const size_t first = argc > 3 ? std::strtoul(argv[2], nullptr, 10) : 1;
