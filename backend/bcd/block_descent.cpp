@@ -71,9 +71,14 @@ int AutomaticBlockCells(char solver)
     return solver == 'b' ? 300 : 50;
 }
 
+int WholeModelDirections(char solver)
+{
+    return solver == 'b' ? kWholeModelDirectionsCbc : kWholeModelDirections;
+}
+
 int AutomaticClusters(int directions, char solver)
 {
-    if (directions <= kWholeModelDirections)
+    if (directions <= WholeModelDirections(solver))
         return 0;
     const int cells = AutomaticBlockCells(solver);
     return (directions + cells - 1) / cells;

@@ -116,6 +116,7 @@ private:
     bool WriteLp();
     bool Solve(SolverAdapter& adapter, SolveResult& result);
     void ChooseDescent(BcdSettings& descent);
+    bool SearchesWithoutTheStart() const;
     bool Descend(SolverAdapter& adapter, const BcdSettings& descent, SolveResult& result);
     bool SecureTable(SolverAdapter& lp, SolverAdapter* integerSolver, SolveResult& result);
 

@@ -338,7 +338,11 @@ TEST(BcdAutomatic, TheDescentRunsBeyondWhatTheWholeModelsSearchHandles)
     } cases[] = {{0, 'b', 0},
                  {500, 'g', 0},
                  {vrn::kWholeModelDirections, 's', 0},
-                 {vrn::kWholeModelDirections + 1, 'b', 7},
+                 {vrn::kWholeModelDirections + 1, 'g', 41},
+                 {vrn::kWholeModelDirectionsCbc, 'b', 0},
+                 {vrn::kWholeModelDirectionsCbc + 1, 'b', 4},
+                 {1343, 'b', 5},
+                 {1343, 'g', 0},
                  {14814, 'b', 50},
                  {14814, 'g', 297},
                  {14814, 's', 297}};
