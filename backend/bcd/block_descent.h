@@ -79,8 +79,8 @@ bool BcdClustersGiven(const BackendOptions& options);
 int AutomaticBlockCells(char solver);
 // CBC's whole-model search from the start gains little beyond about a thousand directions: on a count
 // table of 5,019 cells and 1,343 directions, 60 s, it kept the starting table (2,657) where 5 blocks
-// reached 2,251. GLPK's and SYMPHONY's whole-model searches did better there than their descents (2,334
-// and 2,248 against 2,376 and 2,331 at best), so theirs stays at kWholeModelDirections.
+// reached 2,251. GLPK's whole-model search did better there than its descents (2,334 against 2,376 at
+// best), so GLPK's and SYMPHONY's limit stays at kWholeModelDirections.
 constexpr int kWholeModelDirectionsCbc = 1000;
 int WholeModelDirections(char solver);
 int AutomaticClusters(int directions, char solver);

@@ -64,6 +64,7 @@ private:
     std::vector<std::pair<std::string, double>> m_phaseTimes;
     std::vector<double> m_start;          // the table the integer search starts from, as the model's columns
     std::vector<double> m_startTable;     // the same table's adjusted values
+    bool m_falseInfeasible = false;       // the solver declared infeasible a model the start satisfies
     std::atomic<bool> m_startHeld{false}; // m_startTable is final (the early guard may write it)
     SolverAdapter* m_solver = nullptr;
     std::vector<std::pair<std::string, std::string>> m_repairHeader; // --repair: what the .sol header says
@@ -116,7 +117,7 @@ private:
     bool WriteLp();
     bool Solve(SolverAdapter& adapter, SolveResult& result);
     void ChooseDescent(BcdSettings& descent);
-    bool SearchesWithoutTheStart() const;
+    bool DescendAfterAFalseInfeasible(const SolveResult& result, BcdSettings& descent);
     bool Descend(SolverAdapter& adapter, const BcdSettings& descent, SolveResult& result);
     bool SecureTable(SolverAdapter& lp, SolverAdapter* integerSolver, SolveResult& result);
 

@@ -168,6 +168,23 @@ TEST_F(CountTables, TheWindowsFastRunNamesTheRelationsAndTheValueThatWorks)
     EXPECT_NE(m_out.find("solution check: passed"), std::string::npos) << m_out;
 }
 
+TEST_F(CountTables, ASolversFalseInfeasibleIsNeitherOptimalNorTheEnd)
+{
+    // SYMPHONY declares this table's model infeasible within about 2 s although the start satisfies it,
+    // and better tables exist: the run claims no optimum and no bound, and descends for the rest.
+    const std::string instance = Survey("small", {"12", "226", "6", "2"});
+    ASSERT_EQ(Run(instance, {"--solver", "s", "--time", "12"}), 0) << m_out;
+    EXPECT_NE(m_out.find("the solver declared the model infeasible, which the starting table is not"),
+              std::string::npos)
+        << m_out;
+    EXPECT_NE(m_out.find("block coordinate descent from the starting table for the rest of the time"),
+              std::string::npos)
+        << m_out;
+    EXPECT_EQ(m_out.find("outcome: optimal"), std::string::npos) << m_out;
+    EXPECT_EQ(m_out.find("gap 0 %"), std::string::npos) << m_out;
+    EXPECT_NE(m_out.find("solution check: passed"), std::string::npos) << m_out;
+}
+
 TEST_F(CountTables, AStartThatDoesNotFitItsShareLeavesTheRestToTheSearchAndSaysSo)
 {
     // 53,151 cells (a start of about 4 s) and a limit of 2 s: the start may take two thirds of what is left.
