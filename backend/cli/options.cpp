@@ -393,7 +393,8 @@ std::vector<std::string> NotApplyingOptions(const BackendOptions& o)
         else if (std && o.bcdClusters < 2)
             note(name,
                  "applies to block coordinate descent only: with --bcd-clusters 2 or more, or where the "
-                 "run chooses it itself (tables of more than 2,000 sensitive cells); ignored otherwise");
+                 "run chooses it itself (tables of more than 1,000 sensitive cells with CBC, 2,000 with GLPK "
+                 "and SYMPHONY); ignored otherwise");
     for (const char* name : {kOptDynSprop, kOptDynPerturb})
         if (std && o.bcdClusters >= 2 && !o.dynamic)
             note(name, "applies to dynamic block coordinate descent only (--dynamic y); ignored");
@@ -496,9 +497,10 @@ what follows is the instance and the folder, even when they start with "--".
   --bcd-clusters K   Std: block coordinate descent with K blocks per cycle (1: none); starts
                      from the Fast heuristic's table (--startingpoint s unless c is given) and
                      re-solves K blocks of sensitive cells in turn, the other directions fixed.
-                     Default: none up to 2,000 sensitive cells; beyond, the run chooses the
-                     descent itself, blocks of about 300 cells with CBC and 50 with GLPK and
-                     SYMPHONY, regrouped each cycle, and says so
+                     Default: none up to 1,000 sensitive cells with CBC, 2,000 with GLPK and
+                     SYMPHONY; beyond, the run chooses the descent itself, blocks of about 300
+                     cells with CBC and 50 with GLPK and SYMPHONY, regrouped each cycle, and
+                     says so
   --bcd-time SECONDS time limit of each block's solve (default: with --time, a share of the
                      remaining time, a tenth or 1/K, at least 2 s; without it, none)
   --bcd-objf NUMBER  stop once the weighted change is at or below NUMBER

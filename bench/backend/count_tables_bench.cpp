@@ -232,7 +232,7 @@ int RunCountTables(const std::string& seconds, const std::string& referenceSecon
         for (const auto& [what, figures] : runs)
             PrintRow(size.name, what.c_str(), figures, best);
         std::printf("%-6s %-22s %-7s %12.6g %7.3f\n", size.name, ("HiGHS " + referenceSeconds + " s").c_str(),
-                    std::isfinite(highsObjective) ? "yes" : "-", highsObjective, highsObjective / best);
+                    std::isfinite(highsObjective) ? "own" : "-", highsObjective, highsObjective / best);
         for (const auto& [what, objective] : {std::pair{"LP rounded (binaries)", baseline.byBinary},
                                               {"LP rounded (changes)", baseline.byChange}})
             std::printf("%-6s %-22s %-7s %12.6g %7.3f %9s %8.1f\n", size.name, what,
