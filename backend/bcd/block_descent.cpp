@@ -76,12 +76,15 @@ int WholeModelDirections(char solver)
     return solver == 'b' ? kWholeModelDirectionsCbc : kWholeModelDirections;
 }
 
+int AutomaticBlockCount(int directions, char solver)
+{
+    const int cells = AutomaticBlockCells(solver);
+    return std::max(2, (directions + cells - 1) / cells);
+}
+
 int AutomaticClusters(int directions, char solver)
 {
-    if (directions <= WholeModelDirections(solver))
-        return 0;
-    const int cells = AutomaticBlockCells(solver);
-    return (directions + cells - 1) / cells;
+    return directions <= WholeModelDirections(solver) ? 0 : AutomaticBlockCount(directions, solver);
 }
 
 int AdaptiveNoGainStop(const BcdSettings& settings)

@@ -83,6 +83,8 @@ int AutomaticBlockCells(char solver);
 // best), so GLPK's and SYMPHONY's limit stays at kWholeModelDirections.
 constexpr int kWholeModelDirectionsCbc = 1000;
 int WholeModelDirections(char solver);
+// Blocks of about AutomaticBlockCells sensitive cells over `directions` (at least 2), whatever their count.
+int AutomaticBlockCount(int directions, char solver);
 int AutomaticClusters(int directions, char solver);
 
 // The adaptive stop: one cycle's worth of blocks without a gain when the same clusters repeat (the

@@ -117,6 +117,7 @@ private:
     bool WriteLp();
     bool Solve(SolverAdapter& adapter, SolveResult& result);
     void ChooseDescent(BcdSettings& descent);
+    void UseAutomaticBlocks(int clusters, BcdSettings& descent) const;
     bool DescendAfterAFalseInfeasible(const SolveResult& result, BcdSettings& descent);
     bool Descend(SolverAdapter& adapter, const BcdSettings& descent, SolveResult& result);
     bool SecureTable(SolverAdapter& lp, SolverAdapter* integerSolver, SolveResult& result);

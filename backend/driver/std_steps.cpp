@@ -136,14 +136,10 @@ bool BackendRun::DescendAfterAFalseInfeasible(const SolveResult& result, BcdSett
     if (!m_falseInfeasible || m_start.empty() || m_control->StopRequested() || m_opt.firstFeasible ||
         BcdClustersGiven(m_opt))
         return false;
-    const int directions = m_model.mip.IntegerCount();
-    const int cells = AutomaticBlockCells(m_opt.solver);
-    descent.clusters = std::max(2, (directions + cells - 1) / cells);
-    if (!m_opt.IsGiven(kOptBcdCycle))
-        descent.cycle = BcdCycle::Changing;
+    UseAutomaticBlocks(AutomaticBlockCount(m_model.mip.IntegerCount(), m_opt.solver), descent);
     Say("block coordinate descent from the starting table for the rest of the time: " +
-        std::to_string(descent.clusters) + " blocks of about " + std::to_string(cells) +
-        " sensitive cells (" + result.detail + ")");
+        std::to_string(descent.clusters) + " blocks of about " +
+        std::to_string(AutomaticBlockCells(m_opt.solver)) + " sensitive cells (" + result.detail + ")");
     return true;
 }
 
@@ -252,16 +248,24 @@ bool BackendRun::Solve(SolverAdapter& adapter, SolveResult& result)
     return true;
 }
 
+// The run's own descent: `clusters` blocks, regrouped each cycle unless the options name the cycle (a cycle
+// over the same blocks again gains little).
+void BackendRun::UseAutomaticBlocks(int clusters, BcdSettings& descent) const
+{
+    descent.clusters = clusters;
+    if (!m_opt.IsGiven(kOptBcdCycle))
+        descent.cycle = BcdCycle::Changing;
+}
+
 // Without a cluster count in the options, the descent where the whole model has too many directions for
 // its search (bcd/block_descent.h), and the log says so.
 void BackendRun::ChooseDescent(BcdSettings& descent)
 {
     const int directions = m_model.mip.IntegerCount();
-    descent.clusters = AutomaticClusters(directions, m_opt.solver);
-    if (descent.clusters < 2)
+    const int clusters = AutomaticClusters(directions, m_opt.solver);
+    if (clusters < 2)
         return;
-    if (!m_opt.IsGiven(kOptBcdCycle))
-        descent.cycle = BcdCycle::Changing; // a cycle over the same blocks again gains little
+    UseAutomaticBlocks(clusters, descent);
     Say("block coordinate descent chosen: " + std::to_string(directions) +
         " directions to choose are more than the whole model's search handles in a run (" +
         std::to_string(WholeModelDirections(m_opt.solver)) + " with " + m_solver->Name() + "); " +
