@@ -1,116 +1,21 @@
 #include "bcd/block_descent.h"
 
-#include "bcd/forked_solve.h"
+#include "bcd/direction_bounds.h"
+#include "bcd/side_by_side.h"
 #include "common/number_format.h"
 #include "control/run_control.h"
-#include "fast/starting_point.h"
 #include "instance/cell_rules.h"
 #include "model/checks.h"
 #include "model/sub_model.h"
 #include "solvers/solve_model.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <cstdio>
-#include <mutex>
-#include <sched.h>
-#include <thread>
+#include <optional>
 
 namespace vrn
 {
-
-namespace
-{
-
-// The cores this process may run on (taskset and container limits included).
-int UsableCores()
-{
-    cpu_set_t set;
-    if (sched_getaffinity(0, sizeof set, &set) == 0)
-        return CPU_COUNT(&set);
-    return static_cast<int>(std::thread::hardware_concurrency());
-}
-
-} // namespace
-
-BcdSettings BcdSettingsFromOptions(const BackendOptions& options)
-{
-    BcdSettings s;
-    s.clusters = static_cast<int>(std::min(std::floor(options.bcdClusters), 1e9));
-    s.blockSeconds = options.bcdTime;
-    s.hasObjectiveTarget = options.bcdObjFGiven;
-    s.objectiveTarget = options.bcdObjF;
-    s.finalSeconds = options.bcdEndBc;
-    s.cycle = static_cast<BcdCycle>(options.bcdCycle);
-    s.noGainStop = options.bcdNstop > 0 ? static_cast<int>(std::min(options.bcdNstop, 1e9)) : -1;
-    s.dynamic = options.dynamic;
-    s.candidatePercent = options.dynSprop;
-    s.discardPercent = options.dynPerturb;
-    s.workers = std::clamp(UsableCores(), 1, 4);
-    s.seed = static_cast<uint64_t>(options.seed);
-    s.additive = options.additive;
-    s.integerCells = options.integerCells;
-    s.tolerance = options.feasibility;
-    return s;
-}
-
-bool BcdWanted(const BackendOptions& options)
-{
-    return options.formulation() == Formulation::Std && options.bcdClusters >= 2;
-}
-
-bool BcdClustersGiven(const BackendOptions& options)
-{
-    return options.IsGiven(kOptBcdClusters);
-}
-
-int AutomaticBlockCells(char solver)
-{
-    return solver == 'b' ? 300 : 50;
-}
-
-int WholeModelDirections(char solver)
-{
-    return solver == 'b' ? kWholeModelDirectionsCbc : kWholeModelDirections;
-}
-
-int AutomaticBlockCount(int directions, char solver)
-{
-    const int cells = AutomaticBlockCells(solver);
-    return std::max(2, (directions + cells - 1) / cells);
-}
-
-int AutomaticClusters(int directions, char solver)
-{
-    return directions <= WholeModelDirections(solver) ? 0 : AutomaticBlockCount(directions, solver);
-}
-
-int AdaptiveNoGainStop(const BcdSettings& settings)
-{
-    const int perCycle = std::max(1, settings.clusters);
-    return settings.cycle == BcdCycle::Same && !settings.dynamic ? perCycle : 5 * perCycle;
-}
-
-double BlockTimeLimit(const BcdSettings& settings, int blocksPerCycle, bool runHasLimit, double remaining,
-                      double floor)
-{
-    if (settings.blockSeconds > 0)
-        return settings.blockSeconds;
-    if (!runHasLimit)
-        return -1;
-    return std::max(floor, remaining / std::clamp(blocksPerCycle, 1, 10));
-}
-
-double LeastWeightedChange(const Instance& instance)
-{
-    double least = 0;
-    for (const Cell& cell : instance.cells)
-        if (NeedsProtection(cell))
-            least += cell.cost * std::max(0.0, std::min(cell.lpl, cell.upl));
-    return least;
-}
 
 namespace
 {
@@ -130,15 +35,14 @@ public:
             if (col >= 0 && mip.colLower[col] < mip.colUpper[col])
                 m_cells.push_back(static_cast<int32_t>(i));
         }
-        for (int32_t cell : m_cells)
-            m_savedBounds.emplace_back(mip.colLower[model.colDir[cell]], mip.colUpper[model.colDir[cell]]);
+        m_bounds.emplace(model, m_cells);
         m_blocksPerCycle = std::max(1, std::min<int>(settings.clusters, static_cast<int>(m_cells.size())));
         m_noGainLimit = settings.noGainStop > 0 ? settings.noGainStop : AdaptiveNoGainStop(settings);
         if (settings.dynamic || settings.subModels || settings.sortClusters)
             m_relationsOfCell = RelationsOfCells(instance);
     }
 
-    ~BlockDescent() { RestoreBounds(); }
+    ~BlockDescent() { m_bounds->Restore(); }
 
     BcdReport Run(const std::vector<double>& start)
     {
@@ -152,7 +56,7 @@ public:
             (m_settings.noGainStop > 0 ? "" : " (adaptive)") + NeighbourhoodText());
         m_control->SetIncumbent(ModelObjective(m_incumbent));
         Descend();
-        RestoreBounds();
+        m_bounds->Restore();
         if (m_settings.finalSeconds > 0)
             FinalSearch();
         return Report();
@@ -166,8 +70,8 @@ private:
     std::shared_ptr<RunControl> m_control;
     BcdSettings m_settings;
     BcdHooks m_hooks;
-    std::vector<int32_t> m_cells; // sensitive cells whose direction is a free binary
-    std::vector<std::pair<double, double>> m_savedBounds;
+    std::vector<int32_t> m_cells;            // sensitive cells whose direction is a free binary
+    std::optional<DirectionBounds> m_bounds; // of the cells above, saved before the descent changes them
     std::vector<std::vector<int32_t>> m_relationsOfCell;
     int m_blocksPerCycle = 1, m_noGainLimit = 1, m_noGain = 0;
     std::vector<double> m_incumbent;         // the whole model's columns
@@ -264,29 +168,12 @@ private:
                                          : RelationClusters(m_instance, m_cells, m_blocksPerCycle, seed);
     }
 
-    // The clusters whose cells' flips promise the most come first (the sum of their FlipScores): a
-    // run cut short by its time limit has then spent it where the table changes most.
+    // The clusters whose cells' flips promise the most come first: a run cut short by its time limit
+    // has then spent it where the table changes most.
     void SortByPromise(std::vector<Cluster>& clusters) const
     {
-        const std::vector<double> scores =
-            FlipScores(m_instance, m_relationsOfCell, m_cells, m_incumbentAdjusted);
-        std::vector<double> scoreOf(m_instance.cells.size(), 0);
-        for (size_t k = 0; k < m_cells.size(); ++k)
-            scoreOf[m_cells[k]] = scores[k];
-        std::vector<std::pair<double, size_t>> order;
-        for (size_t k = 0; k < clusters.size(); ++k)
-        {
-            double sum = 0;
-            for (int32_t cell : clusters[k])
-                sum += scoreOf[cell];
-            order.emplace_back(-sum, k);
-        }
-        std::stable_sort(order.begin(), order.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-        std::vector<Cluster> sorted;
-        for (const auto& entry : order)
-            sorted.push_back(std::move(clusters[entry.second]));
-        clusters = std::move(sorted);
+        SortClustersByPromise(FlipScores(m_instance, m_relationsOfCell, m_cells, m_incumbentAdjusted),
+                              m_cells, m_instance.cells.size(), clusters);
     }
 
     // Blocks solved side by side: the settings' workers, with own models only (the whole model's
@@ -295,33 +182,14 @@ private:
 
     // The next dynamic block, by the cells' `scores` (FlipScores of the incumbent), from the cells not
     // already in a block of `taken` (the blocks it is solved beside, from the same table).
-    Cluster NextDynamicBlock(int cycle, int block, std::vector<double> scores,
+    Cluster NextDynamicBlock(int cycle, int block, const std::vector<double>& scores,
                              const std::vector<Cluster>& taken) const
     {
         const size_t size = (m_cells.size() + static_cast<size_t>(m_blocksPerCycle) - 1) /
                             static_cast<size_t>(m_blocksPerCycle);
-        std::vector<int32_t> cells = m_cells;
-        if (!taken.empty())
-        {
-            std::vector<char> inBlock(m_instance.cells.size(), 0);
-            for (const Cluster& other : taken)
-                for (int32_t cell : other)
-                    inBlock[cell] = 1;
-            size_t kept = 0;
-            for (size_t k = 0; k < cells.size(); ++k)
-                if (!inBlock[cells[k]])
-                {
-                    cells[kept] = cells[k];
-                    scores[kept++] = scores[k];
-                }
-            cells.resize(kept);
-            scores.resize(kept);
-            if (cells.empty())
-                return {};
-        }
         const uint64_t seed = m_settings.seed * 1000003 + static_cast<uint64_t>(cycle) * 7919 + block;
-        return DynamicBlock(m_instance, cells, scores, std::min(size, cells.size()),
-                            m_settings.candidatePercent, m_settings.discardPercent, seed);
+        return DynamicBlockBeside(m_instance, m_cells, scores, taken, size, m_settings.candidatePercent,
+                                  m_settings.discardPercent, seed);
     }
 
     bool Stopped()
@@ -339,34 +207,6 @@ private:
         return true;
     }
 
-    // Outside the block every free direction is fixed at the incumbent's; inside it is free again.
-    void FixAllBut(const Cluster& block)
-    {
-        MipModel& mip = m_model.mip;
-        for (int32_t cell : m_cells)
-        {
-            const int col = m_model.colDir[cell];
-            mip.colLower[col] = mip.colUpper[col] = std::round(m_incumbent[col]);
-        }
-        for (int32_t cell : block)
-        {
-            const int col = m_model.colDir[cell];
-            mip.colLower[col] = 0;
-            mip.colUpper[col] = 1;
-        }
-    }
-
-    void RestoreBounds()
-    {
-        for (size_t k = 0; k < m_cells.size(); ++k)
-        {
-            const int col = m_model.colDir[m_cells[k]];
-            m_model.mip.colLower[col] = m_savedBounds[k].first;
-            m_model.mip.colUpper[col] = m_savedBounds[k].second;
-        }
-    }
-
-    // Solves `mip` from `start` within `seconds` (<= 0: the run's).
     // A solve's time limit: `seconds` (<= 0: none) within the run's remaining time; <= 0 for none.
     double SolveLimit(double seconds) const
     {
@@ -396,12 +236,6 @@ private:
         StopWatchdog watchdog(m_control, m_hooks.stopGraceSeconds,
                               [this] { m_hooks.onOverrun(m_incumbent); });
         return SolveModel(mip, m_solver, params, blockControl);
-    }
-
-    static bool HasTable(const SolveResult& result, const MipModel& mip)
-    {
-        return (result.status == SolveStatus::Optimal || result.status == SolveStatus::Feasible) &&
-               result.solution.size() == static_cast<size_t>(mip.ColumnCount());
     }
 
     // The table `adjusted` becomes the incumbent when it passes the check and changes less.
@@ -469,7 +303,7 @@ private:
     {
         BlockOutcome outcome;
         outcome.movingCells = sub.cellOf.size();
-        if (HasTable(result, sub.model.mip))
+        if (HasFullSolution(result, sub.model.mip))
             outcome.adjusted = PutBack(sub, result.solution, m_incumbentAdjusted);
         return outcome;
     }
@@ -482,11 +316,11 @@ private:
 
     BlockOutcome SolveOnWholeModel(const Cluster& block)
     {
-        FixAllBut(block);
+        m_bounds->FixAllBut(block, m_incumbent);
         const SolveResult result = SolveFrom(m_model.mip, m_incumbent, BlockSeconds(), BlockGap());
         BlockOutcome outcome;
         outcome.movingCells = m_instance.cells.size();
-        if (HasTable(result, m_model.mip))
+        if (HasFullSolution(result, m_model.mip))
             outcome.adjusted = Adjusted(result.solution);
         return outcome;
     }
@@ -509,15 +343,10 @@ private:
         RecordStep(step);
     }
 
-    // Solves the blocks of `group` side by side from the same incumbent: the first in this process,
-    // the others each in a child (in this process after it when no child can be started). The best
-    // block's table is taken first; each other block's change (its table minus the incumbent they
-    // started from) is then added to what was taken. The relations are linear, so the sum stays
-    // additive; where the blocks changed different cells it is protected and gains both blocks' gains,
-    // where they changed the same cells the weighted change and the solution check decide. (On the
-    // generated 100x100 table no sum was better than its best block's table, which the group then
-    // keeps; keeping the first block's moving cells fixed in the second was measured too, and the
-    // second block then never gained.)
+    // Solves the blocks of `group` side by side from the same incumbent (side_by_side.h), then takes
+    // their tables. (On the generated 100x100 table no sum was better than its best block's table, which
+    // the group then keeps; keeping the first block's moving cells fixed in the second was measured too,
+    // and the second block then never gained.)
     void SolveGroup(const std::vector<Cluster>& group, int cycle, int firstNumber)
     {
         // "BCD cycle 2, blocks 3 and 4 side by side: block 3 of 20 (25 cells)".
@@ -531,41 +360,30 @@ private:
         for (const Cluster& block : group)
             subs.push_back(SubModelOf(block));
         const double seconds = BlockSeconds();
-        const auto solveHere = [&](const BlockSubModel& sub)
-        { return OutcomeOf(sub, SolveFrom(sub.model.mip, sub.start, seconds, SubModelGap(sub))); };
-        const double childSeconds = SolveLimit(seconds);
-        std::vector<ForkedSolve> children(group.size());
-        std::vector<char> forked(group.size(), 0);
-        for (size_t k = 1; k < group.size(); ++k)
-            forked[k] = children[k].Start(subs[k].model.mip, m_solver,
-                                          BlockParams(subs[k].start, SubModelGap(subs[k])), childSeconds);
+        std::vector<SideBySideBlock> blocks;
+        for (const BlockSubModel& sub : subs)
+            blocks.push_back({&sub.model.mip, BlockParams(sub.start, SubModelGap(sub))});
+        const std::vector<std::optional<SolveResult>> results = SolveSideBySide(
+            blocks, m_solver, SolveLimit(seconds),
+            [&](size_t k)
+            { return SolveFrom(subs[k].model.mip, subs[k].start, seconds, SubModelGap(subs[k])); },
+            [this] { return m_control->StopRequested(); });
         std::vector<BlockOutcome> outcomes(group.size());
-        outcomes[0] = solveHere(subs[0]);
-        // A child that does not answer within its limit and a grace is killed (and the run's stop kills it).
-        const double wait = (childSeconds > 0 ? childSeconds : 1e9) + 10;
-        for (size_t k = 1; k < group.size(); ++k)
-        {
-            if (forked[k])
-            {
-                const std::optional<SolveResult> result =
-                    children[k].Finish([this] { return m_control->StopRequested(); }, wait);
-                if (result)
-                    outcomes[k] = OutcomeOf(subs[k], *result);
-            }
-            else if (!m_control->StopRequested())
-                outcomes[k] = solveHere(subs[k]);
-        }
+        for (size_t k = 0; k < group.size(); ++k)
+            if (results[k])
+                outcomes[k] = OutcomeOf(subs[k], *results[k]);
         TakeGroup(group, outcomes, cycle, firstNumber);
     }
 
-    // The blocks' changes from the incumbent they all started from, best table first.
+    // The blocks' tables taken into the incumbent, and their steps recorded.
     void TakeGroup(const std::vector<Cluster>& group, const std::vector<BlockOutcome>& outcomes, int cycle,
                    int firstNumber)
     {
-        const std::vector<double> base = m_incumbentAdjusted;
         const double startObjective = m_incumbentObjective;
+        const std::vector<double> base = m_incumbentAdjusted; // the incumbent changes as tables are taken
         std::vector<BcdStep> steps;
-        std::vector<size_t> order;
+        std::vector<std::vector<double>> tables;
+        std::vector<double> objectives;
         for (size_t k = 0; k < group.size(); ++k)
         {
             BcdStep step{cycle, firstNumber + static_cast<int>(k), m_blocksPerCycle, group[k]};
@@ -573,28 +391,21 @@ private:
             step.movingCells = outcomes[k].movingCells;
             step.blockObjective = step.hasTable ? WeightedChange(m_instance, outcomes[k].adjusted) : 0;
             steps.push_back(step);
-            if (step.hasTable)
-                order.push_back(k);
+            tables.push_back(outcomes[k].adjusted);
+            objectives.push_back(step.blockObjective);
         }
-        std::stable_sort(order.begin(), order.end(),
-                         [&](size_t a, size_t b)
-                         { return steps[a].blockObjective < steps[b].blockObjective; });
-        bool taken = false;
-        for (size_t k : order)
+        const std::vector<SideBySideTake> takes = TakeSideBySide(
+            base, tables, objectives,
+            [this](const std::vector<double>& table)
+            { return AcceptIfBetter(table, WeightedChange(m_instance, table)); },
+            [this]() -> const std::vector<double>& { return m_incumbentAdjusted; });
+        for (size_t k = 0; k < steps.size(); ++k)
         {
-            if (!taken)
-            {
-                taken = steps[k].improved = AcceptIfBetter(outcomes[k].adjusted, steps[k].blockObjective);
-                continue;
-            }
-            std::vector<double> combined = m_incumbentAdjusted;
-            for (size_t c = 0; c < combined.size(); ++c)
-                combined[c] += outcomes[k].adjusted[c] - base[c];
-            steps[k].improved = AcceptIfBetter(combined, WeightedChange(m_instance, combined));
-            steps[k].notAdded = !steps[k].improved && steps[k].blockObjective < startObjective;
+            steps[k].improved = takes[k].taken;
+            steps[k].notAdded =
+                takes[k].combined && !takes[k].taken && steps[k].blockObjective < startObjective;
+            RecordStep(steps[k]);
         }
-        for (BcdStep& step : steps)
-            RecordStep(step);
     }
 
     // Counts the block, says its progress line and tells the hook.
@@ -635,7 +446,7 @@ private:
             m_bound = ModelObjective(m_incumbent);
             return;
         }
-        if (HasTable(result, m_model.mip))
+        if (HasFullSolution(result, m_model.mip))
         {
             const std::vector<double> adjusted = Adjusted(result.solution);
             m_report.finalImproved = AcceptIfBetter(adjusted, WeightedChange(m_instance, adjusted));

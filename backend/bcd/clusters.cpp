@@ -217,4 +217,51 @@ Cluster DynamicBlock(const Instance& instance, const std::vector<int32_t>& cells
     return block;
 }
 
+Cluster DynamicBlockBeside(const Instance& instance, const std::vector<int32_t>& cells,
+                           const std::vector<double>& scores, const std::vector<Cluster>& taken, size_t size,
+                           double candidatePercent, double discardPercent, uint64_t seed)
+{
+    if (taken.empty())
+        return DynamicBlock(instance, cells, scores, std::min(size, cells.size()), candidatePercent,
+                            discardPercent, seed);
+    std::vector<char> inBlock(instance.cells.size(), 0);
+    for (const Cluster& other : taken)
+        for (int32_t cell : other)
+            inBlock[cell] = 1;
+    std::vector<int32_t> free;
+    std::vector<double> freeScores;
+    for (size_t k = 0; k < cells.size(); ++k)
+        if (!inBlock[cells[k]])
+        {
+            free.push_back(cells[k]);
+            freeScores.push_back(scores[k]);
+        }
+    if (free.empty())
+        return {};
+    return DynamicBlock(instance, free, freeScores, std::min(size, free.size()), candidatePercent,
+                        discardPercent, seed);
+}
+
+void SortClustersByPromise(const std::vector<double>& scores, const std::vector<int32_t>& cells,
+                           size_t cellCount, std::vector<Cluster>& clusters)
+{
+    std::vector<double> scoreOf(cellCount, 0);
+    for (size_t k = 0; k < cells.size(); ++k)
+        scoreOf[cells[k]] = scores[k];
+    std::vector<std::pair<double, size_t>> order;
+    for (size_t k = 0; k < clusters.size(); ++k)
+    {
+        double sum = 0;
+        for (int32_t cell : clusters[k])
+            sum += scoreOf[cell];
+        order.emplace_back(-sum, k);
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<Cluster> sorted;
+    for (const auto& entry : order)
+        sorted.push_back(std::move(clusters[entry.second]));
+    clusters = std::move(sorted);
+}
+
 } // namespace vrn

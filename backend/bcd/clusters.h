@@ -41,4 +41,15 @@ Cluster DynamicBlock(const Instance& instance, const std::vector<int32_t>& cells
                      const std::vector<double>& scores, size_t size, double candidatePercent,
                      double discardPercent, uint64_t seed);
 
+// The same from the cells that no block of `taken` holds (the blocks it is solved beside, from the same
+// table); empty when every cell is taken.
+Cluster DynamicBlockBeside(const Instance& instance, const std::vector<int32_t>& cells,
+                           const std::vector<double>& scores, const std::vector<Cluster>& taken, size_t size,
+                           double candidatePercent, double discardPercent, uint64_t seed);
+
+// Orders `clusters` by the sum of their cells' `scores` (one per cell of `cells`, a table of
+// `cellCount` cells), largest first; ties keep their order.
+void SortClustersByPromise(const std::vector<double>& scores, const std::vector<int32_t>& cells,
+                           size_t cellCount, std::vector<Cluster>& clusters);
+
 } // namespace vrn

@@ -268,50 +268,26 @@ std::vector<std::string> CommandLineSplitter::Feed(const char* data, size_t size
 }
 
 ProgressPrinter::ProgressPrinter(std::shared_ptr<RunControl> control, double seconds)
-    : m_control(std::move(control)), m_seconds(seconds)
+    : m_control(std::move(control)), m_ticker(seconds,
+                                              [this]
+                                              {
+                                                  std::printf("%s\n", m_control->StatusLine().c_str());
+                                                  std::fflush(stdout);
+                                                  return true;
+                                              })
 {
-    m_thread = std::thread([this] { Loop(); });
 }
 
-ProgressPrinter::~ProgressPrinter()
-{
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_done = true;
-    }
-    m_wake.notify_all();
-    m_thread.join();
-}
-
-void ProgressPrinter::Loop()
-{
-    std::unique_lock<std::mutex> lock(m_mutex);
-    while (!m_done)
-    {
-        m_wake.wait_for(lock, std::chrono::duration<double>(m_seconds), [this] { return m_done; });
-        if (m_done)
-            break;
-        std::printf("%s\n", m_control->StatusLine().c_str());
-        std::fflush(stdout);
-    }
-}
+ProgressPrinter::~ProgressPrinter() = default;
 
 StopWatchdog::StopWatchdog(std::shared_ptr<RunControl> control, double graceSeconds,
                            std::function<void()> onOverrun)
-    : m_control(std::move(control)), m_grace(graceSeconds), m_onOverrun(std::move(onOverrun))
+    : m_control(std::move(control)), m_grace(graceSeconds), m_onOverrun(std::move(onOverrun)),
+      m_ticker(0.1, [this] { return Check(); })
 {
-    m_thread = std::thread([this] { Loop(); });
 }
 
-StopWatchdog::~StopWatchdog()
-{
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_done = true;
-    }
-    m_wake.notify_all();
-    m_thread.join();
-}
+StopWatchdog::~StopWatchdog() = default;
 
 double StopWatchdog::Grace() const
 {
@@ -320,53 +296,38 @@ double StopWatchdog::Grace() const
     return withoutTable >= 0 && noTable ? std::min(withoutTable, m_grace) : m_grace;
 }
 
-void StopWatchdog::Loop()
+bool StopWatchdog::Check()
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    double stopSeen = -1;
-    while (!m_wake.wait_for(lock, std::chrono::milliseconds(100), [this] { return m_done; }))
+    // A stop that was withdrawn (the first-table stop of a search that found its table) ends its grace:
+    // the next stop gets a grace of its own.
+    if (!m_control->StopRequested())
     {
-        // A stop that was withdrawn (the first-table stop of a search that found its table) ends its grace:
-        // the next stop gets a grace of its own.
-        if (!m_control->StopRequested())
-        {
-            stopSeen = -1;
-            continue;
-        }
-        if (stopSeen < 0)
-            stopSeen = m_control->Elapsed();
-        else if (m_control->Elapsed() - stopSeen >= Grace())
-        {
-            m_onOverrun();
-            return;
-        }
+        m_stopSeen = -1;
+        return true;
     }
+    if (m_stopSeen < 0)
+        m_stopSeen = m_control->Elapsed();
+    else if (m_control->Elapsed() - m_stopSeen >= Grace())
+    {
+        m_onOverrun();
+        return false;
+    }
+    return true;
 }
 
 StopRelay::StopRelay(RunControl& run, RunControl& inner)
-    : m_run(run), m_inner(inner), m_thread([this] { Loop(); })
+    : m_run(run), m_inner(inner), m_ticker(0.05, [this] { return Pass(); })
 {
+    Pass(); // a stop that came before the relay reaches the inner control at once
 }
 
-StopRelay::~StopRelay()
-{
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_done = true;
-    }
-    m_wake.notify_all();
-    m_thread.join();
-}
+StopRelay::~StopRelay() = default;
 
-void StopRelay::Loop()
+bool StopRelay::Pass()
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    while (!m_done)
-    {
-        if (m_run.StopRequested())
-            m_inner.RequestStop(m_run.Reason());
-        m_wake.wait_for(lock, std::chrono::milliseconds(50));
-    }
+    if (m_run.StopRequested())
+        m_inner.RequestStop(m_run.Reason());
+    return true;
 }
 
 } // namespace vrn

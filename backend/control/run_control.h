@@ -2,6 +2,8 @@
 // command, SIGTERM or the time limit), the clock, and the current state for "status" and progress lines.
 #pragma once
 
+#include "control/ticker.h"
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -9,7 +11,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace vrn
@@ -129,12 +130,7 @@ public:
 
 private:
     std::shared_ptr<RunControl> m_control;
-    double m_seconds;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_done = false;
-    std::thread m_thread;
-    void Loop();
+    Ticker m_ticker; // last: it ticks once the members above exist
 };
 
 // Passes a stop of the run (command, signal, time limit) on to an inner control that carries a time
@@ -150,11 +146,8 @@ public:
 private:
     RunControl& m_run;
     RunControl& m_inner;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_done = false;
-    std::thread m_thread;
-    void Loop();
+    Ticker m_ticker;
+    bool Pass();
 };
 
 // Guards against a solver that does not obey a stop (some do not look at the clock while they
@@ -175,11 +168,9 @@ private:
     double m_grace;
     std::atomic<double> m_graceWithoutTable{-1};
     std::function<void()> m_onOverrun;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_done = false;
-    std::thread m_thread;
-    void Loop();
+    double m_stopSeen = -1; // run time at which the stop was first seen; -1: no stop
+    Ticker m_ticker;
+    bool Check();
     double Grace() const;
 };
 

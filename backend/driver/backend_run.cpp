@@ -1,11 +1,11 @@
 #include "driver/backend_run.h"
 
+#include "cli/run_settings.h"
 #include "common/escape_text.h"
 #include "common/file_safety.h"
 #include "driver/report_command.h"
 #include "driver/run_guards.h"
 #include "driver/run_steps.h"
-#include "fast/run_settings.h"
 #include "instance/cell_rules.h"
 #include "model/checks.h"
 #include "results/result_path.h"
@@ -221,7 +221,8 @@ bool BackendRun::CheckTheInput()
 {
     CheckReport report =
         CheckInput(m_instance, m_opt.additive, BigFromOptions(m_instance, m_opt), m_opt.feasibility);
-    const ConflictReport conflicts = FindInputConflicts(m_instance, m_opt);
+    const ConflictReport conflicts =
+        FindInputConflicts(m_instance, RepairRunSettingsFromOptions(m_instance, m_opt));
     if (conflicts.Proven())
     {
         report.passed = false;

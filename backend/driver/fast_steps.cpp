@@ -1,3 +1,4 @@
+#include "cli/run_settings.h"
 #include "common/number_format.h"
 #include "driver/run_steps.h"
 #include "fast/fast_solve.h"
@@ -12,7 +13,7 @@ void BackendRun::FastSteps()
 {
     auto adapter = Entry()->make();
     auto integerSolver = IntegerSolver(*adapter);
-    const FastLog log = RunLog();
+    const RunLog log = Log();
     FastOutcome fast;
     Phase("solving the Fast formulation with " + adapter->Name(),
           [&]
@@ -22,8 +23,9 @@ void BackendRun::FastSteps()
               // at once (a barrier solve does not look at the clock).
               StopWatchdog watchdog(m_control, kStopGraceSeconds, [&] { EndOverrun(adapter->Name()); });
               watchdog.SetGraceWithoutTable(kEarlyStopSeconds + 1);
-              fast = SolveFast(m_instance, m_opt, *adapter, *m_control, m_base + ".lp", log,
-                               HeuristicRelaxation::Balance, integerSolver.get());
+              fast =
+                  SolveFast(m_instance, FastRunSettingsFromOptions(m_instance, m_opt), *adapter, *m_control,
+                            m_base + ".lp", log, HeuristicRelaxation::Balance, integerSolver.get());
               return true;
           });
     if (!fast.solved)

@@ -1,3 +1,4 @@
+#include "cli/run_settings.h"
 #include "common/escape_text.h"
 #include "common/file_safety.h"
 #include "common/number_format.h"
@@ -25,17 +26,16 @@ void BackendRun::Warn(const std::string& line)
 }
 
 // The driver's lines for the layers below: progress on standard output, warnings on standard error.
-FastLog BackendRun::RunLog()
+RunLog BackendRun::Log()
 {
-    return FastLog{[this](const std::string& line) { Say(line); },
-                   [this](const std::string& line) { Warn(line); }};
+    return RunLog{[this](const std::string& line) { Say(line); },
+                  [this](const std::string& line) { Warn(line); }};
 }
 
 // A solver result that carries a value for every column of the model.
 bool BackendRun::HoldsTable(const SolveResult& result) const
 {
-    return (result.status == SolveStatus::Optimal || result.status == SolveStatus::Feasible) &&
-           result.solution.size() == static_cast<size_t>(m_model.mip.ColumnCount());
+    return HasFullSolution(result, m_model.mip);
 }
 
 // The table a solution publishes, with values written whole where they differ from a whole
@@ -61,11 +61,12 @@ std::optional<std::vector<double>> BackendRun::RepairIfFailing(SolverAdapter& lp
     if (!HoldsTable(result))
         return std::nullopt;
     const std::vector<double> adjusted = PublishedValues(result.solution);
-    if (TablePasses(m_instance, m_opt, adjusted))
+    if (TablePasses(m_instance, FastRunSettingsFromOptions(m_instance, m_opt), adjusted))
         return std::nullopt;
     Say(announce);
-    const FastLog log = RunLog();
-    return RepairTable(m_instance, m_opt, adjusted, lp, integerSolver, *m_control, log);
+    const RunLog log = Log();
+    return RepairTable(m_instance, FastRunSettingsFromOptions(m_instance, m_opt), adjusted, lp, integerSolver,
+                       *m_control, log);
 }
 
 // True when the model's columns give a table that passes the solution check.
@@ -226,8 +227,9 @@ bool BackendRun::Finish(const SolveResult& result)
         {
             Warn("ERROR: the problem is infeasible: no table satisfies the relations, bounds and "
                  "protection");
-            const FastLog log = RunLog();
-            ExplainInfeasibleTable(m_instance, m_opt, m_solver, *m_control, log);
+            const RunLog log = Log();
+            ExplainInfeasibleTable(m_instance, RepairRunSettingsFromOptions(m_instance, m_opt), m_solver,
+                                   *m_control, log);
         }
         EndWithoutTable(status, outcome, result.detail.empty() ? outcome : result.detail);
         return true;

@@ -2,7 +2,6 @@
 
 #include "common/escape_text.h"
 #include "common/number_format.h"
-#include "fast/fast_solve.h"
 #include "instance/cell_rules.h"
 #include "results/result_path.h"
 
@@ -11,6 +10,30 @@
 
 namespace vrn
 {
+
+namespace
+{
+
+// The Fast options in force, one line for the log.
+std::string FastOptionsText(const BackendOptions& options)
+{
+    std::string order;
+    for (const int objective : options.order)
+        order += (order.empty() ? "" : "-") + std::to_string(objective);
+    const char* fixDir = options.fixDir == 'r'   ? "at random"
+                         : options.fixDir == 'f' ? "from a file"
+                                                 : "by the heuristic";
+    return "order " + (order.empty() ? std::string("4-2-3-1 (default)") : order) + ", directions " + fixDir +
+           ", expobj " + LogNumber(options.expObj) + ", epsf " + LogNumber(options.epsF) + ", epsrhs " +
+           LogNumber(options.epsRhs) +
+           (options.pctBounds >= 0 ? ", pct-bounds " + LogNumber(options.pctBounds) + " %" : "") +
+           ", LP method " +
+           (options.simplex     ? "simplex"
+            : options.crossover ? "barrier with crossover"
+                                : "barrier without crossover");
+}
+
+} // namespace
 
 std::string QuotedCommandLine(int argc, char** argv)
 {

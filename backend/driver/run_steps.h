@@ -7,10 +7,10 @@
 #include "bcd/block_descent.h"
 #include "cli/options.h"
 #include "common/file_safety.h"
+#include "common/run_log.h"
 #include "control/run_control.h"
 #include "driver/run_outcome.h"
 #include "driver/run_report.h"
-#include "fast/fast_log.h"
 #include "instance/instance.h"
 #include "model/checks.h"
 #include "model/std_model.h"
@@ -129,7 +129,7 @@ private:
 
     // The log's lines, the table's check, the run's end and the result files (run_finish.cpp).
     void Warn(const std::string& line);
-    FastLog RunLog();
+    RunLog Log();
     bool HoldsTable(const SolveResult& result) const;
     std::vector<double> PublishedValues(const std::vector<double>& solution) const;
     std::vector<double> WholeWhereNoise(std::vector<double> adjusted) const;

@@ -1,5 +1,6 @@
 #include "driver/sibling_start.h"
 
+#include "cli/run_settings.h"
 #include "common/number_format.h"
 #include "fast/table_repair.h"
 #include "results/solution_reader.h"
@@ -68,7 +69,7 @@ private:
 };
 
 // The sibling's lines on how it chose and mended the directions, for this run's log.
-void RelayDirectionLines(const std::string& out, const FastLog& log)
+void RelayDirectionLines(const std::string& out, const RunLog& log)
 {
     std::istringstream lines(out);
     std::string line;
@@ -101,7 +102,7 @@ int RunUntilEnd(ChildProcess& child, double seconds, RunControl& control)
 
 std::vector<double> StartingTableFromSibling(const std::string& program, const Instance& instance,
                                              const BackendOptions& options, double seconds,
-                                             RunControl& control, const FastLog& log)
+                                             RunControl& control, const RunLog& log)
 {
     const PrivateFolder folder;
     if (folder.Path().empty())
@@ -127,7 +128,8 @@ std::vector<double> StartingTableFromSibling(const std::string& program, const I
     RelayDirectionLines(child.Out(), log);
     const SolutionFileContents sol = ReadSolutionFile(folder.Path() + "/start_clp.sol");
     if (status != 0 || !sol.errors.empty() || sol.adjusted.size() != instance.cells.size() ||
-        !MismatchWithInstance(sol, instance, csp).empty() || !TablePasses(instance, options, sol.adjusted))
+        !MismatchWithInstance(sol, instance, csp).empty() ||
+        !TablePasses(instance, FastRunSettingsFromOptions(instance, options), sol.adjusted))
     {
         log.say("starting point: " + program + " gave no checked table (exit status " +
                 std::to_string(status) + ")");

@@ -9,8 +9,8 @@
 #pragma once
 
 #include "cli/options.h"
+#include "common/run_log.h"
 #include "control/run_control.h"
-#include "fast/fast_log.h"
 #include "instance/instance.h"
 
 #include <string>
@@ -26,6 +26,6 @@ std::vector<std::string> SiblingStartOptions(const BackendOptions& options, doub
 // The adjusted values of a checked protected table, empty when the sibling gave none (`log` says why).
 std::vector<double> StartingTableFromSibling(const std::string& program, const Instance& instance,
                                              const BackendOptions& options, double seconds,
-                                             RunControl& control, const FastLog& log);
+                                             RunControl& control, const RunLog& log);
 
 } // namespace vrn

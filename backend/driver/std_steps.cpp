@@ -1,13 +1,14 @@
 #include "bcd/block_descent.h"
+#include "cli/run_settings.h"
 #include "common/number_format.h"
 #include "driver/run_steps.h"
 #include "driver/sibling_start.h"
-#include "fast/run_settings.h"
 #include "fast/starting_point.h"
 #include "model/cell_room.h"
 #include "model/checks.h"
 #include "model/mip_model.h"
 #include "solvers/solve_model.h"
+#include "solvers/start_rule.h"
 #include "standard/repair_run.h"
 #include "standard/valid_inequalities.h"
 
@@ -89,8 +90,9 @@ std::unique_ptr<SolverAdapter> BackendRun::LinearSolver() const
 
 bool BackendRun::Repair(SolverAdapter& adapter)
 {
-    const FastLog log = RunLog();
-    RepairRunResult repair = RepairForRun(m_instance, m_opt, adapter, *m_control, m_base, log);
+    const RunLog log = Log();
+    RepairRunResult repair = RepairForRun(m_instance, RepairRunSettingsFromOptions(m_instance, m_opt),
+                                          adapter, *m_control, m_base, log);
     m_repairHeader = repair.header;
     if (!repair.goOn)
     {
@@ -145,7 +147,7 @@ bool BackendRun::DescendAfterAFalseInfeasible(const SolveResult& result, BcdSett
 
 bool BackendRun::FindStart(SolverAdapter& lp, SolverAdapter* integerSolver)
 {
-    const FastLog log = RunLog();
+    const RunLog log = Log();
     BackendOptions startOptions = m_opt; // block coordinate descent starts from the heuristic's table
     if (startOptions.startingPoint != 'c')
         startOptions.startingPoint = 's';
@@ -166,8 +168,8 @@ bool BackendRun::FindStart(SolverAdapter& lp, SolverAdapter* integerSolver)
             log.say("starting point: none found; the integer search starts without one");
     }
     if (ownSearch)
-        m_startTable =
-            FindStartingTable(m_instance, startOptions, m_model.kind, lp, integerSolver, *m_control, log);
+        m_startTable = FindStartingTable(m_instance, FastRunSettingsFromOptions(m_instance, startOptions),
+                                         m_model.kind, lp, integerSolver, *m_control, log);
     m_startHeld = !m_startTable.empty();
     return true;
 }

@@ -67,12 +67,6 @@ StdModel ModelWithOpenDirections(const Instance& instance, const FastSettings& s
     return model;
 }
 
-bool HasTable(const SolveResult& result, const MipModel& mip)
-{
-    return (result.status == SolveStatus::Optimal || result.status == SolveStatus::Feasible) &&
-           result.solution.size() == static_cast<size_t>(mip.ColumnCount());
-}
-
 constexpr int kPctSteps = 8;
 // Each step of the bisection on the percent limit may take this many times the search without the limit,
 // within these seconds, and all steps together at most kPctSearchSeconds: a step only looks for a smaller
@@ -91,7 +85,7 @@ constexpr double kPctSearchSeconds = 20;
 // grace to come back from its first table ended the run without a table).
 DirectionSearch SearchOnce(const Instance& instance, const FastSettings& settings,
                            const std::vector<int>* free, SolverAdapter& mip, const SolveParams& params,
-                           RunControl& control, const FastLog& log, DirectionChoice& choice,
+                           RunControl& control, const RunLog& log, DirectionChoice& choice,
                            double seconds = 0)
 {
     if (control.StopRequested())
@@ -115,7 +109,7 @@ DirectionSearch SearchOnce(const Instance& instance, const FastSettings& setting
         const StopRelay relay(control, own);
         result = SolveModel(model.mip, mip, search, own);
     }
-    if (HasTable(result, model.mip))
+    if (HasFullSolution(result, model.mip))
     {
         ReadDirectionsFromTable(instance, model.AdjustedValues(instance, result.solution), big, true, choice);
         log.say("directions: found; directions now " + choice.Summary());
@@ -129,7 +123,7 @@ DirectionSearch SearchOnce(const Instance& instance, const FastSettings& setting
 DirectionSearch SearchDirections(const Instance& instance, const FastSettings& settings,
                                  const std::vector<int>& conflict, SolverAdapter& solver,
                                  SolverAdapter* integerSolver, const SolveParams& params, RunControl& control,
-                                 const FastLog& log, DirectionChoice& choice)
+                                 const RunLog& log, DirectionChoice& choice)
 {
     SolverAdapter* mip = integerSolver != nullptr ? integerSolver : &solver;
     if (!mip->SolvesIntegerPrograms())
@@ -157,7 +151,7 @@ DirectionSearch SearchDirections(const Instance& instance, const FastSettings& s
 WorkablePct SearchWorkablePct(const Instance& instance, const FastSettings& settings,
                               const DirectionChoice& startChoice, SolverAdapter& solver,
                               SolverAdapter* integerSolver, const SolveParams& params, RunControl& control,
-                              const FastLog& log, bool startWorks)
+                              const RunLog& log, bool startWorks)
 {
     WorkablePct out;
     SolverAdapter* mip = integerSolver != nullptr ? integerSolver : &solver;

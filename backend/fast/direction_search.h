@@ -30,7 +30,7 @@ std::vector<int> ConflictNeighbourhood(const Instance& instance, bool additive,
 DirectionSearch SearchDirections(const Instance& instance, const FastSettings& settings,
                                  const std::vector<int>& conflict, SolverAdapter& solver,
                                  SolverAdapter* integerSolver, const SolveParams& params, RunControl& control,
-                                 const FastLog& log, DirectionChoice& choice);
+                                 const RunLog& log, DirectionChoice& choice);
 
 // The least "% cells bounds" for directions that a table can meet, once the Std model has shown that no
 // table keeps the cells within settings.pctBounds: the start directions' own least value, the directions
@@ -48,6 +48,6 @@ struct WorkablePct
 WorkablePct SearchWorkablePct(const Instance& instance, const FastSettings& settings,
                               const DirectionChoice& startChoice, SolverAdapter& solver,
                               SolverAdapter* integerSolver, const SolveParams& params, RunControl& control,
-                              const FastLog& log, bool startWorks = false);
+                              const RunLog& log, bool startWorks = false);
 
 } // namespace vrn

@@ -4,6 +4,7 @@
 // cannot be met.
 #pragma once
 
+#include "cli/layer_settings.h"
 #include "fast/directions.h"
 #include "model/std_model.h"
 
@@ -11,17 +12,6 @@
 
 namespace vrn
 {
-
-struct FastSettings
-{
-    bool additive = true;
-    double scale = 1;
-    double big = -1; // -1: automatic
-    bool integerCells = false;
-    double pctBounds = -1; // -1: none; else the largest change of a non-sensitive cell, percent of its value
-    double expObj = 0.5;
-    bool withMaxObjective = false; // objective 4 needs an extra column and one row per cell
-};
 
 struct FastModel
 {

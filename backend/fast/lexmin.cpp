@@ -29,12 +29,6 @@ std::string ObjectiveName(int objective)
 namespace
 {
 
-bool HasSolution(const SolveResult& result, const MipModel& model)
-{
-    return (result.status == SolveStatus::Optimal || result.status == SolveStatus::Feasible) &&
-           result.solution.size() == static_cast<size_t>(model.ColumnCount());
-}
-
 } // namespace
 
 LexminResult SolveLexicographic(FastModel& model, const LexminSettings& settings, SolverAdapter& solver,
@@ -56,7 +50,7 @@ LexminResult SolveLexicographic(FastModel& model, const LexminSettings& settings
         LexminStage stage;
         stage.objective = objective;
         stage.status = result.status;
-        if (!HasSolution(result, model.base.mip))
+        if (!HasFullSolution(result, model.base.mip))
         {
             lex.stages.push_back(stage);
             if (lex.stages.size() == 1)

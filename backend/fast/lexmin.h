@@ -2,6 +2,7 @@
 // near its optimum while the next is solved.
 #pragma once
 
+#include "cli/layer_settings.h"
 #include "fast/fast_model.h"
 #include "solvers/solve_model.h"
 #include "solvers/solver_adapter.h"
@@ -12,15 +13,6 @@
 
 namespace vrn
 {
-
-struct LexminSettings
-{
-    std::vector<int> order{1}; // objective numbers 1 to 4
-    double epsF = 1e-4;        // relative slack on a reached objective
-    double epsRhs = 0;         // the least limit a reached objective is held at (table's units)
-    // Called with each stage's point (the model's columns) as it is reached; may be empty.
-    std::function<void(const std::vector<double>& solution)> stagePoint;
-};
 
 struct LexminStage
 {

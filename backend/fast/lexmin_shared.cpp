@@ -22,12 +22,6 @@ std::string Seconds(double v)
 // Halving the bracket this often takes it below any tolerance the search asks for.
 constexpr int kMostBisectionSteps = 64;
 
-bool HasPoint(const SolveResult& result, int columns)
-{
-    return (result.status == SolveStatus::Optimal || result.status == SolveStatus::Feasible) &&
-           result.solution.size() == static_cast<size_t>(columns);
-}
-
 } // namespace
 
 double CellLimits::Measure(const std::vector<double>& x) const
@@ -158,7 +152,7 @@ LimitSearch FindLeastLimit(LpSession& session, const CellLimits& limits, const s
     // Without a limit first: whether any t works, and a point whose t bounds the search from above.
     phase("without a limit");
     SolveResult first = solveAt(kInfinity);
-    if (!HasPoint(first, columns))
+    if (!HasFullSolution(first, columns))
     {
         search.status = first.status == SolveStatus::Feasible ? SolveStatus::NoSolution : first.status;
         search.result = std::move(first);
@@ -180,7 +174,7 @@ LimitSearch FindLeastLimit(LpSession& session, const CellLimits& limits, const s
         phase("trying " + LogNumber(t) + " (least " + LogNumber(search.lowerBound) + ", reached " +
               LogNumber(search.value) + ")");
         SolveResult trial = solveAt(t);
-        if (HasPoint(trial, columns) && trial.status == SolveStatus::Optimal)
+        if (HasFullSolution(trial, columns) && trial.status == SolveStatus::Optimal)
         {
             top = std::min(t, limits.Measure(trial.solution));
             if (limits.Measure(trial.solution) < search.value)
@@ -272,17 +266,18 @@ private:
         if (objective != 4)
         {
             SolveResult result = m_session->Solve(m_params, m_control);
-            if (HasPoint(result, mip.ColumnCount()))
+            if (HasFullSolution(result, mip.ColumnCount()))
                 Tidy(result.solution);
-            value =
-                HasPoint(result, mip.ColumnCount()) ? m_model.ObjectiveValue(objective, result.solution) : 0;
+            value = HasFullSolution(result, mip.ColumnCount())
+                        ? m_model.ObjectiveValue(objective, result.solution)
+                        : 0;
             return result;
         }
         const double tolerance = std::clamp(m_settings.epsF / 10, 1e-7, 1e-3);
         LimitSearch search = FindLeastLimit(
             *m_session, m_limits, mip.colLower, mip.colUpper, tolerance, m_params, m_control,
             [&](const std::string& step) { m_control.SetPhase("solving " + m_stageText + ", " + step); });
-        if (HasPoint(search.result, mip.ColumnCount()))
+        if (HasFullSolution(search.result, mip.ColumnCount()))
         {
             Tidy(search.result.solution);
             search.result.status = search.status;
@@ -306,7 +301,7 @@ private:
         double value = 0;
         SolveResult result = SolveOnce(objective, value);
         const bool warm = m_session->LastSolveWasWarm();
-        if (HasPoint(result, mip.ColumnCount()))
+        if (HasFullSolution(result, mip.ColumnCount()))
             if (const PointCheck check = CheckPoint(mip, result.solution, m_params.feasibility, m_columnBase);
                 !check.Passed())
             {
@@ -318,7 +313,7 @@ private:
                       LogNumber(check.largestExcess * m_model.base.scale) + "); solving the stage afresh");
                 m_session = m_open(mip);
                 result = SolveOnce(objective, value);
-                if (HasPoint(result, mip.ColumnCount()) &&
+                if (HasFullSolution(result, mip.ColumnCount()) &&
                     !CheckPoint(mip, result.solution, m_params.feasibility, m_columnBase).Passed())
                 {
                     m_say("stage " + std::to_string(s + 1) + ": the fresh solve breaks the model too; " +
@@ -331,7 +326,7 @@ private:
                 }
             }
         LexminStage stage{objective, value, result.status, 0};
-        if (!HasPoint(result, mip.ColumnCount()))
+        if (!HasFullSolution(result, mip.ColumnCount()))
         {
             m_lex.stages.push_back(stage);
             if (m_lex.stages.size() == 1)

@@ -172,10 +172,7 @@ private:
             result = SolveModel(sub.model.mip, m_mip, m_params, program);
         }
         ++m_result.programs;
-        const bool hasTable =
-            (result.status == SolveStatus::Optimal || result.status == SolveStatus::Feasible) &&
-            result.solution.size() == static_cast<size_t>(sub.model.mip.ColumnCount());
-        if (!hasTable)
+        if (!HasFullSolution(result, sub.model.mip))
             return false;
         m_result.adjusted = PutBack(sub, result.solution, std::move(m_result.adjusted));
         for (const int32_t cell : sub.cellOf)

@@ -90,7 +90,7 @@ int RelationsTheDirectionsBreak(const Instance& instance, const FastSettings& se
 
 DirectionMend MendDirections(const Instance& instance, const FastSettings& settings, DirectionChoice& choice,
                              SolverAdapter& lp, SolverAdapter& mip, const SolveParams& params,
-                             RunControl& control, const FastLog& log)
+                             RunControl& control, const RunLog& log)
 {
     DirectionMend mend;
     std::vector<int> shortCells;

@@ -5,8 +5,8 @@
 // a directions file gave, never change.
 #pragma once
 
+#include "common/run_log.h"
 #include "fast/directions.h"
-#include "fast/fast_log.h"
 #include "fast/fast_model.h"
 #include "solvers/solver_adapter.h"
 
@@ -37,6 +37,6 @@ std::vector<int> BrokenRelations(const Instance& instance, const FastSettings& s
 // `lp` solves the elastic model, `mip` the small programs.
 DirectionMend MendDirections(const Instance& instance, const FastSettings& settings, DirectionChoice& choice,
                              SolverAdapter& lp, SolverAdapter& mip, const SolveParams& params,
-                             RunControl& control, const FastLog& log);
+                             RunControl& control, const RunLog& log);
 
 } // namespace vrn

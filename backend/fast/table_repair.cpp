@@ -1,6 +1,5 @@
 #include "fast/table_repair.h"
 
-#include "fast/run_settings.h"
 #include "model/checks.h"
 
 #include <algorithm>
@@ -8,24 +7,25 @@
 namespace vrn
 {
 
-bool TablePasses(const Instance& instance, const BackendOptions& options, const std::vector<double>& adjusted)
+bool TablePasses(const Instance& instance, const FastRunSettings& run, const std::vector<double>& adjusted)
 {
     return adjusted.size() == instance.cells.size() &&
-           CheckSolution(instance, adjusted, options.additive, options.integerCells, options.feasibility)
+           CheckSolution(instance, adjusted, run.model.additive, run.model.integerCells, run.tolerance)
                .passed;
 }
 
-std::vector<double> RepairTable(const Instance& instance, const BackendOptions& options,
+std::vector<double> RepairTable(const Instance& instance, const FastRunSettings& run,
                                 const std::vector<double>& adjusted, SolverAdapter& solver,
-                                SolverAdapter* integerSolver, RunControl& control, const FastLog& log)
+                                SolverAdapter* integerSolver, RunControl& control, const RunLog& log)
 {
-    const double big = BigFromOptions(instance, options);
+    const double big = run.model.big;
     DirectionChoice choice = ForcedDirections(instance, big);
     ReadDirectionsFromTable(instance, adjusted, big, false, choice);
-    BackendOptions repair = OneStageFastOptions(options);
-    repair.simplex = true;
+    FastRunSettings repair = OneStageFast(run);
+    repair.solve.simplex = true;
     // Tighter than the check, so that what the solver calls feasible passes it.
-    repair.feasibility = std::max(1e-10, options.feasibility / 100);
+    repair.solve.feasibility = std::max(1e-10, run.tolerance / 100);
+    repair.tolerance = repair.solve.feasibility;
     log.say("repair: the linear program with the directions read from the table (" + choice.Summary() +
             ") ...");
     const FastOutcome fast =
@@ -35,7 +35,7 @@ std::vector<double> RepairTable(const Instance& instance, const BackendOptions& 
         (result.status != SolveStatus::Optimal && result.status != SolveStatus::Feasible))
         return {};
     std::vector<double> repaired = fast.model.AdjustedValues(instance, result.solution);
-    if (!TablePasses(instance, options, repaired))
+    if (!TablePasses(instance, run, repaired))
         return {};
     return repaired;
 }

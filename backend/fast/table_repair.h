@@ -13,12 +13,11 @@ namespace vrn
 {
 
 // The adjusted values of a checked protected table near `adjusted`, empty when none was found.
-std::vector<double> RepairTable(const Instance& instance, const BackendOptions& options,
+std::vector<double> RepairTable(const Instance& instance, const FastRunSettings& run,
                                 const std::vector<double>& adjusted, SolverAdapter& solver,
-                                SolverAdapter* integerSolver, RunControl& control, const FastLog& log);
+                                SolverAdapter* integerSolver, RunControl& control, const RunLog& log);
 
 // The solution check as the run makes it (the run's tolerance), passed or not.
-bool TablePasses(const Instance& instance, const BackendOptions& options,
-                 const std::vector<double>& adjusted);
+bool TablePasses(const Instance& instance, const FastRunSettings& run, const std::vector<double>& adjusted);
 
 } // namespace vrn

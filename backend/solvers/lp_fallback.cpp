@@ -33,12 +33,6 @@ double LargestViolation(const MipModel& model, const std::vector<double>& soluti
 namespace
 {
 
-bool HasPoint(const SolveResult& result, const MipModel& model)
-{
-    return (result.status == SolveStatus::Optimal || result.status == SolveStatus::Feasible) &&
-           result.solution.size() == static_cast<size_t>(model.ColumnCount());
-}
-
 bool TimeLeft(RunControl& control)
 {
     return !control.StopRequested() && (!control.HasTimeLimit() || control.Remaining() > 0.01);
@@ -67,7 +61,7 @@ SolveResult SolveLinearSafely(const MipModel& model, SolverAdapter& solver, cons
         result.detail = "the interior point ended without a solution (" + before +
                         "); the simplex method: " + result.detail;
     }
-    if (HasPoint(result, model) && result.status != SolveStatus::Optimal)
+    if (HasFullSolution(result, model) && result.status != SolveStatus::Optimal)
     {
         const double violation = LargestViolation(model, result.solution);
         if (violation > std::max(params.feasibility, 1e-9))

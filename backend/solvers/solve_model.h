@@ -7,6 +7,11 @@
 namespace vrn
 {
 
+// The whole model's integer search handles a few thousand directions in a run's time, not tens of
+// thousands: beyond this many the Std run improves its starting table block by block (bcd/), and a
+// search without a starting table seldom finds any table at all.
+constexpr int kWholeModelDirections = 2000;
+
 // A model without rows: every column alone, at its lower bound (costs are never negative);
 // infeasible when a column's bounds leave no value (an integer column between two whole numbers).
 SolveResult SolveWithoutRows(const MipModel& model);

@@ -57,6 +57,18 @@ struct SolveResult
     std::string detail;           // the solver's own words about how it ended
 };
 
+// A result that holds a table: optimal or feasible, with a value for every one of the model's columns.
+inline bool HasFullSolution(const SolveResult& result, int columns)
+{
+    return (result.status == SolveStatus::Optimal || result.status == SolveStatus::Feasible) &&
+           result.solution.size() == static_cast<size_t>(columns);
+}
+
+inline bool HasFullSolution(const SolveResult& result, const MipModel& model)
+{
+    return HasFullSolution(result, model.ColumnCount());
+}
+
 class LpSession;
 
 class SolverAdapter

@@ -1,10 +1,9 @@
 #include "solvers/symphony_solver.h"
 
-#include <atomic>
-#include <chrono>
+#include "control/ticker.h"
+
 #include <cmath>
 #include <symphony.h>
-#include <thread>
 
 // SYMPHONY's own interrupt counter: a value above zero makes its search stop with the incumbent.
 extern int c_count;
@@ -47,24 +46,24 @@ public:
         sym_set_int_param(env, "random_seed", params.seed);
 
         control.SetIncumbentHidden(true);
-        std::atomic<bool> solving{true};
-        // During the root a single request is swallowed by an inner search: keep asking until SYMPHONY ends.
-        std::thread poller(
-            [&]
-            {
-                while (solving.load())
-                {
-                    if (control.StopRequested())
-                        c_count = 1;
-                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-                }
-            });
         c_count = 0;
-        const int code = sym_solve(env);
+        int code = 0;
+        {
+            // During the root a single request is swallowed by an inner search: keep asking until SYMPHONY
+            // ends.
+            const Ticker poller(0.05,
+                                [&]
+                                {
+                                    if (control.StopRequested())
+                                        c_count = 1;
+                                    return true;
+                                });
+            if (control.StopRequested())
+                c_count = 1;
+            code = sym_solve(env);
+        }
         if (code == TM_FOUND_FIRST_FEASIBLE)
             control.RequestStop(StopReason::FirstFeasible);
-        solving = false;
-        poller.join();
         c_count = 0;
         SolveResult result = Collect(env, code, model);
         sym_close_environment(env);

@@ -1,10 +1,10 @@
 #include "standard/repair.h"
 
 #include "common/number_format.h"
-#include "fast/starting_point.h"
 #include "instance/cell_rules.h"
 #include "model/std_model.h"
 #include "solvers/solve_model.h"
+#include "solvers/start_rule.h"
 
 #include <algorithm>
 #include <cmath>
@@ -273,12 +273,6 @@ private:
     }
 };
 
-bool HasSolution(const SolveResult& result, const MipModel& mip)
-{
-    return (result.status == SolveStatus::Optimal || result.status == SolveStatus::Feasible) &&
-           result.solution.size() == static_cast<size_t>(mip.ColumnCount());
-}
-
 // Costs of the protection columns only (protection), or of the bound columns only.
 std::vector<double> StageCosts(const RepairModel& model, const std::vector<double>& prices, bool protection)
 {
@@ -380,7 +374,7 @@ private:
                        "protectable (fixed cells, relations and levels that may not change conflict)");
             return false;
         }
-        if (!HasSolution(result, mip))
+        if (!HasFullSolution(result, mip))
         {
             m_outcome.status = RepairStatus::NotFound;
             m_outcome.detail = "the solver ended without a repair" +

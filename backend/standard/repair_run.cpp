@@ -21,13 +21,13 @@ namespace
 constexpr size_t kListedChanges = 20;
 constexpr size_t kListedNames = 10;
 
-RepairSettings RepairSettingsOf(const Instance& instance, const BackendOptions& options)
+RepairSettings RepairSettingsOf(const RepairRunSettings& run)
 {
     RepairSettings settings;
-    settings.additive = options.additive;
-    settings.scale = ScaleFromOptions(instance, options);
-    settings.big = options.big;
-    settings.tolerance = options.feasibility;
+    settings.additive = run.additive;
+    settings.scale = run.scale;
+    settings.big = run.big;
+    settings.tolerance = run.tolerance;
     return settings;
 }
 
@@ -53,7 +53,7 @@ std::string NameList(const std::string& what, const std::set<int>& items, int of
     return text;
 }
 
-void ListChanges(const RepairOutcome& repair, const FastLog& log)
+void ListChanges(const RepairOutcome& repair, const RunLog& log)
 {
     for (size_t k = 0; k < repair.changes.size() && k < kListedChanges; ++k)
         log.say("  " + RepairChangeText(repair.changes[k]));
@@ -113,9 +113,9 @@ std::string RepairAdviceText()
            "makes the table protectable, check \"Repair infeasibility\" (--repair y)";
 }
 
-bool SayProvenConflicts(const Instance& instance, const BackendOptions& options, const FastLog& log)
+bool SayProvenConflicts(const Instance& instance, const RepairRunSettings& run, const RunLog& log)
 {
-    const ConflictReport conflicts = FindInputConflicts(instance, options);
+    const ConflictReport conflicts = FindInputConflicts(instance, run);
     if (conflicts.Proven())
     {
         log.say("why: what single relations and bounds allow proves it:");
@@ -125,29 +125,28 @@ bool SayProvenConflicts(const Instance& instance, const BackendOptions& options,
     return conflicts.Proven();
 }
 
-ConflictReport FindInputConflicts(const Instance& instance, const BackendOptions& options)
+ConflictReport FindInputConflicts(const Instance& instance, const RepairRunSettings& run)
 {
     ConflictSettings settings;
-    settings.additive = options.additive;
-    settings.tolerance = options.feasibility;
-    return FindConflicts(instance, StdChangeRanges(instance, BigFromOptions(instance, options)), settings);
+    settings.additive = run.additive;
+    settings.tolerance = run.tolerance;
+    return FindConflicts(instance, StdChangeRanges(instance, run.big), settings);
 }
 
-RepairRunResult RepairForRun(const Instance& instance, const BackendOptions& options, SolverAdapter& solver,
-                             RunControl& control, const std::string& basePath, const FastLog& log)
+RepairRunResult RepairForRun(const Instance& instance, const RepairRunSettings& run, SolverAdapter& solver,
+                             RunControl& control, const std::string& basePath, const RunLog& log)
 {
-    RepairFileResult file = ReadRepairFile(options.repairFile, instance);
+    RepairFileResult file = ReadRepairFile(run.repairFile, instance);
     if (!file.errors.empty())
     {
         for (const FormatError& error : file.errors)
-            log.warn(FormatErrorText(options.repairFile, error));
+            log.warn(FormatErrorText(run.repairFile, error));
         return EndRun(kExitInstance, "repair file errors",
-                      std::to_string(file.errors.size()) + " errors in the repair file " +
-                          options.repairFile);
+                      std::to_string(file.errors.size()) + " errors in the repair file " + run.repairFile);
     }
-    log.say(options.repairFile.empty()
+    log.say(run.repairFile.empty()
                 ? "repair: every bound and protection level may change, at price 1 per unit (no repair file)"
-                : "repair: prices from " + options.repairFile + " (" + std::to_string(file.prices.linesRead) +
+                : "repair: prices from " + run.repairFile + " (" + std::to_string(file.prices.linesRead) +
                       " lines), price 1 per unit for the rest");
     if (NeedsIntegers(instance) && !solver.SolvesIntegerPrograms())
     {
@@ -158,8 +157,8 @@ RepairRunResult RepairForRun(const Instance& instance, const BackendOptions& opt
                       solver.Name() + " solves linear programs only");
     }
     control.SetObjectiveScale(1); // the elastic model's objective is in the table's units
-    const RepairOutcome repair = RepairInstance(instance, RepairSettingsOf(instance, options), file.prices,
-                                                solver, SolveParamsFromOptions(options), control, log.say);
+    const RepairOutcome repair =
+        RepairInstance(instance, RepairSettingsOf(run), file.prices, solver, run.solve, control, log.say);
     RepairRunResult result;
     switch (repair.status)
     {
@@ -170,7 +169,7 @@ RepairRunResult RepairForRun(const Instance& instance, const BackendOptions& opt
         return result;
     case RepairStatus::Impossible:
         log.warn("ERROR: no repair makes the table protectable: " + repair.detail);
-        SayProvenConflicts(instance, options, log);
+        SayProvenConflicts(instance, run, log);
         return EndRun(kExitInfeasible, "infeasible", "no repair makes the table protectable");
     case RepairStatus::NotFound:
         log.warn("ERROR: no repair was found: " + repair.detail);
@@ -195,10 +194,10 @@ RepairRunResult RepairForRun(const Instance& instance, const BackendOptions& opt
     return result;
 }
 
-void ExplainInfeasibleTable(const Instance& instance, const BackendOptions& options, SolverAdapter* solver,
-                            RunControl& control, const FastLog& log)
+void ExplainInfeasibleTable(const Instance& instance, const RepairRunSettings& run, SolverAdapter* solver,
+                            RunControl& control, const RunLog& log)
 {
-    if (!SayProvenConflicts(instance, options, log) && solver != nullptr && solver->SolvesIntegerPrograms())
+    if (!SayProvenConflicts(instance, run, log) && solver != nullptr && solver->SolvesIntegerPrograms())
     {
         // No relation alone proves it: the elastic model finds the least change, and so the cells in
         // conflict.
@@ -206,8 +205,8 @@ void ExplainInfeasibleTable(const Instance& instance, const BackendOptions& opti
                 "protectable ...");
         const auto quiet = [](const std::string&) {};
         const RepairOutcome repair =
-            RepairInstance(instance, RepairSettingsOf(instance, options), DefaultRepairPrices(instance),
-                           *solver, SolveParamsFromOptions(options), control, quiet);
+            RepairInstance(instance, RepairSettingsOf(run), DefaultRepairPrices(instance), *solver, run.solve,
+                           control, quiet);
         if (repair.status == RepairStatus::Repaired)
         {
             std::set<int> cells, relations;

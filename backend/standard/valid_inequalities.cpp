@@ -172,8 +172,7 @@ SolveResult SolveRelaxation(const MipModel& mip, SolverAdapter& solver, const So
 
 bool Solved(const SolveResult& result, const MipModel& mip)
 {
-    return result.status == SolveStatus::Optimal &&
-           result.solution.size() == static_cast<size_t>(mip.ColumnCount());
+    return result.status == SolveStatus::Optimal && HasFullSolution(result, mip);
 }
 
 } // namespace

@@ -20,6 +20,7 @@
 // Prints figures only.
 #include "bcd/block_descent.h"
 #include "bench_run.h"
+#include "cli/run_settings.h"
 #include "fast/fast_solve.h"
 #include "fast/starting_point.h"
 #include "instance/cell_rules.h"
@@ -192,9 +193,9 @@ void ClustersBench(int side)
             vrn::BackendOptions options;
             auto cbc = vrn::MakeCbcSolver();
             auto control = std::make_shared<vrn::RunControl>(-1);
-            const vrn::FastLog quiet{[](const std::string&) {}, [](const std::string&) {}};
-            const std::vector<double> start =
-                vrn::FindStartingPoint(table, options, model, *cbc, *control, quiet);
+            const vrn::RunLog quiet{[](const std::string&) {}, [](const std::string&) {}};
+            const std::vector<double> start = vrn::FindStartingPoint(
+                table, vrn::FastRunSettingsFromOptions(table, options), model, *cbc, *control, quiet);
             vrn::BcdSettings settings;
             settings.clusters = 20;
             settings.cycle = vrn::BcdCycle::One;
@@ -221,8 +222,9 @@ std::vector<double> HeuristicStart(const vrn::Instance& table, const vrn::StdMod
     vrn::BackendOptions options;
     auto clp = vrn::MakeClpSolver();
     vrn::RunControl control(-1);
-    const vrn::FastLog quiet{[](const std::string&) {}, [](const std::string&) {}};
-    std::vector<double> start = vrn::FindStartingPoint(table, options, model, *clp, control, quiet);
+    const vrn::RunLog quiet{[](const std::string&) {}, [](const std::string&) {}};
+    std::vector<double> start = vrn::FindStartingPoint(table, vrn::FastRunSettingsFromOptions(table, options),
+                                                       model, *clp, control, quiet);
     seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     return start;
 }

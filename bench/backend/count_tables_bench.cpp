@@ -8,8 +8,8 @@
 
 #include "bench_run.h"
 #include "cli/options.h"
+#include "cli/run_settings.h"
 #include "fast/fast_model.h"
-#include "fast/run_settings.h"
 #include "instance/cell_rules.h"
 #include "model/cell_room.h"
 #include "model/checks.h"

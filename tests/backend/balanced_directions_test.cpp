@@ -2,10 +2,10 @@
 // whose other cells are fixed zeros, tied to crossing relations. The relation check proves the wrong
 // sign patterns infeasible without a solver, the mending turns any chosen pattern into one the table
 // meets, and the starting table of a generated count table of this kind is protected.
+#include "cli/run_settings.h"
 #include "fast/fast_solve.h"
 #include "fast/local_repair.h"
 #include "fast/mend_directions.h"
-#include "fast/run_settings.h"
 #include "fast/starting_point.h"
 #include "instance/cell_rules.h"
 #include "model/checks.h"
@@ -83,8 +83,8 @@ bool FixedModelHasTable(const vrn::Instance& table, const vrn::DirectionChoice& 
 }
 
 std::vector<std::string> g_lines;
-const vrn::FastLog kLog{[](const std::string& line) { g_lines.push_back(line); },
-                        [](const std::string& line) { g_lines.push_back(line); }};
+const vrn::RunLog kLog{[](const std::string& line) { g_lines.push_back(line); },
+                       [](const std::string& line) { g_lines.push_back(line); }};
 
 TEST(BalancedDirections, TheRelationCheckProvesExactlyTheWrongPatternsOfTheTable)
 {
@@ -140,8 +140,9 @@ TEST(BalancedDirections, AFastRunFromAWrongPatternWritesAProtectedTable)
     options.orderGiven = true;
     g_lines.clear();
     vrn::RunControl control(-1);
-    const vrn::FastOutcome out = vrn::SolveFastWithDirections(table, options, *clp, control, "", kLog,
-                                                              Pattern(table, 0b0110), cbc.get());
+    const vrn::FastOutcome out =
+        vrn::SolveFastWithDirections(table, vrn::FastRunSettingsFromOptions(table, options), *clp, control,
+                                     "", kLog, Pattern(table, 0b0110), cbc.get());
     ASSERT_TRUE(out.solved);
     ASSERT_EQ(out.result.status, vrn::SolveStatus::Optimal);
     const std::vector<double> adjusted = out.model.AdjustedValues(table, out.result.solution);
@@ -199,7 +200,8 @@ TEST(StartingTable, ACountTableOfSmallUnitsIsProtectedAndNearTheLeastChange)
     auto cbc = vrn::MakeCbcSolver();
     vrn::RunControl control(60);
     const std::vector<double> adjusted =
-        vrn::FindStartingTable(table, options, vrn::StdModelKind::Classical, *clp, cbc.get(), control, kLog);
+        vrn::FindStartingTable(table, vrn::FastRunSettingsFromOptions(table, options),
+                               vrn::StdModelKind::Classical, *clp, cbc.get(), control, kLog);
     ASSERT_FALSE(adjusted.empty());
     EXPECT_TRUE(vrn::CheckSolution(table, adjusted, true, false, 1e-6).passed);
     // Not far above the Std model's LP relaxation (rounding that relaxation's directions and repairing

@@ -3,6 +3,7 @@
 // bcd_process_test).
 #include "bcd/block_descent.h"
 #include "bcd/clusters.h"
+#include "cli/run_settings.h"
 #include "fast/fast_solve.h"
 #include "fast/starting_point.h"
 #include "instance/cell_rules.h"
@@ -65,8 +66,9 @@ std::vector<double> StartFrom(const vrn::Instance& table, const vrn::StdModel& m
     options.simplex = true;
     auto clp = vrn::MakeClpSolver();
     vrn::RunControl control(-1);
-    const vrn::FastLog quiet{[](const std::string&) {}, [](const std::string&) {}};
-    const vrn::FastOutcome fast = vrn::SolveFast(table, options, *clp, control, "", quiet);
+    const vrn::RunLog quiet{[](const std::string&) {}, [](const std::string&) {}};
+    const vrn::FastOutcome fast =
+        vrn::SolveFast(table, vrn::FastRunSettingsFromOptions(table, options), *clp, control, "", quiet);
     EXPECT_TRUE(fast.solved && !fast.result.solution.empty());
     return vrn::StdColumnsOf(table, model, fast.model.AdjustedValues(table, fast.result.solution));
 }

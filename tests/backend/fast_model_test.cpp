@@ -2,8 +2,8 @@
 // kind of bad line), the Fast model's bounds and objectives, and the elastic model.
 #include "fast/directions.h"
 #include "fast/fast_model.h"
-#include "fast/starting_point.h"
 #include "instance/instance.h"
+#include "solvers/start_rule.h"
 
 #include <gtest/gtest.h>
 

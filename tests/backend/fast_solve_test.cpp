@@ -1,9 +1,9 @@
 // The Fast formulation with real solvers: each --fixdir mode on tables whose answer is known by
 // hand, an infeasible choice of directions explained, the lexicographic loop, --pct-bounds and
 // integer cells, and the solution check for every COIN-OR solver (GLPK: fast_process_test).
+#include "cli/run_settings.h"
 #include "fast/fast_solve.h"
 #include "fast/lexmin.h"
-#include "fast/run_settings.h"
 #include "fast/starting_point.h"
 #include "instance/cell_rules.h"
 #include "model/checks.h"
@@ -69,9 +69,10 @@ FastRun Solve(const vrn::Instance& table, const vrn::BackendOptions& options,
 {
     FastRun run;
     vrn::RunControl control(-1);
-    const vrn::FastLog log{[&](const std::string& line) { run.said += line + "\n"; },
-                           [&](const std::string& line) { run.warned += line + "\n"; }};
-    run.outcome = vrn::SolveFast(table, options, *solver, control, "/dev/null", log);
+    const vrn::RunLog log{[&](const std::string& line) { run.said += line + "\n"; },
+                          [&](const std::string& line) { run.warned += line + "\n"; }};
+    run.outcome = vrn::SolveFast(table, vrn::FastRunSettingsFromOptions(table, options), *solver, control,
+                                 "/dev/null", log);
     const vrn::SolveResult& result = run.outcome.result;
     if (run.outcome.solved && !result.solution.empty())
     {
@@ -211,10 +212,11 @@ TEST(FastSolve, HeuristicDirectionsThatCannotBeMetAreRepaired)
     guess.direction[1] = vrn::Direction::Up;
     guess.source[1] = vrn::DirectionSource::Heuristic;
     std::string said;
-    const vrn::FastLog log{[&](const std::string& line) { said += line + "\n"; }, [](const std::string&) {}};
+    const vrn::RunLog log{[&](const std::string& line) { said += line + "\n"; }, [](const std::string&) {}};
     vrn::RunControl control(-1);
-    const vrn::FastOutcome repaired = vrn::SolveFastWithDirections(
-        table, FastOptions('s'), *vrn::MakeClpSolver(), control, "/dev/null", log, guess);
+    const vrn::FastOutcome repaired =
+        vrn::SolveFastWithDirections(table, vrn::FastRunSettingsFromOptions(table, FastOptions('s')),
+                                     *vrn::MakeClpSolver(), control, "/dev/null", log, guess);
     EXPECT_EQ(repaired.result.status, vrn::SolveStatus::Optimal) << said;
     EXPECT_NE(
         said.find("repair: 1 directions flipped; directions now 0 up, 1 down (1 flipped by the repair)"),
@@ -364,9 +366,10 @@ TEST(FastSolve, EveryStageHandsOnAProtectedTableThatTheRunControlKeeps)
         vrn::BackendOptions options = FastOptions('s', {4, 2, 3, 1});
         options.simplex = simplex;
         vrn::RunControl run(-1);
-        const vrn::FastLog quiet{[](const std::string&) {}, [](const std::string&) {}};
+        const vrn::RunLog quiet{[](const std::string&) {}, [](const std::string&) {}};
         auto solver = vrn::MakeClpSolver();
-        const vrn::FastOutcome fast = vrn::SolveFast(table, options, *solver, run, "/dev/null", quiet);
+        const vrn::FastOutcome fast = vrn::SolveFast(table, vrn::FastRunSettingsFromOptions(table, options),
+                                                     *solver, run, "/dev/null", quiet);
         ASSERT_TRUE(fast.solved) << "simplex " << simplex;
         const std::vector<double> kept = run.IncumbentTable();
         const std::vector<double> written = fast.model.AdjustedValues(table, fast.result.solution);
@@ -484,11 +487,11 @@ TEST(StartingPoint, IsAProtectedTableOfTheStdModelForBothModels)
             options.startingPoint = mode;
             vrn::RunControl control(-1);
             std::string said;
-            const vrn::FastLog log{[&](const std::string& l) { said += l + "\n"; },
-                                   [&](const std::string& l) { said += l + "\n"; }};
+            const vrn::RunLog log{[&](const std::string& l) { said += l + "\n"; },
+                                  [&](const std::string& l) { said += l + "\n"; }};
             auto cbc = vrn::MakeCbcSolver();
-            const std::vector<double> start =
-                vrn::FindStartingPoint(table, options, model, *cbc, control, log);
+            const std::vector<double> start = vrn::FindStartingPoint(
+                table, vrn::FastRunSettingsFromOptions(table, options), model, *cbc, control, log);
             ASSERT_FALSE(start.empty()) << said;
             ExpectFeasibleForStdModel(model.mip, start);
             double cost = 0;

@@ -1,6 +1,7 @@
 // Tables as offices publish them, in process with the COIN-OR solvers: cells that the relations tie
 // together take consistent directions, the directions search before "infeasible", and linear
 // programs whose interior point fails or stops half-way.
+#include "cli/run_settings.h"
 #include "fast/direction_search.h"
 #include "fast/direction_ties.h"
 #include "fast/fast_solve.h"
@@ -113,8 +114,8 @@ TEST(DirectionTies, TheHeuristicMovesTiedCellsTogetherAndAlignFollowsTheForcedOn
 struct Logged
 {
     std::string said, warned;
-    vrn::FastLog log{[this](const std::string& l) { said += l + "\n"; },
-                     [this](const std::string& l) { warned += l + "\n"; }};
+    vrn::RunLog log{[this](const std::string& l) { said += l + "\n"; },
+                    [this](const std::string& l) { warned += l + "\n"; }};
 };
 
 vrn::FastSettings SettingsOf(const vrn::Instance& table)
@@ -182,8 +183,9 @@ TEST(FastSolve, TheForcedEqualTableIsProtectedByEveryDirectionsRoute)
     auto cbc = vrn::MakeCbcSolver();
     vrn::RunControl control(-1);
     Logged logged;
-    const vrn::FastOutcome fast = vrn::SolveFast(table, options, *clp, control, "", logged.log,
-                                                 vrn::HeuristicRelaxation::Balance, cbc.get());
+    const vrn::FastOutcome fast =
+        vrn::SolveFast(table, vrn::FastRunSettingsFromOptions(table, options), *clp, control, "", logged.log,
+                       vrn::HeuristicRelaxation::Balance, cbc.get());
     ASSERT_TRUE(fast.solved);
     ASSERT_EQ(fast.result.status, vrn::SolveStatus::Optimal) << logged.said << logged.warned;
     const std::vector<double> adjusted = fast.model.AdjustedValues(table, fast.result.solution);
@@ -200,7 +202,8 @@ TEST(FastSolve, TheForcedEqualTableIsProtectedByEveryDirectionsRoute)
     }
     Logged second;
     const vrn::FastOutcome searched =
-        vrn::SolveFastWithDirections(table, options, *clp, control, "", second.log, opposite, cbc.get());
+        vrn::SolveFastWithDirections(table, vrn::FastRunSettingsFromOptions(table, options), *clp, control,
+                                     "", second.log, opposite, cbc.get());
     ASSERT_EQ(searched.result.status, vrn::SolveStatus::Optimal) << second.said << second.warned;
     EXPECT_NE(second.said.find("2 directions changed"), std::string::npos) << second.said;
     EXPECT_TRUE(vrn::CheckSolution(table, searched.model.AdjustedValues(table, searched.result.solution),
@@ -234,8 +237,9 @@ TEST(FastSolve, TheFourDimensionalCountsNameTheLeastWorkablePercentAndItProtects
     auto cbc = vrn::MakeCbcSolver();
     vrn::RunControl control(-1);
     Logged logged;
-    const vrn::FastOutcome fast = vrn::SolveFast(table, WindowFast(2), *clp, control, "", logged.log,
-                                                 vrn::HeuristicRelaxation::Balance, cbc.get());
+    const vrn::FastOutcome fast =
+        vrn::SolveFast(table, vrn::FastRunSettingsFromOptions(table, WindowFast(2)), *clp, control, "",
+                       logged.log, vrn::HeuristicRelaxation::Balance, cbc.get());
     ASSERT_TRUE(fast.solved);
     ASSERT_EQ(fast.result.status, vrn::SolveStatus::Infeasible) << logged.said << logged.warned;
     ASSERT_EQ(fast.endLines.size(), 2u) << logged.said;
@@ -254,8 +258,9 @@ TEST(FastSolve, TheFourDimensionalCountsNameTheLeastWorkablePercentAndItProtects
 
     // Typing the value protects the table, with a checked table.
     Logged again;
-    const vrn::FastOutcome typed = vrn::SolveFast(table, WindowFast(pct), *clp, control, "", again.log,
-                                                  vrn::HeuristicRelaxation::Balance, cbc.get());
+    const vrn::FastOutcome typed =
+        vrn::SolveFast(table, vrn::FastRunSettingsFromOptions(table, WindowFast(pct)), *clp, control, "",
+                       again.log, vrn::HeuristicRelaxation::Balance, cbc.get());
     ASSERT_EQ(typed.result.status, vrn::SolveStatus::Optimal) << again.said << again.warned;
     EXPECT_TRUE(
         vrn::CheckSolution(table, typed.model.AdjustedValues(table, typed.result.solution), true, false, 1e-6)
@@ -299,9 +304,9 @@ TEST(FastSolve, ARunWithoutATableSaysWhatTheStdModelProvesAndNoMore)
         const vrn::Instance table = Text(c.table);
         vrn::RunControl control(-1);
         Logged logged;
-        const vrn::FastOutcome fast =
-            vrn::SolveFast(table, WindowFast(c.pct, c.fixDir), *clp, control, "", logged.log,
-                           vrn::HeuristicRelaxation::Balance, c.integerSolver ? cbc.get() : nullptr);
+        const vrn::FastOutcome fast = vrn::SolveFast(
+            table, vrn::FastRunSettingsFromOptions(table, WindowFast(c.pct, c.fixDir)), *clp, control, "",
+            logged.log, vrn::HeuristicRelaxation::Balance, c.integerSolver ? cbc.get() : nullptr);
         ASSERT_TRUE(fast.solved) << c.what;
         EXPECT_EQ(fast.result.status, c.status) << c.what << "\n" << logged.said << logged.warned;
         if (*c.firstLine == 0)
@@ -436,14 +441,14 @@ TEST(TableRepair, ATableWhoseCellHardlyMovedIsRepairedWithTheDirectionItShows)
     for (const int cell : {11, 3, 8, 0})
         adjusted[cell] += 1;
     vrn::BackendOptions options;
-    ASSERT_FALSE(vrn::TablePasses(table, options, adjusted));
+    ASSERT_FALSE(vrn::TablePasses(table, vrn::FastRunSettingsFromOptions(table, options), adjusted));
     auto clp = vrn::MakeClpSolver();
     vrn::RunControl control(-1);
     Logged logged;
-    const std::vector<double> repaired =
-        vrn::RepairTable(table, options, adjusted, *clp, nullptr, control, logged.log);
+    const std::vector<double> repaired = vrn::RepairTable(
+        table, vrn::FastRunSettingsFromOptions(table, options), adjusted, *clp, nullptr, control, logged.log);
     ASSERT_FALSE(repaired.empty()) << logged.said << logged.warned;
-    EXPECT_TRUE(vrn::TablePasses(table, options, repaired));
+    EXPECT_TRUE(vrn::TablePasses(table, vrn::FastRunSettingsFromOptions(table, options), repaired));
     EXPECT_GE(repaired[11], 45 - 1e-9); // the direction the table showed: up
     EXPECT_NEAR(vrn::WeightedChange(table, repaired), 20, 1e-6);
 }

@@ -1,4 +1,4 @@
-// Where the Fast formulation and the starting point write their lines.
+// Where every layer of a run writes its lines: standard output and the log, standard error and the log.
 #pragma once
 
 #include <functional>
@@ -7,7 +7,7 @@
 namespace vrn
 {
 
-struct FastLog
+struct RunLog
 {
     std::function<void(const std::string&)> say;  // standard output and the log
     std::function<void(const std::string&)> warn; // standard error and the log

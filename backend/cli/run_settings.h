@@ -1,13 +1,12 @@
-// The one step that turns a run's options into the settings of every model and solver: the Std
-// model, the Fast model, the lexicographic loop and the solver parameters.
+// The one step that turns a run's options into the settings of every layer: the Std model, the Fast
+// run, the repair, the block descent and the solver parameters. Only the command line and the driver
+// know the options; every other layer takes its settings from here.
 #pragma once
 
+#include "cli/layer_settings.h"
 #include "cli/options.h"
-#include "fast/fast_model.h"
-#include "fast/lexmin.h"
 #include "instance/instance.h"
 #include "model/std_model.h"
-#include "solvers/solver_adapter.h"
 
 namespace vrn
 {
@@ -27,8 +26,14 @@ LexminSettings LexminSettingsFromOptions(const BackendOptions& options);
 
 SolveParams SolveParamsFromOptions(const BackendOptions& options);
 
-// The options of a single-stage Fast solve (objective 1, the heuristic's directions, no % bounds, no LP
-// file, every stage to its end) that finds or mends a table for the run: its start or its repair.
-BackendOptions OneStageFastOptions(const BackendOptions& options);
+FastRunSettings FastRunSettingsFromOptions(const Instance& instance, const BackendOptions& options);
+
+RepairRunSettings RepairRunSettingsFromOptions(const Instance& instance, const BackendOptions& options);
+
+// The descent's settings from the run's options; `workers` is the machine's cores (at most four).
+BcdSettings BcdSettingsFromOptions(const BackendOptions& options);
+bool BcdWanted(const BackendOptions& options);
+// The options name a cluster count (else the default Std run chooses its own descent).
+bool BcdClustersGiven(const BackendOptions& options);
 
 } // namespace vrn

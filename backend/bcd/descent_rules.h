@@ -1,0 +1,48 @@
+// The descent's rules that need no solve: when the default Std run descends and with how many blocks,
+// when a descent stops for want of gains, each block's share of the time, and a bound of every table.
+#pragma once
+
+#include "cli/layer_settings.h"
+#include "instance/instance.h"
+#include "solvers/solve_model.h"
+
+namespace vrn
+{
+
+// The default Std run's own choice where the options name no cluster count: beyond
+// WholeModelDirections(solver) directions the descent, with blocks of about
+// AutomaticBlockCells sensitive cells; 0 below. On a count table of 53,151 cells and 14,814 directions
+// CBC's search from the starting table found nothing better in 55 s, the descent gained 12 % in 55 s.
+// Blocks CBC solves well in a run's time are larger than GLPK's and SYMPHONY's: on that table, 60 s,
+// CBC 25,013 with blocks of 300 cells and 25,417 with 150; GLPK 26,401 with 50 cells and 26,869 with
+// 300; SYMPHONY 26,735 with 50 and 27,850 with 300 (it found no table in most blocks of 300 within their
+// time).
+int AutomaticBlockCells(char solver);
+// CBC's whole-model search from the start gains little beyond about a thousand directions: on a count
+// table of 5,019 cells and 1,343 directions, 60 s, it kept the starting table (2,657) where 5 blocks
+// reached 2,251. GLPK's whole-model search did better there than its descents (2,334 against 2,376 at
+// best), so GLPK's and SYMPHONY's limit stays at kWholeModelDirections.
+constexpr int kWholeModelDirectionsCbc = 1000;
+int WholeModelDirections(char solver);
+// Blocks of about AutomaticBlockCells sensitive cells over `directions` (at least 2), whatever their count.
+int AutomaticBlockCount(int directions, char solver);
+int AutomaticClusters(int directions, char solver);
+
+// The adaptive stop: one cycle's worth of blocks without a gain when the same clusters repeat (the
+// next cycle would solve the same blocks from the same table again), five cycles' worth when the
+// blocks change (regrouped clusters, dynamic blocks), where a later block may still find a gain: on
+// the 100x100 table, 20 clusters regrouped, gains came after 47 and 70 blocks without one.
+int AdaptiveNoGainStop(const BcdSettings& settings);
+
+// A block's time limit when none is given: with a run's time limit, its remaining time shared over
+// the blocks of a cycle (at most ten shares, at least `floor` seconds), so that one block whose
+// search drags on cannot take the run's time from the others; without one, none (<= 0).
+double BlockTimeLimit(const BcdSettings& settings, int blocksPerCycle, bool runHasLimit, double remaining,
+                      double floor = 2);
+
+// A lower bound on the weighted change of every protected table: each sensitive cell moves at least
+// its smaller protection level. Found without a solve, it is as good as the Std model's LP relaxation
+// on the generated tables measured (equal on small ones, higher on a 300x300 one).
+double LeastWeightedChange(const Instance& instance);
+
+} // namespace vrn

@@ -1,0 +1,63 @@
+#include "bcd/side_by_side.h"
+
+#include "bcd/forked_solve.h"
+
+#include <algorithm>
+
+namespace vrn
+{
+
+std::vector<std::optional<SolveResult>> SolveSideBySide(const std::vector<SideBySideBlock>& blocks,
+                                                        SolverAdapter& solver, double childSeconds,
+                                                        const std::function<SolveResult(size_t)>& solveHere,
+                                                        const std::function<bool()>& stopped)
+{
+    std::vector<ForkedSolve> children(blocks.size());
+    std::vector<char> forked(blocks.size(), 0);
+    for (size_t k = 1; k < blocks.size(); ++k)
+        forked[k] = children[k].Start(*blocks[k].model, solver, blocks[k].params, childSeconds);
+    std::vector<std::optional<SolveResult>> results(blocks.size());
+    if (!blocks.empty())
+        results[0] = solveHere(0);
+    const double wait = (childSeconds > 0 ? childSeconds : 1e9) + 10;
+    for (size_t k = 1; k < blocks.size(); ++k)
+    {
+        if (forked[k])
+            results[k] = children[k].Finish(stopped, wait);
+        else if (!stopped())
+            results[k] = solveHere(k);
+    }
+    return results;
+}
+
+std::vector<SideBySideTake> TakeSideBySide(const std::vector<double>& base,
+                                           const std::vector<std::vector<double>>& tables,
+                                           const std::vector<double>& objectives,
+                                           const std::function<bool(const std::vector<double>&)>& offer,
+                                           const std::function<const std::vector<double>&()>& incumbent)
+{
+    std::vector<size_t> order;
+    for (size_t k = 0; k < tables.size(); ++k)
+        if (!tables[k].empty())
+            order.push_back(k);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return objectives[a] < objectives[b]; });
+    std::vector<SideBySideTake> takes(tables.size());
+    bool anyTaken = false;
+    for (const size_t k : order)
+    {
+        if (!anyTaken)
+        {
+            anyTaken = takes[k].taken = offer(tables[k]);
+            continue;
+        }
+        std::vector<double> combined = incumbent();
+        for (size_t c = 0; c < combined.size(); ++c)
+            combined[c] += tables[k][c] - base[c];
+        takes[k].combined = true;
+        takes[k].taken = offer(combined);
+    }
+    return takes;
+}
+
+} // namespace vrn

@@ -1,0 +1,49 @@
+// Blocks solved side by side from the same incumbent, each but the first in a child process, and their
+// tables taken together. The relations are linear, so the sum of the blocks' changes stays additive;
+// where the blocks changed different cells the sum is protected and gains both blocks' gains, where they
+// changed the same cells the weighted change and the solution check decide.
+#pragma once
+
+#include "solvers/solver_adapter.h"
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace vrn
+{
+
+// One block of a group: its own small model and the parameters of its solve (its start among them).
+struct SideBySideBlock
+{
+    const MipModel* model = nullptr;
+    SolveParams params;
+};
+
+// Solves the blocks at once: the first by `solveHere` in this process, the others each in a child
+// within `childSeconds` (<= 0: none); a block whose child could not be started is solved by `solveHere`
+// after the first, unless `stopped()`. A child that does not answer within its limit and a grace is
+// killed, and so is every child once `stopped()`. No result: the block's solve gave nothing back.
+std::vector<std::optional<SolveResult>> SolveSideBySide(const std::vector<SideBySideBlock>& blocks,
+                                                        SolverAdapter& solver, double childSeconds,
+                                                        const std::function<SolveResult(size_t)>& solveHere,
+                                                        const std::function<bool()>& stopped);
+
+// How a block's table was taken into the incumbent.
+struct SideBySideTake
+{
+    bool taken = false;    // the table (or the change) became the incumbent
+    bool combined = false; // offered as its change added to a better block's table, not as it is
+};
+
+// Takes the blocks' tables (empty: none) into the incumbent, the least weighted change first: tables as
+// they are until one is taken, then each other block's change from `base` (the table they all started
+// from) added to the incumbent as it then stands. `offer(table)` makes a table the incumbent when it
+// passes the check and changes less, and says whether it did; `incumbent()` is the incumbent's table.
+std::vector<SideBySideTake> TakeSideBySide(const std::vector<double>& base,
+                                           const std::vector<std::vector<double>>& tables,
+                                           const std::vector<double>& objectives,
+                                           const std::function<bool(const std::vector<double>&)>& offer,
+                                           const std::function<const std::vector<double>&()>& incumbent);
+
+} // namespace vrn
