@@ -61,13 +61,18 @@ struct FastRunSettings
 FastRunSettings OneStageFast(FastRunSettings run);
 
 // The repair of a table that cannot be protected, and the explanation of an infeasible one.
-struct RepairRunSettings
+struct RepairSettings
 {
     bool additive = true;
     double scale = 1;
-    double big = -1;         // the largest change of a cell, original units; -1: automatic
-    double tolerance = 1e-6; // the solution check's
-    std::string repairFile;  // the prices; empty: price 1 per unit everywhere
+    double big = -1;         // largest change of a cell, original units; -1: automatic
+    double tolerance = 1e-6; // changes smaller than this (relative) are none
+};
+
+struct RepairRunSettings
+{
+    RepairSettings model;   // the elastic model's
+    std::string repairFile; // the prices; empty: price 1 per unit everywhere
     SolveParams solve;
 };
 

@@ -41,15 +41,29 @@ double ScaleFromOptions(const Instance& instance, const BackendOptions& options)
 
 double BigFromOptions(const Instance& instance, const BackendOptions& options)
 {
-    return options.big > 0 ? options.big : AutomaticBig(instance);
+    return LargestChange(options.big, instance);
 }
 
-StdModelSettings StdModelSettingsFromOptions(const Instance& instance, const BackendOptions& options)
+namespace
 {
-    StdModelSettings settings;
+
+// What every model of the table takes alike: the relations as written or not, the scale and the largest
+// change.
+template <typename Settings>
+Settings WithTableTerms(const Instance& instance, const BackendOptions& options)
+{
+    Settings settings;
     settings.additive = options.additive;
     settings.scale = ScaleFromOptions(instance, options);
     settings.big = BigFromOptions(instance, options);
+    return settings;
+}
+
+} // namespace
+
+StdModelSettings StdModelSettingsFromOptions(const Instance& instance, const BackendOptions& options)
+{
+    StdModelSettings settings = WithTableTerms<StdModelSettings>(instance, options);
     settings.kind = options.model;
     settings.integerCells = options.integerCells;
     settings.prepSens = options.prepSens;
@@ -58,10 +72,7 @@ StdModelSettings StdModelSettingsFromOptions(const Instance& instance, const Bac
 
 FastSettings FastSettingsFromOptions(const Instance& instance, const BackendOptions& options)
 {
-    FastSettings settings;
-    settings.additive = options.additive;
-    settings.scale = ScaleFromOptions(instance, options);
-    settings.big = BigFromOptions(instance, options);
+    FastSettings settings = WithTableTerms<FastSettings>(instance, options);
     settings.integerCells = options.integerCells;
     settings.pctBounds = options.pctBounds;
     settings.expObj = options.expObj;
@@ -129,10 +140,8 @@ FastRunSettings OneStageFast(FastRunSettings run)
 RepairRunSettings RepairRunSettingsFromOptions(const Instance& instance, const BackendOptions& options)
 {
     RepairRunSettings settings;
-    settings.additive = options.additive;
-    settings.scale = ScaleFromOptions(instance, options);
-    settings.big = BigFromOptions(instance, options);
-    settings.tolerance = options.feasibility;
+    settings.model = WithTableTerms<RepairSettings>(instance, options);
+    settings.model.tolerance = options.feasibility;
     settings.repairFile = options.repairFile;
     settings.solve = SolveParamsFromOptions(options);
     return settings;

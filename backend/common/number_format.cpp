@@ -21,6 +21,13 @@ std::string FormatNumber(double value, int significantDigits)
     return buffer;
 }
 
+std::string FixedPoint(double value, int decimals)
+{
+    char buffer[400]; // %f of the largest double has 309 digits before the point
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    return buffer;
+}
+
 std::string ReadableNumber(double value)
 {
     if (value == 0)

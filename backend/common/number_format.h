@@ -13,6 +13,9 @@ std::string FormatNumber(double value);
 // At most `significantDigits` significant digits, printf's %g style (messages).
 std::string FormatNumber(double value, int significantDigits);
 
+// Exactly `decimals` digits after the point, printf's %f style (seconds in the log).
+std::string FixedPoint(double value, int decimals);
+
 // A number for people to read (the report page and its lines in the log): a whole number in plain
 // digits, never in exponent form (1000000, not 1e+06), so that a count table's figures read as counts;
 // any other number with ten significant digits.

@@ -1,5 +1,6 @@
 #include "driver/run_guards.h"
 
+#include "common/number_format.h"
 #include "instance/cell_rules.h"
 
 #include <algorithm>
@@ -11,13 +12,6 @@ namespace vrn
 
 namespace
 {
-
-std::string Num(double v)
-{
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.10g", v);
-    return buffer;
-}
 
 double LargestMagnitude(const Instance& instance)
 {
@@ -34,16 +28,16 @@ std::string CheckOptionsAgainstTable(const Instance& instance, const BackendOpti
     const double largest = LargestMagnitude(instance);
     const bool given = options.scale > 0;
     if (given && largest > 0 && (largest / scale > 1e9 || largest / scale < 1e-6))
-        return "option --scale " + Num(scale) + " turns the largest value, " + Num(largest) + ", into " +
-               Num(largest / scale) +
+        return "option --scale " + LogNumber(scale) + " turns the largest value, " + LogNumber(largest) +
+               ", into " + LogNumber(largest / scale) +
                "; the solvers need it from 1e-6 to 1e9: choose another scale or leave --scale out "
                "(automatic: " +
-               Num(AutomaticScale(instance)) + ")";
+               LogNumber(AutomaticScale(instance)) + ")";
     const double level = SmallestPositiveLevel(instance);
     if (std::isfinite(level) && options.feasibility >= level / scale)
-        return "option --feasibility " + Num(options.feasibility) +
-               " is not below the smallest protection level after scaling (" + Num(level) + " / scale " +
-               Num(scale) + " = " + Num(level / scale) +
+        return "option --feasibility " + LogNumber(options.feasibility) +
+               " is not below the smallest protection level after scaling (" + LogNumber(level) +
+               " / scale " + LogNumber(scale) + " = " + LogNumber(level / scale) +
                "): a solver could leave a sensitive cell where it is; choose a smaller tolerance";
     return {};
 }
@@ -54,7 +48,7 @@ std::string GapText(double objective, double bound)
     if (std::fabs(difference) <= 1e-9 * std::max(std::fabs(objective), std::fabs(bound)))
         return "0 %";
     if (objective == 0)
-        return "not defined (objective 0, bound " + Num(bound) + ")";
+        return "not defined (objective 0, bound " + LogNumber(bound) + ")";
     const double gap = 100 * difference / std::fabs(objective);
     // Two decimals, or two significant digits for a gap smaller than that, so that no gap reads as 0.
     char text[64];

@@ -90,7 +90,7 @@ DirectionSearch SearchOnce(const Instance& instance, const FastSettings& setting
 {
     if (control.StopRequested())
         return DirectionSearch::Unknown;
-    const double big = settings.big > 0 ? settings.big : AutomaticBig(instance);
+    const double big = LargestChange(settings.big, instance);
     SolveParams search = params;
     search.start.clear();
     search.firstFeasible = true;

@@ -4,8 +4,8 @@
 // table, the Std model chooses every direction. Only the Std model can prove that no table exists.
 #pragma once
 
+#include "common/run_log.h"
 #include "fast/fast_model.h"
-#include "fast/fast_solve.h"
 #include "fast/pct_advice.h"
 
 #include <vector>

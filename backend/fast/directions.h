@@ -55,13 +55,6 @@ struct DirectionsFileResult
 DirectionsFileResult ReadDirectionsText(const std::string& text, const Instance& instance, double big);
 DirectionsFileResult ReadDirectionsFile(const std::string& path, const Instance& instance, double big);
 
-// The Fast heuristic: sensitive cells that share a relation compensate each other when they move in
-// opposite ways, so each open cell (largest protection first) takes the direction that costs least: its
-// own change plus the change its relations' other cells must make up for (the relation's imbalance
-// priced at the relation's mean cost). Cells that the relations tie together (see direction_ties.h) take
-// their directions together. Needs no solver; linear in the size of the table.
-void ChooseByBalancing(const Instance& instance, DirectionChoice& choice, bool additive = true);
-
 // Directions read from an adjusted table: up where the cell moved up, or at least closer to its upper
 // protection than to its lower one; a way the bounds rule out is never chosen. Only protectable cells
 // that are Free in `choice`, or all of them with `overwrite`, are set (source Table).

@@ -1,6 +1,7 @@
 #include "fast/fast_directions.h"
 
 #include "common/exit_status.h"
+#include "fast/balance_directions.h"
 #include "fast/direction_ties.h"
 #include "fast/fast_model.h"
 #include "instance/cell_rules.h"
@@ -79,7 +80,7 @@ void ChooseByHeuristic(const Instance& instance, const FastSettings& settings, H
         if (!result.solution.empty())
             ChooseFromRelaxation(model, result.solution, choice);
     }
-    const double big = settings.big > 0 ? settings.big : AutomaticBig(instance);
+    const double big = LargestChange(settings.big, instance);
     for (size_t i = 0; i < instance.cells.size(); ++i)
         if (IsProtectable(instance.cells[i]) && choice.direction[i] == Direction::Free)
         {

@@ -29,7 +29,7 @@ StdModel BuildFixedStdModel(const Instance& instance, const FastSettings& settin
                             const DirectionChoice& choice)
 {
     StdModelSettings std = ClassicalStdSettings(settings);
-    const double big = settings.big > 0 ? settings.big : AutomaticBig(instance);
+    const double big = LargestChange(settings.big, instance);
     std.directions = CompleteDirections(instance, big, choice);
     StdModel model = BuildStdModel(instance, std);
     if (settings.pctBounds >= 0)

@@ -31,6 +31,32 @@ namespace
 
 } // namespace
 
+double HeldLimit(double value, const LexminSettings& settings, const SolveParams& params)
+{
+    return std::max(value * (1 + settings.epsF), settings.epsRhs) +
+           std::max(params.feasibility, 1e-9) * std::max(1.0, std::fabs(value));
+}
+
+void EndWithoutTable(LexminResult& lex, const LexminStage& stage, SolveResult result)
+{
+    lex.stages.push_back(stage);
+    if (lex.stages.size() == 1)
+        lex.last = std::move(result); // the reason the first stage found nothing
+    else
+        lex.last.detail = result.detail;
+}
+
+bool TakeStage(LexminResult& lex, const LexminStage& stage, SolveResult result, const FastModel& model,
+               const LexminSettings& settings, RunControl& control)
+{
+    control.SetIncumbent(model.ObjectiveValue(1, result.solution) / model.base.scale);
+    if (settings.stagePoint)
+        settings.stagePoint(result.solution);
+    lex.stages.push_back(stage);
+    lex.last = std::move(result);
+    return lex.last.status == SolveStatus::Optimal && !control.StopRequested();
+}
+
 LexminResult SolveLexicographic(FastModel& model, const LexminSettings& settings, SolverAdapter& solver,
                                 const SolveParams& params, RunControl& control,
                                 const std::function<void(const std::string&)>& say)
@@ -52,28 +78,15 @@ LexminResult SolveLexicographic(FastModel& model, const LexminSettings& settings
         stage.status = result.status;
         if (!HasFullSolution(result, model.base.mip))
         {
-            lex.stages.push_back(stage);
-            if (lex.stages.size() == 1)
-                lex.last = std::move(result); // the reason the first stage found nothing
-            else
-                lex.last.detail = result.detail;
+            EndWithoutTable(lex, stage, std::move(result));
             return lex;
         }
         // The columns of the earlier stages' bounds stay; the solution covers every column of the model.
         stage.value = model.ObjectiveValue(objective, result.solution);
-        // Held at its optimum with the relative slack, and never below epsrhs; the tolerance of the
-        // solver's own arithmetic on top, so that holding a reached value stays feasible.
-        stage.limit = std::max(stage.value * (1 + settings.epsF), settings.epsRhs) +
-                      std::max(params.feasibility, 1e-9) * std::max(1.0, std::fabs(stage.value));
+        stage.limit = HeldLimit(stage.value, settings, params);
         say("objective " + std::to_string(objective) + " (" + ObjectiveName(objective) + "): " +
             LogNumber(stage.value) + (result.status == SolveStatus::Optimal ? "" : " (not proven optimal)"));
-        // The table so far, for the progress lines and "status": its total weighted change.
-        control.SetIncumbent(model.ObjectiveValue(1, result.solution) / model.base.scale);
-        if (settings.stagePoint)
-            settings.stagePoint(result.solution);
-        lex.stages.push_back(stage);
-        lex.last = std::move(result);
-        if (lex.last.status != SolveStatus::Optimal || control.StopRequested())
+        if (!TakeStage(lex, stage, std::move(result), model, settings, control))
             return lex; // a stopped or limited stage ends the loop with its solution
         if (s + 1 < stages)
             model.AddObjectiveBound(objective, stage.limit);

@@ -31,6 +31,19 @@ struct LexminResult
 
 std::string ObjectiveName(int objective);
 
+// The limit a reached objective value is held at in the later stages: its optimum with the relative
+// slack, never below epsrhs, and the tolerance of the solver's own arithmetic on top, so that holding a
+// reached value stays feasible.
+double HeldLimit(double value, const LexminSettings& settings, const SolveParams& params);
+
+// A stage that found no table ends the loop: the first stage's result is kept as the reason.
+void EndWithoutTable(LexminResult& lex, const LexminStage& stage, SolveResult result);
+
+// A stage's table becomes the incumbent (its total weighted change for the progress lines and "status")
+// and the loop's last result. False when the loop ends here: the stage was stopped or limited.
+bool TakeStage(LexminResult& lex, const LexminStage& stage, SolveResult result, const FastModel& model,
+               const LexminSettings& settings, RunControl& control);
+
 // Solves a model whose columns hold no objective yet; `say` gets each objective's value as it is
 // reached. Stops after a stage without an optimum (infeasible, stopped, time limit): `last` keeps the
 // previous stage's solution.

@@ -14,9 +14,7 @@ namespace
 
 std::string Seconds(double v)
 {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.2f s", v);
-    return buffer;
+    return FixedPoint(v, 2) + " s";
 }
 
 // Halving the bracket this often takes it below any tolerance the search asks for.
@@ -328,25 +326,15 @@ private:
         LexminStage stage{objective, value, result.status, 0};
         if (!HasFullSolution(result, mip.ColumnCount()))
         {
-            m_lex.stages.push_back(stage);
-            if (m_lex.stages.size() == 1)
-                m_lex.last = std::move(result);
-            else
-                m_lex.last.detail = result.detail;
+            EndWithoutTable(m_lex, stage, std::move(result));
             return false;
         }
-        stage.limit = std::max(value * (1 + m_settings.epsF), m_settings.epsRhs) +
-                      std::max(m_params.feasibility, 1e-9) * std::max(1.0, std::fabs(value));
+        stage.limit = HeldLimit(value, m_settings, m_params);
         m_say("objective " + std::to_string(objective) + " (" + ObjectiveName(objective) + "): " +
               LogNumber(value) + (result.status == SolveStatus::Optimal ? "" : " (not proven optimal)") +
               " (stage " + std::to_string(s + 1) + " of " + std::to_string(m_settings.order.size()) + ", " +
               Seconds(m_control.Elapsed() - started) + ")");
-        m_control.SetIncumbent(m_model.ObjectiveValue(1, result.solution) / m_model.base.scale);
-        if (m_settings.stagePoint)
-            m_settings.stagePoint(result.solution);
-        m_lex.stages.push_back(stage);
-        m_lex.last = std::move(result);
-        if (m_lex.last.status != SolveStatus::Optimal || m_control.StopRequested())
+        if (!TakeStage(m_lex, stage, std::move(result), m_model, m_settings, m_control))
             return false;
         if (s + 1 < m_settings.order.size())
             Hold(objective, stage.limit);

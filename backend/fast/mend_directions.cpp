@@ -113,7 +113,7 @@ DirectionMend MendDirections(const Instance& instance, const FastSettings& setti
     mend.programs = repaired.programs;
     mend.widened = repaired.widened;
     mend.stillShort = std::move(repaired.stillShort);
-    const double big = settings.big > 0 ? settings.big : AutomaticBig(instance);
+    const double big = LargestChange(settings.big, instance);
     mend.changed = TakeDirections(instance, repaired.adjusted, big, choice);
     if (mend.stillShort.empty())
         mend.table = std::move(repaired.adjusted);

@@ -37,4 +37,11 @@ double AutomaticScale(const Instance& instance);
 // level.
 double AutomaticBig(const Instance& instance);
 
+// The largest change in force: `given` when it is positive, otherwise the automatic one. The run settings
+// resolve it once; models built from settings made by hand (tests, benchmarks) resolve it here.
+inline double LargestChange(double given, const Instance& instance)
+{
+    return given > 0 ? given : AutomaticBig(instance);
+}
+
 } // namespace vrn

@@ -43,7 +43,7 @@ public:
         m_model.scale = m_set.integerCells ? 1 : m_set.scale;
         if (m_set.integerCells && m_set.scale != 1)
             m_model.notes.push_back("integer cells: the model is not scaled");
-        m_model.big = m_set.big > 0 ? m_set.big : AutomaticBig(m_in);
+        m_model.big = LargestChange(m_set.big, m_in);
         m_model.kind = m_set.kind == StdModelKind::New ? StdModelKind::New : StdModelKind::Classical;
         const size_t n = m_in.cells.size();
         m_model.colPlus.assign(n, -1);

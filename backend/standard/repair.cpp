@@ -75,7 +75,7 @@ public:
     RepairModel Build()
     {
         m_model.scale = m_set.scale;
-        m_model.big = m_set.big > 0 ? m_set.big : AutomaticBig(m_in);
+        m_model.big = LargestChange(m_set.big, m_in);
         const size_t n = m_in.cells.size();
         m_model.colPlus.assign(n, -1);
         m_model.colMinus.assign(n, -1);

@@ -4,6 +4,7 @@
 // widening bounds cannot help (first the least lowering, then, with that held, the least widening).
 #pragma once
 
+#include "cli/layer_settings.h"
 #include "instance/repair_file.h"
 #include "model/mip_model.h"
 #include "solvers/solver_adapter.h"
@@ -14,14 +15,6 @@
 
 namespace vrn
 {
-
-struct RepairSettings
-{
-    bool additive = true;
-    double scale = 1;
-    double big = -1;         // largest change of a cell, original units; -1: automatic
-    double tolerance = 1e-6; // changes smaller than this (relative) are none
-};
 
 // The elastic model's columns, per cell; -1 where a column is absent.
 struct RepairModel

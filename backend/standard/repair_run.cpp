@@ -21,16 +21,6 @@ namespace
 constexpr size_t kListedChanges = 20;
 constexpr size_t kListedNames = 10;
 
-RepairSettings RepairSettingsOf(const RepairRunSettings& run)
-{
-    RepairSettings settings;
-    settings.additive = run.additive;
-    settings.scale = run.scale;
-    settings.big = run.big;
-    settings.tolerance = run.tolerance;
-    return settings;
-}
-
 bool NeedsIntegers(const Instance& instance)
 {
     return std::any_of(instance.cells.begin(), instance.cells.end(),
@@ -128,9 +118,9 @@ bool SayProvenConflicts(const Instance& instance, const RepairRunSettings& run, 
 ConflictReport FindInputConflicts(const Instance& instance, const RepairRunSettings& run)
 {
     ConflictSettings settings;
-    settings.additive = run.additive;
-    settings.tolerance = run.tolerance;
-    return FindConflicts(instance, StdChangeRanges(instance, run.big), settings);
+    settings.additive = run.model.additive;
+    settings.tolerance = run.model.tolerance;
+    return FindConflicts(instance, StdChangeRanges(instance, run.model.big), settings);
 }
 
 RepairRunResult RepairForRun(const Instance& instance, const RepairRunSettings& run, SolverAdapter& solver,
@@ -158,7 +148,7 @@ RepairRunResult RepairForRun(const Instance& instance, const RepairRunSettings& 
     }
     control.SetObjectiveScale(1); // the elastic model's objective is in the table's units
     const RepairOutcome repair =
-        RepairInstance(instance, RepairSettingsOf(run), file.prices, solver, run.solve, control, log.say);
+        RepairInstance(instance, run.model, file.prices, solver, run.solve, control, log.say);
     RepairRunResult result;
     switch (repair.status)
     {
@@ -204,9 +194,8 @@ void ExplainInfeasibleTable(const Instance& instance, const RepairRunSettings& r
         log.say("why: no single relation proves it; looking for the least change that would make it "
                 "protectable ...");
         const auto quiet = [](const std::string&) {};
-        const RepairOutcome repair =
-            RepairInstance(instance, RepairSettingsOf(run), DefaultRepairPrices(instance), *solver, run.solve,
-                           control, quiet);
+        const RepairOutcome repair = RepairInstance(instance, run.model, DefaultRepairPrices(instance),
+                                                    *solver, run.solve, control, quiet);
         if (repair.status == RepairStatus::Repaired)
         {
             std::set<int> cells, relations;

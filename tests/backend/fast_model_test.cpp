@@ -1,5 +1,6 @@
 // The solver-free parts of the Fast formulation: directions (forced, random, from a file with every
 // kind of bad line), the Fast model's bounds and objectives, and the elastic model.
+#include "fast/balance_directions.h"
 #include "fast/directions.h"
 #include "fast/fast_model.h"
 #include "instance/instance.h"

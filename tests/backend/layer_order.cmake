@@ -1,4 +1,6 @@
-# Fails when a back-end source includes a header of a layer above its own. Run with
+# Fails when a back-end source includes a header of a layer above its own, when a layer but the command
+# line and the driver reads the options (cli/options.h: every other layer takes its settings), or when a
+# library but the driver links the Fast formulation. Run with
 # cmake -DBACKEND_DIR=<backend folder> -P layer_order.cmake. Each layer lists what it may include.
 cmake_minimum_required(VERSION 3.25)
 set(allowed_common common)
@@ -13,6 +15,8 @@ set(allowed_results common instance contract results)
 set(allowed_bcd common control instance model cli contract solvers bcd)
 set(allowed_driver common control instance model cli contract solvers fast standard results bcd tools driver)
 set(allowed_tools common instance model cli contract tools)
+set(options_readers cli driver)
+set(fast_linkers fast driver)
 
 file(GLOB_RECURSE sources RELATIVE ${BACKEND_DIR} ${BACKEND_DIR}/*.h ${BACKEND_DIR}/*.cpp)
 set(faults "")
@@ -34,6 +38,19 @@ foreach(source IN LISTS sources)
         string(REGEX MATCH "^[^/]+" target "${header}")
         if(NOT target IN_LIST allowed_${layer})
             string(APPEND faults "\n  ${source}: \"${header}\" is in layer ${target}, above ${layer}")
+        endif()
+        if(header STREQUAL "cli/options.h" AND NOT layer IN_LIST options_readers)
+            string(APPEND faults "\n  ${source}: reads the options; it should take its settings (cli/run_settings.h)")
+        endif()
+    endforeach()
+endforeach()
+file(GLOB_RECURSE build_files RELATIVE ${BACKEND_DIR} ${BACKEND_DIR}/*/CMakeLists.txt)
+foreach(build_file IN LISTS build_files)
+    string(REGEX MATCH "^[^/]+" layer "${build_file}")
+    file(STRINGS ${BACKEND_DIR}/${build_file} links REGEX "vrn_backend_fast[ )]")
+    foreach(line IN LISTS links)
+        if(line MATCHES "target_link_libraries" AND NOT layer IN_LIST fast_linkers)
+            string(APPEND faults "\n  ${build_file}: links vrn_backend_fast, which only the driver may")
         endif()
     endforeach()
 endforeach()

@@ -2,6 +2,7 @@
 // objective 4's column, a point that breaks the model solved again afresh and never kept, the least
 // limit found by bisection equal to the linear program with the limit as a column, and the least
 // percentage limit that works, rounded for the window's field.
+#include "fast/balance_directions.h"
 #include "fast/directions.h"
 #include "fast/lexmin_shared.h"
 #include "fast/pct_advice.h"

@@ -2,6 +2,7 @@
 // together take consistent directions, the directions search before "infeasible", and linear
 // programs whose interior point fails or stops half-way.
 #include "cli/run_settings.h"
+#include "fast/balance_directions.h"
 #include "fast/direction_search.h"
 #include "fast/direction_ties.h"
 #include "fast/fast_solve.h"
