@@ -148,172 +148,257 @@ FastOutcome SolveFast(const Instance& instance, const FastRunSettings& run, Solv
                                    integerSolver);
 }
 
+namespace
+{
+
+// One Fast solve from directions chosen: the model with these directions, and while it is infeasible the
+// directions mended, flipped or searched for again, until a table is found or the run says why none is.
+class FastLoop
+{
+public:
+    FastLoop(const Instance& instance, const FastRunSettings& run, SolverAdapter& solver, RunControl& control,
+             const std::string& lpPath, const RunLog& log, DirectionChoice choice,
+             SolverAdapter* integerSolver)
+        : m_instance(instance), m_run(run), m_solver(solver), m_control(control), m_lpPath(lpPath),
+          m_log(log), m_choice(std::move(choice)), m_startChoice(m_choice), m_integerSolver(integerSolver),
+          m_settings(run.model), m_params(run.solve), m_lexmin(run.lexmin), m_flips(instance.cells.size(), 0),
+          m_ties(instance, run.model.additive)
+    {
+        m_params.firstFeasible = false; // --first belongs to the Std formulation: every stage runs to its end
+        m_mip = integerSolver != nullptr ? integerSolver : solver.SolvesIntegerPrograms() ? &solver : nullptr;
+        m_ownDirections = run.fixDir != 'r' && run.fixDir != 'f';
+        m_mayMend = m_ownDirections && m_mip != nullptr;
+    }
+
+    FastOutcome Run()
+    {
+        ChooseTheLpMethod();
+        for (int round = 0;; ++round)
+        {
+            if (round == 0)
+                MendBeforeTheFirstSolve();
+            FastModel model = BuildFastModel(m_instance, m_settings, m_choice);
+            if (round == 0)
+                ReportAndWrite(model);
+            LexminResult lex = SolveRound(model);
+            if (lex.stages.front().status != SolveStatus::Infeasible)
+                return TableOf(model, lex);
+            m_log.say("the model with these directions is infeasible; looking for the directions that cause "
+                      "it ...");
+            if (MendAfterAnInfeasibleRound())
+                continue;
+            const DirectionDiagnosis diagnosis =
+                DiagnoseDirections(m_instance, m_settings, m_choice, m_solver, m_params, m_control);
+            if (FlipTheShortCells(diagnosis, round))
+                continue;
+            if (!m_ownDirections)
+                return EndOfFixedDirections(model, lex, diagnosis);
+            // The program's own directions: before the run says "infeasible", an integer program looks for
+            // others with the percent limits in place, and only the Std model itself may prove that no table
+            // exists.
+            const DirectionSearch found = SearchOtherDirections(diagnosis);
+            if (found == DirectionSearch::Found)
+                continue;
+            return EndOfOwnDirections(model, diagnosis, found);
+        }
+    }
+
+private:
+    const Instance& m_instance;
+    const FastRunSettings& m_run;
+    SolverAdapter& m_solver;
+    RunControl& m_control;
+    const std::string& m_lpPath;
+    const RunLog& m_log;
+    DirectionChoice m_choice;
+    const DirectionChoice m_startChoice;
+    SolverAdapter* m_integerSolver;
+    SolverAdapter* m_mip = nullptr; // what solves the integer programs of the mending and the search
+    FastSettings m_settings;
+    SolveParams m_params;
+    LexminSettings m_lexmin;
+    bool m_shared = false;
+    bool m_ownDirections = true; // chosen by the program, not at random or from the file
+    bool m_mayMend = false;
+    bool m_pctCause = false; // the percent bounds, not the directions, break relations
+    std::vector<int> m_flips;
+    const DirectionTies m_ties;
+    int m_searches = 0, m_mends = 0;
+    int m_lastMendChanged = 0; // directions the last mending changed
+    FastOutcome m_out;
+
+    void ChooseTheLpMethod()
+    {
+        m_shared = SharesOneModel(m_instance, m_settings, m_lexmin, m_solver);
+        if (m_shared)
+        {
+            m_settings.withMaxObjective = false; // its value becomes column bounds instead
+            // Without big-M rows the linear program needs no scaling down, and it costs accuracy: with the
+            // automatic scale of a 1,000,000-cell table (1e5) a cell of 1 is 1e-5, near the solver's
+            // tolerance, and its points broke relations by up to 0.6 once held within their bounds. A table
+            // of tiny values keeps its scaling up, which holds its levels above the solver's tolerances.
+            if (!m_run.scaleGiven)
+                m_settings.scale = std::min(m_settings.scale, 1.0);
+            m_log.say(SharedModelNote(m_params, m_lexmin));
+        }
+        else if (m_settings.withMaxObjective && !m_params.simplex)
+        {
+            // Objective 4's bounding column sits in one row per cell, and neither CLP's nor GLPK's interior
+            // point treats such a dense column: on a 300x300 table CLP's barrier took 215 s for 4-2-3-1, its
+            // simplex 6.5 s (GLPK on 30x30: 9 s against 0.05 s).
+            m_log.say("note: with objective 4 the Fast model is solved with the simplex method (the interior "
+                      "point is far slower with the column that bounds every relative change)");
+            m_params.simplex = true;
+        }
+    }
+
+    void Mend()
+    {
+        ++m_mends;
+        DirectionMend mend =
+            MendDirections(m_instance, m_settings, m_choice, m_solver, *m_mip, m_params, m_control, m_log);
+        if (!mend.table.empty())
+            m_out.mendedTable = std::move(mend.table);
+        m_lastMendChanged = mend.changed;
+    }
+    // Directions that a relation on its own shows impossible are mended before any solve: the linear
+    // program would only say infeasible (and an interior point may not even say that in time).
+    void MendBeforeTheFirstSolve()
+    {
+        if (!m_mayMend)
+            return;
+        if (const int broken = RelationsTheDirectionsBreak(m_instance, m_settings, m_choice); broken > 0)
+            m_pctCause = PctBoundsAreTheCause(m_instance, m_settings, m_choice, broken);
+        if (m_pctCause)
+            return;
+        if (const int broken = RelationsTheDirectionsBreak(m_instance, m_settings, m_choice); broken > 0)
+        {
+            m_log.say("directions: " + std::to_string(broken) +
+                      " relations cannot add up with these directions, each on its own terms");
+            Mend();
+        }
+    }
+
+    void ReportAndWrite(FastModel& model)
+    {
+        ReportModel(model, m_settings, m_log);
+        if (!m_run.writeLp)
+            return;
+        model.base.mip.cost = model.ObjectiveCosts(m_lexmin.order.front());
+        std::string error;
+        if (WriteLpFile(model.base.mip, m_lpPath, error))
+            m_log.say("LP file written (objective " + std::to_string(m_lexmin.order.front()) +
+                      "): " + m_lpPath);
+        else
+            m_log.warn("WARNING: " + error);
+    }
+
+    LexminResult SolveRound(FastModel& model)
+    {
+        m_control.SetObjectiveScale(model.base.scale);
+        // Each stage's table, kept where a stop that the solver overruns in a later stage still finds it.
+        m_lexmin.stagePoint = [&](const std::vector<double>& solution)
+        { m_control.SetIncumbentTable(model.base.AdjustedValues(m_instance, solution)); };
+        LexminResult lex =
+            m_shared ? SolveLexicographicShared(
+                           model, m_lexmin, [&](const MipModel& mip) { return m_solver.OpenLpSession(mip); },
+                           m_params, m_control, m_log.say, ColumnBases(m_instance, model.base))
+                     : SolveLexicographic(model, m_lexmin, m_solver, m_params, m_control, m_log.say);
+        m_lexmin.stagePoint = nullptr; // it refers to this round's model
+        return lex;
+    }
+
+    FastOutcome TableOf(FastModel& model, LexminResult& lex)
+    {
+        if (!lex.complete && lex.last.status == SolveStatus::Optimal)
+            lex.last.status = SolveStatus::Feasible; // a later stage did not finish
+        lex.last.bound = -kInfinity;                 // the Fast model bounds nothing about the Std problem
+        ClipToBounds(model.base.mip, lex.last.solution);
+        m_out.model = std::move(model.base);
+        m_out.result = std::move(lex.last);
+        m_out.solved = true;
+        return std::move(m_out);
+    }
+
+    // The program's own directions are mended as a whole first: flipping them one conflict at a time
+    // walks in circles where sensitive cells must balance each other exactly. True: solve again.
+    bool MendAfterAnInfeasibleRound()
+    {
+        if (!m_mayMend || m_pctCause || m_mends >= kMends || m_control.StopRequested())
+            return false;
+        Mend();
+        return m_lastMendChanged > 0 && !m_control.StopRequested();
+    }
+
+    bool FlipTheShortCells(const DirectionDiagnosis& diagnosis, int round)
+    {
+        const int flipped =
+            round < kRepairRounds && diagnosis.solved
+                ? FlipShortCells(m_instance, m_run.model.big, m_ties, diagnosis.shortCells, m_flips, m_choice)
+                : 0;
+        if (flipped == 0 || m_control.StopRequested())
+            return false;
+        m_log.say("repair: " + std::to_string(flipped) + " directions flipped; directions now " +
+                  m_choice.Summary());
+        return true;
+    }
+
+    DirectionSearch SearchOtherDirections(const DirectionDiagnosis& diagnosis)
+    {
+        if (m_searches >= kDirectionSearches || m_control.StopRequested())
+            return DirectionSearch::Unknown;
+        ++m_searches;
+        return SearchDirections(m_instance, m_settings, diagnosis.shortCells, m_solver, m_integerSolver,
+                                m_params, m_control, m_log, m_choice);
+    }
+
+    FastOutcome EndOfOwnDirections(FastModel& model, const DirectionDiagnosis& diagnosis,
+                                   DirectionSearch found)
+    {
+        m_out.model = std::move(model.base);
+        m_out.solved = true;
+        if (found == DirectionSearch::Infeasible)
+            EndProven(m_instance, m_settings, m_startChoice, m_solver, m_integerSolver, m_params, m_control,
+                      m_log, m_out);
+        else
+        {
+            // No proof either way: what the fixed directions show, and no table.
+            ExplainInfeasible(m_instance, m_run, m_settings, m_choice, diagnosis, m_solver, m_control, m_log);
+            m_out.result.status = SolveStatus::NoSolution;
+            m_out.result.detail = found == DirectionSearch::NotTried
+                                      ? "no directions that the table can meet were found, and no integer "
+                                        "solver is at hand to look for others"
+                                      : "no directions that the table can meet were found in the time given";
+        }
+        return std::move(m_out);
+    }
+
+    FastOutcome EndOfFixedDirections(FastModel& model, LexminResult& lex, const DirectionDiagnosis& diagnosis)
+    {
+        ExplainInfeasible(m_instance, m_run, m_settings, m_choice, diagnosis, m_solver, m_control, m_log);
+        const PctAdvice advice =
+            AdvisePctBounds(m_instance, m_settings, m_startChoice, m_solver, m_params, m_control);
+        m_out.model = std::move(model.base);
+        m_out.result = std::move(lex.last);
+        m_out.result.detail =
+            "no table meets the directions fixed " +
+            std::string(m_run.fixDir == 'r' ? "at random" : "from the file") +
+            (m_settings.pctBounds >= 0 ? " within --pct-bounds " + LogNumber(m_settings.pctBounds) : "");
+        m_out.endLines.push_back("ERROR: " + m_out.result.detail);
+        if (advice.found)
+            m_out.endLines.push_back(PctAdviceLine(advice, m_settings.pctBounds));
+        m_out.solved = true;
+        return std::move(m_out);
+    }
+};
+
+} // namespace
+
 FastOutcome SolveFastWithDirections(const Instance& instance, const FastRunSettings& run,
                                     SolverAdapter& solver, RunControl& control, const std::string& lpPath,
                                     const RunLog& log, DirectionChoice choice, SolverAdapter* integerSolver)
 {
-    FastOutcome out;
-    FastSettings settings = run.model;
-    SolveParams params = run.solve;
-    params.firstFeasible = false; // --first belongs to the Std formulation: every stage runs to its end
-    LexminSettings lexmin = run.lexmin;
-    const bool shared = SharesOneModel(instance, settings, lexmin, solver);
-    if (shared)
-    {
-        settings.withMaxObjective = false; // its value becomes column bounds instead
-        // Without big-M rows the linear program needs no scaling down, and it costs accuracy: with the
-        // automatic scale of a 1,000,000-cell table (1e5) a cell of 1 is 1e-5, near the solver's tolerance,
-        // and its points broke relations by up to 0.6 once held within their bounds. A table of tiny
-        // values keeps its scaling up, which holds its levels above the solver's tolerances.
-        if (!run.scaleGiven)
-            settings.scale = std::min(settings.scale, 1.0);
-        log.say(SharedModelNote(params, lexmin));
-    }
-    else if (settings.withMaxObjective && !params.simplex)
-    {
-        // Objective 4's bounding column sits in one row per cell, and neither CLP's nor GLPK's interior point
-        // treats such a dense column: on a 300x300 table CLP's barrier took 215 s for 4-2-3-1, its
-        // simplex 6.5 s (GLPK on 30x30: 9 s against 0.05 s).
-        log.say(
-            "note: with objective 4 the Fast model is solved with the simplex method (the interior point is "
-            "far slower with the column that bounds every relative change)");
-        params.simplex = true;
-    }
-    const DirectionChoice startChoice = choice;
-    std::vector<int> flips(instance.cells.size(), 0);
-    const DirectionTies ties(instance, settings.additive);
-    int searches = 0, mends = 0;
-    SolverAdapter* mip = integerSolver != nullptr         ? integerSolver
-                         : solver.SolvesIntegerPrograms() ? &solver
-                                                          : nullptr;
-    const bool mayMend = run.fixDir != 'r' && run.fixDir != 'f' && mip != nullptr;
-    bool pctCause = false;
-    for (int round = 0;; ++round)
-    {
-        // Directions that a relation on its own shows impossible are mended before any solve: the linear
-        // program would only say infeasible (and an interior point may not even say that in time).
-        if (round == 0 && mayMend)
-            if (const int broken = RelationsTheDirectionsBreak(instance, settings, choice); broken > 0)
-                pctCause = PctBoundsAreTheCause(instance, settings, choice, broken);
-        if (round == 0 && mayMend && !pctCause)
-            if (const int broken = RelationsTheDirectionsBreak(instance, settings, choice); broken > 0)
-            {
-                log.say("directions: " + std::to_string(broken) +
-                        " relations cannot add up with these directions, each on its own terms");
-                ++mends;
-                DirectionMend mend =
-                    MendDirections(instance, settings, choice, solver, *mip, params, control, log);
-                if (!mend.table.empty())
-                    out.mendedTable = std::move(mend.table);
-            }
-        FastModel model = BuildFastModel(instance, settings, choice);
-        if (round == 0)
-        {
-            ReportModel(model, settings, log);
-            if (run.writeLp)
-            {
-                model.base.mip.cost = model.ObjectiveCosts(lexmin.order.front());
-                std::string error;
-                if (WriteLpFile(model.base.mip, lpPath, error))
-                    log.say("LP file written (objective " + std::to_string(lexmin.order.front()) +
-                            "): " + lpPath);
-                else
-                    log.warn("WARNING: " + error);
-            }
-        }
-        control.SetObjectiveScale(model.base.scale);
-        // Each stage's table, kept where a stop that the solver overruns in a later stage still finds it.
-        lexmin.stagePoint = [&](const std::vector<double>& solution)
-        { control.SetIncumbentTable(model.base.AdjustedValues(instance, solution)); };
-        LexminResult lex =
-            shared ? SolveLexicographicShared(
-                         model, lexmin, [&](const MipModel& mip) { return solver.OpenLpSession(mip); },
-                         params, control, log.say, ColumnBases(instance, model.base))
-                   : SolveLexicographic(model, lexmin, solver, params, control, log.say);
-        lexmin.stagePoint = nullptr; // it refers to this round's model
-        const bool infeasible = lex.stages.front().status == SolveStatus::Infeasible;
-        if (!infeasible)
-        {
-            if (!lex.complete && lex.last.status == SolveStatus::Optimal)
-                lex.last.status = SolveStatus::Feasible; // a later stage did not finish
-            lex.last.bound = -kInfinity; // the Fast model bounds nothing about the Std problem
-            ClipToBounds(model.base.mip, lex.last.solution);
-            out.model = std::move(model.base);
-            out.result = std::move(lex.last);
-            out.solved = true;
-            return out;
-        }
-        log.say(
-            "the model with these directions is infeasible; looking for the directions that cause it ...");
-        // The program's own directions are mended as a whole first: flipping them one conflict at a time
-        // walks in circles where sensitive cells must balance each other exactly.
-        if (mayMend && !pctCause && mends < kMends && !control.StopRequested())
-        {
-            ++mends;
-            DirectionMend mend =
-                MendDirections(instance, settings, choice, solver, *mip, params, control, log);
-            if (!mend.table.empty())
-                out.mendedTable = std::move(mend.table);
-            if (mend.changed > 0 && !control.StopRequested())
-                continue;
-        }
-        const DirectionDiagnosis diagnosis =
-            DiagnoseDirections(instance, settings, choice, solver, params, control);
-        const int flipped =
-            round < kRepairRounds && diagnosis.solved
-                ? FlipShortCells(instance, run.model.big, ties, diagnosis.shortCells, flips, choice)
-                : 0;
-        if (flipped > 0 && !control.StopRequested())
-        {
-            log.say("repair: " + std::to_string(flipped) + " directions flipped; directions now " +
-                    choice.Summary());
-            continue;
-        }
-        // The program's own directions: before the run says "infeasible", an integer program looks for
-        // others with the percent limits in place, and only the Std model itself may prove that no table
-        // exists.
-        if (run.fixDir != 'r' && run.fixDir != 'f')
-        {
-            DirectionSearch found = DirectionSearch::Unknown;
-            if (searches < kDirectionSearches && !control.StopRequested())
-            {
-                ++searches;
-                found = SearchDirections(instance, settings, diagnosis.shortCells, solver, integerSolver,
-                                         params, control, log, choice);
-                if (found == DirectionSearch::Found)
-                    continue;
-            }
-            out.model = std::move(model.base);
-            out.solved = true;
-            if (found == DirectionSearch::Infeasible)
-                EndProven(instance, settings, startChoice, solver, integerSolver, params, control, log, out);
-            else
-            {
-                // No proof either way: what the fixed directions show, and no table.
-                ExplainInfeasible(instance, run, settings, choice, diagnosis, solver, control, log);
-                out.result.status = SolveStatus::NoSolution;
-                out.result.detail =
-                    found == DirectionSearch::NotTried
-                        ? "no directions that the table can meet were found, and no integer solver is at "
-                          "hand to look for others"
-                        : "no directions that the table can meet were found in the time given";
-            }
-            return out;
-        }
-        ExplainInfeasible(instance, run, settings, choice, diagnosis, solver, control, log);
-        const PctAdvice advice = AdvisePctBounds(instance, settings, startChoice, solver, params, control);
-        out.model = std::move(model.base);
-        out.result = std::move(lex.last);
-        out.result.detail =
-            "no table meets the directions fixed " +
-            std::string(run.fixDir == 'r' ? "at random" : "from the file") +
-            (settings.pctBounds >= 0 ? " within --pct-bounds " + LogNumber(settings.pctBounds) : "");
-        out.endLines.push_back("ERROR: " + out.result.detail);
-        if (advice.found)
-            out.endLines.push_back(PctAdviceLine(advice, settings.pctBounds));
-        out.solved = true;
-        return out;
-    }
+    return FastLoop(instance, run, solver, control, lpPath, log, std::move(choice), integerSolver).Run();
 }
 
 } // namespace vrn
