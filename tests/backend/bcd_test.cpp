@@ -975,3 +975,34 @@ TEST(BlockDescent, FinalBranchAndCutProvesTheSmallTable)
 }
 
 } // namespace
+
+// A solver that declares every model infeasible, as SYMPHONY did of a model its start satisfies.
+class SaysInfeasible : public vrn::SolverAdapter
+{
+public:
+    std::string Name() const override { return "says infeasible"; }
+    bool SolvesIntegerPrograms() const override { return true; }
+    vrn::SolveResult Solve(const vrn::MipModel&, const vrn::SolveParams&, vrn::RunControl&) override
+    {
+        vrn::SolveResult result;
+        result.status = vrn::SolveStatus::Infeasible;
+        return result;
+    }
+};
+
+// The final search's "infeasible" for a model that the incumbent satisfies is no proof that the incumbent
+// is optimal: the descent keeps its table and claims no optimum and no bound from it.
+TEST(BlockDescent, AFinalSearchsFalseInfeasibleProvesNothing)
+{
+    const vrn::Instance table = Grid(8, 8, 15, 7);
+    vrn::StdModel model = BuildModel(table);
+    const std::vector<double> start = StartFrom(table, model, 'r');
+    vrn::BcdSettings settings = Settings(3, vrn::BcdCycle::One);
+    settings.finalSeconds = 5;
+    const Descent run = RunDescent(table, model, start, settings, 0, std::make_shared<vrn::RunControl>(-1),
+                                   std::make_unique<SaysInfeasible>());
+    EXPECT_TRUE(run.report.finalSearch);
+    EXPECT_NE(run.report.result.status, vrn::SolveStatus::Optimal) << run.said;
+    EXPECT_EQ(run.report.result.solution, start);
+    EXPECT_LT(run.report.result.bound, run.report.result.objective - 1e-6) << run.said;
+}
