@@ -1,6 +1,6 @@
 #include "solvers/cbc_solver.h"
 
-#include "solvers/coin_matrix.h"
+#include "solvers/clp_model.h"
 
 #include <CbcEventHandler.hpp>
 #include <CbcModel.hpp>
@@ -129,12 +129,7 @@ public:
     SolveResult Solve(const MipModel& model, const SolveParams& params, RunControl& control) override
     {
         OsiClpSolverInterface lp;
-        const std::vector<double> colLower = CoinBounds(model.colLower),
-                                  colUpper = CoinBounds(model.colUpper);
-        const std::vector<double> rowLower = CoinBounds(model.rowLower),
-                                  rowUpper = CoinBounds(model.rowUpper);
-        lp.loadProblem(ToCoinMatrix(model), colLower.data(), colUpper.data(), model.cost.data(),
-                       rowLower.data(), rowUpper.data());
+        LoadIntoClp(lp, model);
         for (int c = 0; c < model.ColumnCount(); ++c)
             if (model.isInteger[c])
                 lp.setInteger(c);
