@@ -1,6 +1,7 @@
 // Command line of mainVRN.exe: INSTANCE OUTPUT_FOLDER --solver C [--name value]...
 #pragma once
 
+#include "common/number_format.h"
 #include "contract/option_names.h"
 #include "model/model_kind.h"
 
@@ -117,9 +118,6 @@ std::string HelpText();
 // The text printed by --version: `program` (mainVRN.exe or mainVRN-glpk), the package and its
 // version on the first line, then the rights notice.
 std::string VersionText(const std::string& program);
-
-// Parses a whole text as a finite double (leading blanks allowed, nothing after the number).
-bool ParseNumber(const std::string& text, double& value);
 
 // Options that this build accepts but whose feature belongs to a later release or another solver,
 // with the reason the log gives.

@@ -9,6 +9,40 @@
 namespace vrn
 {
 
+namespace escape_detail
+{
+
+// A character and the text written in its place.
+struct Replaced
+{
+    char c;
+    const char* shown;
+};
+
+inline constexpr Replaced kControlNames[] = {{'\n', "\\n"}, {'\r', "\\r"}, {'\t', "\\t"}};
+inline constexpr Replaced kMarkupEntities[] = {
+    {'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}, {'\'', "&#39;"}};
+
+// What `table` writes in the place of `c`, or nullptr when it leaves `c` alone.
+template <size_t N>
+const char* Replacement(char c, const Replaced (&table)[N])
+{
+    for (const Replaced& entry : table)
+        if (entry.c == c)
+            return entry.shown;
+    return nullptr;
+}
+
+// "\x1b": a byte that has no name of its own.
+inline std::string HexEscape(unsigned char byte)
+{
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "\\x%02x", byte);
+    return hex;
+}
+
+} // namespace escape_detail
+
 // `text` with every control byte (below 0x20, and 0x7f) written as \n, \r, \t or \xHH, so that a
 // name or a quoted token can never end a line, forge a line of its own, or cut a message short
 // (a NUL byte). Other bytes, backslashes included, are kept as they are.
@@ -21,18 +55,10 @@ inline std::string EscapeControl(std::string_view text)
         const auto byte = static_cast<unsigned char>(c);
         if (byte >= 0x20 && byte != 0x7f)
             shown += c;
-        else if (c == '\n')
-            shown += "\\n";
-        else if (c == '\r')
-            shown += "\\r";
-        else if (c == '\t')
-            shown += "\\t";
+        else if (const char* named = escape_detail::Replacement(c, escape_detail::kControlNames))
+            shown += named;
         else
-        {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02x", byte);
-            shown += hex;
-        }
+            shown += escape_detail::HexEscape(byte);
     }
     return shown;
 }
@@ -77,24 +103,12 @@ inline std::string EscapeHtml(std::string_view text)
         const size_t length = Utf8SequenceLength(text.substr(i));
         if (length > 1)
             shown.append(text.substr(i, length));
-        else if (c == '&')
-            shown += "&amp;";
-        else if (c == '<')
-            shown += "&lt;";
-        else if (c == '>')
-            shown += "&gt;";
-        else if (c == '"')
-            shown += "&quot;";
-        else if (c == '\'')
-            shown += "&#39;";
+        else if (const char* entity = escape_detail::Replacement(c, escape_detail::kMarkupEntities))
+            shown += entity;
         else if (length == 1)
             shown += EscapeControl(text.substr(i, 1));
         else
-        {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned char>(c));
-            shown += hex;
-        }
+            shown += escape_detail::HexEscape(static_cast<unsigned char>(c));
         i += length > 1 ? length : 1;
     }
     return shown;

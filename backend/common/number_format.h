@@ -7,6 +7,10 @@
 namespace vrn
 {
 
+// Parses a whole text as a finite decimal number (leading blanks allowed, nothing after the number; no
+// hexadecimal, inf or nan).
+bool ParseNumber(const std::string& text, double& value);
+
 // The shortest text that reads back as exactly this double (the .csp and .sol files).
 std::string FormatNumber(double value);
 

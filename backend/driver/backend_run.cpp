@@ -99,7 +99,7 @@ bool BackendRun::HandOffIfElsewhere()
 // One run at a time writes the files of a base; a second one ends before it touches them.
 bool BackendRun::LockBase()
 {
-    m_base = ResultBasePath(m_opt.outputFolder, m_opt.instancePath, m_opt.solver);
+    m_base = ResultBasePath(m_opt.outputFolder, m_opt.instancePath, SolverSuffix(m_opt.solver), '/');
     std::string error;
     if (m_lock.Acquire(m_base, error))
         return true;

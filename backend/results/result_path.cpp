@@ -15,10 +15,4 @@ std::string SolverName(char solver)
     return entry ? entry->displayName : "?";
 }
 
-std::string ResultBasePath(const std::string& folder, const std::string& instancePath, char solver,
-                           char separator)
-{
-    return ResultBasePath(folder, instancePath, SolverSuffix(solver), separator);
-}
-
 } // namespace vrn

@@ -1,4 +1,5 @@
-// Names of the result files: the same rule the front-end uses to find them.
+// The solver's part of the result files' names and of the log, by its --solver code. The base path of
+// the result files is the contract's ResultBasePath (contract/solver_codes.h), with SolverSuffix.
 #pragma once
 
 #include "contract/solver_codes.h"
@@ -13,10 +14,5 @@ std::string SolverSuffix(char solver);
 
 // The solver's name as the log shows it ("CBC", "GLPK", ...).
 std::string SolverName(char solver);
-
-// FOLDER, a separator unless FOLDER is empty or ends in one, the instance name without directory
-// (after the last separator) and extension (from the last "."), and the solver suffix.
-std::string ResultBasePath(const std::string& folder, const std::string& instancePath, char solver,
-                           char separator = '/');
 
 } // namespace vrn

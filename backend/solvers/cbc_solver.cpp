@@ -1,6 +1,7 @@
 #include "solvers/cbc_solver.h"
 
-#include "solvers/coin_matrix.h"
+#include "common/number_format.h"
+#include "solvers/clp_model.h"
 
 #include <CbcEventHandler.hpp>
 #include <CbcModel.hpp>
@@ -25,9 +26,7 @@ namespace
 // turns a tolerance of 1e-7 into 0).
 std::string ExactNumber(double value)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.17g", value);
-    return text;
+    return FormatNumber(value, 17);
 }
 
 // Polled by CBC between steps of its search. A stop sets CBC's time limit to zero: CBC then ends
@@ -129,12 +128,7 @@ public:
     SolveResult Solve(const MipModel& model, const SolveParams& params, RunControl& control) override
     {
         OsiClpSolverInterface lp;
-        const std::vector<double> colLower = CoinBounds(model.colLower),
-                                  colUpper = CoinBounds(model.colUpper);
-        const std::vector<double> rowLower = CoinBounds(model.rowLower),
-                                  rowUpper = CoinBounds(model.rowUpper);
-        lp.loadProblem(ToCoinMatrix(model), colLower.data(), colUpper.data(), model.cost.data(),
-                       rowLower.data(), rowUpper.data());
+        LoadIntoClp(lp, model);
         for (int c = 0; c < model.ColumnCount(); ++c)
             if (model.isInteger[c])
                 lp.setInteger(c);

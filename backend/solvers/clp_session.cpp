@@ -1,5 +1,6 @@
 #include "solvers/clp_session.h"
 
+#include "solvers/clp_model.h"
 #include "solvers/coin_matrix.h"
 
 #include <ClpEventHandler.hpp>
@@ -26,12 +27,7 @@ class ClpLpSession : public LpSession
 public:
     explicit ClpLpSession(const MipModel& model)
     {
-        const std::vector<double> colLower = CoinBounds(model.colLower),
-                                  colUpper = CoinBounds(model.colUpper);
-        const std::vector<double> rowLower = CoinBounds(model.rowLower),
-                                  rowUpper = CoinBounds(model.rowUpper);
-        m_clp.loadProblem(ToCoinMatrix(model), colLower.data(), colUpper.data(), model.cost.data(),
-                          rowLower.data(), rowUpper.data());
+        LoadIntoClp(m_clp, model);
         m_clp.setLogLevel(1);
         m_clp.passInEventHandler(&m_handler);
     }
@@ -65,11 +61,7 @@ public:
     SolveResult Solve(const SolveParams& params, RunControl& control) override
     {
         m_handler.control = &control;
-        m_clp.setMaximumWallSeconds(SolverTimeLimit(control));
-        m_clp.setPrimalTolerance(params.feasibility);
-        if (params.lpTolerance > 0)
-            m_clp.setDualTolerance(params.lpTolerance);
-        m_clp.setRandomSeed(params.seed);
+        SetClpLimits(m_clp, params, control);
         m_warm = m_solved;
         if (!m_solved)
         {
@@ -86,7 +78,7 @@ public:
         m_solved = true;
         m_objectiveChanged = false;
         m_handler.control = nullptr;
-        return Result();
+        return ClpSolveResult(m_clp);
     }
 
     bool LastSolveWasWarm() const override { return m_warm; }
@@ -97,28 +89,6 @@ private:
     bool m_solved = false;
     bool m_warm = false;
     bool m_objectiveChanged = false;
-
-    SolveResult Result()
-    {
-        SolveResult result;
-        result.detail = "CLP status " + std::to_string(m_clp.status()) + ", secondary status " +
-                        std::to_string(m_clp.secondaryStatus()) + ", " +
-                        std::to_string(m_clp.numberIterations()) + " iterations";
-        if (m_clp.isProvenPrimalInfeasible())
-            result.status = SolveStatus::Infeasible;
-        else if (m_clp.isProvenOptimal() || (m_clp.status() != 4 && m_clp.primalFeasible()))
-        {
-            result.status = m_clp.isProvenOptimal() ? SolveStatus::Optimal : SolveStatus::Feasible;
-            result.solution.assign(m_clp.primalColumnSolution(),
-                                   m_clp.primalColumnSolution() + m_clp.numberColumns());
-            result.objective = m_clp.objectiveValue();
-            if (m_clp.isProvenOptimal())
-                result.bound = result.objective;
-        }
-        else
-            result.status = m_clp.status() == 4 ? SolveStatus::Failed : SolveStatus::NoSolution;
-        return result;
-    }
 };
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "solvers/clp_solver.h"
 
+#include "solvers/clp_model.h"
 #include "solvers/clp_session.h"
-#include "solvers/coin_matrix.h"
 
 #include <ClpEventHandler.hpp>
 #include <ClpSimplex.hpp>
@@ -35,17 +35,8 @@ public:
     SolveResult Solve(const MipModel& model, const SolveParams& params, RunControl& control) override
     {
         ClpSimplex clp;
-        const std::vector<double> colLower = CoinBounds(model.colLower),
-                                  colUpper = CoinBounds(model.colUpper);
-        const std::vector<double> rowLower = CoinBounds(model.rowLower),
-                                  rowUpper = CoinBounds(model.rowUpper);
-        clp.loadProblem(ToCoinMatrix(model), colLower.data(), colUpper.data(), model.cost.data(),
-                        rowLower.data(), rowUpper.data());
-        clp.setMaximumWallSeconds(SolverTimeLimit(control));
-        clp.setPrimalTolerance(params.feasibility);
-        if (params.lpTolerance > 0)
-            clp.setDualTolerance(params.lpTolerance);
-        clp.setRandomSeed(params.seed);
+        LoadIntoClp(clp, model);
+        SetClpLimits(clp, params, control);
         clp.setLogLevel(1);
         ClpStopHandler handler(control);
         clp.passInEventHandler(&handler);
@@ -62,25 +53,7 @@ public:
         options.setPresolveType(ClpSolve::presolveOn);
         clp.initialSolve(options);
 
-        SolveResult result;
-        result.detail = "CLP status " + std::to_string(clp.status()) + ", secondary status " +
-                        std::to_string(clp.secondaryStatus()) + ", " +
-                        std::to_string(clp.numberIterations()) + " iterations";
-        if (clp.isProvenPrimalInfeasible())
-            result.status = SolveStatus::Infeasible;
-        else if (clp.isProvenOptimal() || (clp.status() != 4 && clp.primalFeasible()))
-        {
-            // A stopped simplex keeps a usable point only when it is primal feasible.
-            result.status = clp.isProvenOptimal() ? SolveStatus::Optimal : SolveStatus::Feasible;
-            result.solution.assign(clp.primalColumnSolution(),
-                                   clp.primalColumnSolution() + model.ColumnCount());
-            result.objective = clp.objectiveValue();
-            if (clp.isProvenOptimal())
-                result.bound = result.objective;
-        }
-        else
-            result.status = clp.status() == 4 ? SolveStatus::Failed : SolveStatus::NoSolution;
-        return result;
+        return ClpSolveResult(clp);
     }
 };
 

@@ -10,7 +10,7 @@
 //   --n N (2), --k PCT (85), --threshold N (3), --empty PCT (20), --contributors MEAN (6),
 //   --cost 1|value
 // survey tables: --size MEAN (15) persons per unit, --threshold N (3)
-#include "cli/options.h"
+#include "common/number_format.h"
 #include "instance/instance.h"
 #include "tools/realistic_table.h"
 #include "tools/survey_table.h"

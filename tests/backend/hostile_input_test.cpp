@@ -198,6 +198,13 @@ TEST(HostileReader, ControlBytesInNamesAndTokensAreEscaped)
     EXPECT_EQ(vrn::FormatErrorText("x\ny.csp", {3, "m"}), "x\\ny.csp:3: m");
 }
 
+// A carriage return, which could rewrite a terminal's line, keeps its name in messages and on the page.
+TEST(HostileReader, CarriageReturnIsWrittenByName)
+{
+    EXPECT_EQ(vrn::EscapeControl("a\rb\x1b"), "a\\rb\\x1b");
+    EXPECT_EQ(vrn::EscapeHtml("a\r<b"), "a\\r&lt;b");
+}
+
 TEST(HostileCheck, AnUnmovedOrBarelyMovedSensitiveCellFailsWhateverTheTolerance)
 {
     for (double factor : {1.0, 1e-7, 1e6})

@@ -334,14 +334,16 @@ TEST(ResultBasePath, FollowsTheFrontEndsRule)
         {"out", "dir\\tab.csp", 'b', "out/dir\\tab_cbc"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(vrn::ResultBasePath(c.folder, c.instance, c.solver), c.expected)
+        EXPECT_EQ(vrn::ResultBasePath(c.folder, c.instance, vrn::SolverSuffix(c.solver), '/'), c.expected)
             << c.folder << " " << c.instance;
 }
 
 TEST(ResultBasePath, BackslashVariantAsOnWindows)
 {
-    EXPECT_EQ(vrn::ResultBasePath("D:\\runs", "E:\\data\\tab1.csp", 'c', '\\'), "D:\\runs\\tab1_cplex");
-    EXPECT_EQ(vrn::ResultBasePath("C:/runs/", "E:/data/tab1.csp", 'c', '\\'), "C:/runs/\\E:/data/tab1_cplex");
+    EXPECT_EQ(vrn::ResultBasePath("D:\\runs", "E:\\data\\tab1.csp", vrn::SolverSuffix('c'), '\\'),
+              "D:\\runs\\tab1_cplex");
+    EXPECT_EQ(vrn::ResultBasePath("C:/runs/", "E:/data/tab1.csp", vrn::SolverSuffix('c'), '\\'),
+              "C:/runs/\\E:/data/tab1_cplex");
 }
 
 } // namespace
