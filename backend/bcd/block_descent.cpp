@@ -53,7 +53,7 @@ public:
             std::to_string(m_blocksPerCycle) + (m_settings.dynamic ? " dynamic blocks" : " clusters") +
             " per cycle, from the table of weighted change " + LogNumber(m_incumbentObjective) +
             "; stop after " + std::to_string(m_noGainLimit) + " blocks in a row without improvement" +
-            (m_settings.noGainStop > 0 ? "" : " (adaptive)") + NeighbourhoodText());
+            (m_settings.noGainStop > 0 ? "" : " (adaptive)") + NeighbourhoodText(m_settings));
         m_control->SetIncumbent(ModelObjective(m_incumbent));
         Descend();
         m_bounds->Restore();
@@ -80,21 +80,6 @@ private:
     BcdReport m_report;
     SolveStatus m_status = SolveStatus::Feasible;
     double m_bound = -kInfinity;
-
-    std::string NeighbourhoodText() const
-    {
-        if (!m_settings.subModels)
-            return "; each block solved on the whole model";
-        if (m_settings.leaning)
-            return "; each block solved on its own model: its cells, their relations' cells and the "
-                   "cells the table changed beside those, at most " +
-                   std::to_string(m_settings.movingBudget) + " cells";
-        const std::string within =
-            m_settings.radius >= 0
-                ? std::to_string(m_settings.radius) + " relation(s)"
-                : "as many relations as keep at most " + std::to_string(m_settings.movingBudget) + " cells";
-        return "; each block solved on its own model, the cells within " + within + " of it moving";
-    }
 
     void Say(const std::string& line) const
     {

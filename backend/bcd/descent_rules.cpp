@@ -53,4 +53,18 @@ double LeastWeightedChange(const Instance& instance)
     return least;
 }
 
+std::string NeighbourhoodText(const BcdSettings& settings)
+{
+    if (!settings.subModels)
+        return "; each block solved on the whole model";
+    if (settings.leaning)
+        return "; each block solved on its own model: its cells, their relations' cells and the "
+               "cells the table changed beside those, at most " +
+               std::to_string(settings.movingBudget) + " cells";
+    const std::string within = settings.radius >= 0 ? std::to_string(settings.radius) + " relation(s)"
+                                                    : "as many relations as keep at most " +
+                                                          std::to_string(settings.movingBudget) + " cells";
+    return "; each block solved on its own model, the cells within " + within + " of it moving";
+}
+
 } // namespace vrn

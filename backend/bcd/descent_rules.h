@@ -6,6 +6,8 @@
 #include "instance/instance.h"
 #include "solvers/solve_model.h"
 
+#include <string>
+
 namespace vrn
 {
 
@@ -44,5 +46,8 @@ double BlockTimeLimit(const BcdSettings& settings, int blocksPerCycle, bool runH
 // its smaller protection level. Found without a solve, it is as good as the Std model's LP relaxation
 // on the generated tables measured (equal on small ones, higher on a 300x300 one).
 double LeastWeightedChange(const Instance& instance);
+
+// Where each block is solved, for the descent's first line in the log ("; each block solved on ...").
+std::string NeighbourhoodText(const BcdSettings& settings);
 
 } // namespace vrn

@@ -99,7 +99,7 @@ what follows is the instance and the folder, even when they start with "--".
   --bcd-cycle o|s|c  o one cycle, s repeat the same clusters (default), c repeat, regrouping
                      the cells each cycle
   --bcd-nstop N      stop after N blocks in a row without improvement (default adaptive: one
-                     cycle's worth with s, two with c or --dynamic)
+                     cycle's worth with s, five with c or --dynamic)
   --dynamic y        each block made afresh of the cells most likely to gain from a flip
   --dyn-sprop PCT    dynamic: the best-scored PCT % of the sensitive cells are candidates (50)
   --dyn-perturb PCT  dynamic: each candidate is left out with probability PCT % (50)
