@@ -1,9 +1,7 @@
 #include "instance/instance.h"
-#include "tools/table_generator.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -198,47 +196,6 @@ TEST(InstanceReader, MissingFileIsOneError)
     const auto empty = vrn::ReadInstanceFile("", true);
     ASSERT_EQ(empty.errors.size(), 1u);
     EXPECT_EQ(vrn::FormatErrorText("", empty.errors[0]), "mainVRN.exe: no instance file was given");
-}
-
-TEST(InstanceWriter, WriteThenReadGivesTheSameTable)
-{
-    vrn::GeneratorSettings settings;
-    settings.dimensions = {vrn::Dimension::Grouped(2, 3), vrn::Dimension::Flat(4)};
-    settings.sensitivePercent = 30;
-    settings.protectionPercent = 7;
-    vrn::Instance table = vrn::GenerateTable(settings);
-    table.cells[3].value = 0.1;
-    table.cells[3].lb = -1e-300;
-    table.cells[4].spl = 1.0 / 3;
-    table.cells[5].status = 'z';
-    table.rhs[0] = -2.5e-7;
-    std::ostringstream out;
-    vrn::WriteInstance(out, table);
-    const auto back = vrn::ReadInstanceText(out.str(), false);
-    ASSERT_TRUE(back.errors.empty()) << back.errors[0].message;
-    ExpectSame(back.instance, table);
-
-    std::ostringstream again;
-    vrn::WriteInstance(again, back.instance);
-    EXPECT_EQ(again.str(), out.str());
-}
-
-TEST(TableGenerator, TablesAddUpAlongEveryRelation)
-{
-    vrn::GeneratorSettings settings;
-    settings.dimensions = {vrn::Dimension::Flat(3), vrn::Dimension::Grouped(2, 2), vrn::Dimension::Flat(2)};
-    const vrn::Instance table = vrn::GenerateTable(settings);
-    EXPECT_EQ(table.cells.size(), 4u * 7u * 3u);
-    // Relations: 4*3 for dimension 0's total... one per (non-leaf node, other coordinates).
-    EXPECT_EQ(table.RelationCount(), 1u * 7 * 3 + 3u * 4 * 3 + 1u * 4 * 7);
-    for (size_t r = 0; r < table.RelationCount(); ++r)
-    {
-        double sum = 0;
-        for (int64_t t = table.termStart[r]; t < table.termStart[r + 1]; ++t)
-            sum += table.termCoef[t] * table.cells[table.termCell[t]].value;
-        EXPECT_EQ(sum, 0) << "relation " << r;
-    }
-    EXPECT_GT(table.cells[0].value, 0);
 }
 
 } // namespace
