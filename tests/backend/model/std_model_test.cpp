@@ -1,6 +1,5 @@
 #include "instance/cell_rules.h"
 #include "instance/instance.h"
-#include "model/checks.h"
 #include "model/std_model.h"
 
 #include <gtest/gtest.h>
@@ -116,69 +115,6 @@ TEST(StdModel, AutomaticScaleAndBig)
     table.cells[0].value = 123456;
     EXPECT_EQ(vrn::AutomaticScale(table), 1000);
     EXPECT_EQ(vrn::AutomaticBig(table), 2 * 123456 + 2 * 2 + 1);
-}
-
-TEST(Checks, InputCheckFindsCellsThatCannotBeProtectedAndUnrepairableRelations)
-{
-    EXPECT_TRUE(vrn::CheckInput(Row(), true, 1000, 1e-6).passed);
-    // Bounds [0, 4.5]: value 4 can go neither down by 5 nor up by 2.
-    EXPECT_FALSE(vrn::CheckInput(Row('u', 5, 2, 4.5), true, 1000, 1e-6).passed);
-    vrn::Instance allZ = Row('z');
-    allZ.cells[0].status = allZ.cells[2].status = 'z';
-    allZ.rhs[0] = 1;
-    EXPECT_FALSE(vrn::CheckInput(allZ, true, 1000, 1e-6).passed);
-    EXPECT_TRUE(vrn::CheckInput(allZ, false, 1000, 1e-6).passed);
-}
-
-struct SolutionCase
-{
-    const char* name;
-    std::vector<double> adjusted;
-    bool additive;
-    bool integer;
-    bool passes;
-};
-
-TEST(Checks, SolutionCheckCatchesEachKindOfFault)
-{
-    vrn::Instance table = Row();
-    table.cells[2].status = 'z';
-    const std::vector<SolutionCase> cases = {
-        {"protected up", {12, 6, 6}, true, false, true},
-        {"protected down", {9, 3, 6}, true, false, true},
-        {"not protected", {11, 5, 6}, true, false, false},
-        {"relation broken", {12, 6.5, 6}, true, false, false},
-        {"below bound", {5, -1, 6}, true, false, false},
-        {"z cell moved", {12, 5, 7}, true, false, false},
-        {"fractional", {12.5, 6.5, 6}, true, true, false},
-        {"fractional allowed", {12.5, 6.5, 6}, true, false, true},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(vrn::CheckSolution(table, c.adjusted, c.additive, c.integer, 1e-6).passed, c.passes)
-            << c.name;
-
-    table.rhs[0] = 1; // original off by 1: non-additive keeps that residual
-    EXPECT_TRUE(vrn::CheckSolution(table, {12, 6, 6}, false, false, 1e-6).passed);
-    EXPECT_FALSE(vrn::CheckSolution(table, {12, 6, 6}, true, false, 1e-6).passed);
-    EXPECT_EQ(vrn::WeightedChange(table, {12, 6, 6}), 4);
-}
-
-TEST(MipModel, ColumnMajorHoldsTheSameEntries)
-{
-    const auto model = vrn::BuildStdModel(Row(), {});
-    std::vector<int64_t> start;
-    std::vector<int32_t> row;
-    std::vector<double> value;
-    model.mip.ColumnMajor(start, row, value);
-    ASSERT_EQ(static_cast<int64_t>(row.size()), model.mip.EntryCount());
-    for (int c = 0; c < model.mip.ColumnCount(); ++c)
-        for (int64_t e = start[c]; e < start[c + 1]; ++e)
-        {
-            bool found = false;
-            for (int64_t k = model.mip.rowStart[row[e]]; k < model.mip.rowStart[row[e] + 1]; ++k)
-                found = found || (model.mip.entryCol[k] == c && model.mip.entryValue[k] == value[e]);
-            EXPECT_TRUE(found) << "column " << c;
-        }
 }
 
 } // namespace
