@@ -1,7 +1,6 @@
 #include "cli/options.h"
 #include "common/exit_status.h"
 #include "contract/option_names.h"
-#include "results/result_path.h"
 
 #include <gtest/gtest.h>
 
@@ -309,39 +308,6 @@ TEST(BackendOptions, OptionsThatDoNotApplyAreNamedForTheLog)
     ASSERT_EQ(notes.size(), 2u);
     EXPECT_NE(notes[0].find("--mipemphasis"), std::string::npos);
     EXPECT_NE(notes[1].find("Fast formulation only"), std::string::npos);
-}
-
-struct PathCase
-{
-    const char* folder;
-    const char* instance;
-    char solver;
-    const char* expected;
-};
-
-TEST(ResultBasePath, FollowsTheFrontEndsRule)
-{
-    const std::vector<PathCase> cases = {
-        {"/runs", "/data/tab1.csp", 'c', "/runs/tab1_cplex"},
-        {"/runs/", "/data/tab1.csp", 'x', "/runs/tab1_xpress"},
-        {"runs", "tab1.csp", 'g', "runs/tab1_glpk"},
-        {"runs", "tab1.csp", 'b', "runs/tab1_cbc"},
-        {"runs", "tab1.csp", 'l', "runs/tab1_clp"},
-        {"runs", "tab1.csp", 's', "runs/tab1_sym"},
-        {"", "/data/tab1.csp", 'b', "tab1_cbc"},
-        {"out", "/d/tab.2015.csp", 'b', "out/tab.2015_cbc"},
-        {"out", "/d.x/tab", 'b', "out/tab_cbc"},
-        {"out", "dir\\tab.csp", 'b', "out/dir\\tab_cbc"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(vrn::ResultBasePath(c.folder, c.instance, c.solver), c.expected)
-            << c.folder << " " << c.instance;
-}
-
-TEST(ResultBasePath, BackslashVariantAsOnWindows)
-{
-    EXPECT_EQ(vrn::ResultBasePath("D:\\runs", "E:\\data\\tab1.csp", 'c', '\\'), "D:\\runs\\tab1_cplex");
-    EXPECT_EQ(vrn::ResultBasePath("C:/runs/", "E:/data/tab1.csp", 'c', '\\'), "C:/runs/\\E:/data/tab1_cplex");
 }
 
 } // namespace
