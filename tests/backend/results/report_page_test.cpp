@@ -1,7 +1,5 @@
 // The report page: well-formed, self-contained, its figures those of the measures, outside text escaped,
 // and a size that does not grow with the table.
-#include "common/escape_text.h"
-#include "common/number_format.h"
 #include "results/report_page.h"
 #include "results/table_measures.h"
 #include "tools/table_generator.h"
@@ -128,22 +126,6 @@ TEST(ReportPage, EscapesOutsideTextAndStaysWellFormed)
     EXPECT_NE(page.find("moved by less than the protection level"), std::string::npos);
 }
 
-TEST(EscapeHtml, MarkupControlBytesAndBytesThatAreNotUtf8)
-{
-    const std::pair<std::string, std::string> rows[] = {
-        {"<a href=\"x\">&'", "&lt;a href=&quot;x&quot;&gt;&amp;&#39;"},
-        {"line\nbreak\ttab\x7f", "line\\nbreak\\ttab\\x7f"},
-        {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80", "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80"}, // kept
-        {"\xc3", "\\xc3"},                   // cut short
-        {"\xc0\xaf", "\\xc0\\xaf"},          // overlong
-        {"\xed\xa0\x80", "\\xed\\xa0\\x80"}, // a surrogate
-        {"\xef\xbf\xbe", "\\xef\\xbf\\xbe"}, // U+FFFE
-        {std::string("nul\0byte", 8), "nul\\x00byte"},
-    };
-    for (const auto& [text, shown] : rows)
-        EXPECT_EQ(vrn::EscapeHtml(text), shown) << vrn::EscapeControl(text);
-}
-
 // No line per cell: the page of a 90,000-cell table is about the size of the 3x3's.
 TEST(ReportPage, SizeDoesNotGrowWithTheTable)
 {
@@ -176,32 +158,6 @@ TEST(ReportPage, HeadlineLinesForTheLog)
         << lines[1];
     EXPECT_EQ(lines[2],
               "report: 1 sensitive cell: 1 up, 0 down, 0 not moved; 1 exactly at the protection level");
-}
-
-// The well-formedness check the page tests lean on refuses what a strict reader would.
-TEST(XmlCheck, RefusesWhatIsNotWellFormed)
-{
-    const std::pair<const char*, const char*> rows[] = {
-        {"<html><body></html>", "</html> closes <body>"},
-        {"<html><br></html>", "</html> closes <br>"},
-        {"<html a=1></html>", "an unquoted value of a"},
-        {"<html a='1' a='2'></html>", "the attribute a twice"},
-        {"<html>fish & chips</html>", "a stray '&'"},
-        {"<html>&nbsp;</html>", "an unknown entity '&nbsp;'"},
-        {"<html>\x01</html>", "a control byte"},
-        {"<a></a><b></b>", "a second root element b"},
-        {"<html>", "<html> is not closed"},
-        {"text<html></html>", "text outside the root element"},
-    };
-    for (const auto& [text, error] : rows)
-    {
-        const std::string bytes = text;
-        EXPECT_NE(vrn::test::XmlCheck(bytes).Error().find(error), std::string::npos)
-            << text << ": " << vrn::test::XmlCheck(bytes).Error();
-    }
-    EXPECT_EQ(vrn::test::XmlCheck("<!DOCTYPE html>\n<html a=\"&amp;\"><br/>&#160;&#xA0;<!-- x --></html>\n")
-                  .Error(),
-              "");
 }
 
 TEST(PercentText, ThreeDigitsWholeFromAHundred)
