@@ -1,18 +1,15 @@
 // Directions that must balance each other exactly: relations whose free cells are all sensitive and
 // whose other cells are fixed zeros, tied to crossing relations. The relation check proves the wrong
-// sign patterns infeasible without a solver, the mending turns any chosen pattern into one the table
-// meets, and the starting table of a generated count table of this kind is protected.
+// sign patterns infeasible without a solver, and the mending turns any chosen pattern into one the
+// table meets.
 #include "fast/fast_solve.h"
-#include "fast/local_repair.h"
 #include "fast/mend_directions.h"
 #include "fast/run_settings.h"
-#include "fast/starting_point.h"
 #include "instance/cell_rules.h"
 #include "model/checks.h"
 #include "solvers/cbc_solver.h"
 #include "solvers/clp_solver.h"
 #include "solvers/solve_model.h"
-#include "tools/survey_table.h"
 
 #include <gtest/gtest.h>
 
@@ -150,66 +147,6 @@ TEST(BalancedDirections, AFastRunFromAWrongPatternWritesAProtectedTable)
     for (const std::string& line : g_lines)
         said = said || line.find("relations cannot add up with these directions") != std::string::npos;
     EXPECT_TRUE(said) << "the run says why it mends before it solves";
-}
-
-TEST(LocalRepair, ProtectsTheShortCellsOfATableThatAddsUpAndChangesNothingFar)
-{
-    // Two copies of the balanced table side by side (cells 6 to 11 the second): the first copy at its
-    // original values (every sensitive cell short), the second already protected (all down to 0).
-    const vrn::Instance one = Text(kBalanced);
-    vrn::Instance table = one;
-    for (const vrn::Cell& c : one.cells)
-        table.cells.push_back(c);
-    for (size_t r = 0; r < one.RelationCount(); ++r)
-    {
-        std::vector<std::pair<int32_t, double>> terms;
-        for (int64_t t = one.termStart[r]; t < one.termStart[r + 1]; ++t)
-            terms.emplace_back(one.termCell[t] + 6, one.termCoef[t]);
-        table.AddRelation(0, terms);
-    }
-    std::vector<double> adjusted;
-    for (const vrn::Cell& c : table.cells)
-        adjusted.push_back(c.value);
-    for (const int k : kSensitive)
-        adjusted[k + 6] = 0;
-    adjusted[6] = 0; // T of the second copy, down by 2 with its parts
-    vrn::StdModelSettings std;
-    const vrn::StdModel whole = vrn::BuildStdModel(table, std);
-    auto cbc = vrn::MakeCbcSolver();
-    vrn::RunControl control(-1);
-    const vrn::LocalRepairResult repaired =
-        vrn::RepairLocally(table, whole, adjusted, {0, 1, 2, 4}, *cbc, vrn::SolveParams{}, control, {});
-    EXPECT_TRUE(repaired.stillShort.empty());
-    EXPECT_GE(repaired.programs, 1);
-    EXPECT_TRUE(vrn::CheckSolution(table, repaired.adjusted, true, false, 1e-6).passed);
-    for (int i = 6; i < 12; ++i)
-        EXPECT_EQ(repaired.adjusted[i], adjusted[i])
-            << "cell " << i << " lies in no relation of the short cells";
-}
-
-TEST(StartingTable, ACountTableOfSmallUnitsIsProtectedAndNearTheLeastChange)
-{
-    vrn::SurveySettings s;
-    s.groups = 6;
-    s.units = 90;
-    const vrn::Instance table = vrn::GenerateSurveyTable(s);
-    vrn::BackendOptions options;
-    options.startingPoint = 's';
-    auto clp = vrn::MakeClpSolver();
-    auto cbc = vrn::MakeCbcSolver();
-    vrn::RunControl control(60);
-    const std::vector<double> adjusted =
-        vrn::FindStartingTable(table, options, vrn::StdModelKind::Classical, *clp, cbc.get(), control, kLog);
-    ASSERT_FALSE(adjusted.empty());
-    EXPECT_TRUE(vrn::CheckSolution(table, adjusted, true, false, 1e-6).passed);
-    // Not far above the Std model's LP relaxation (rounding that relaxation's directions and repairing
-    // them one conflict at a time gave six times its bound on a table of this kind).
-    vrn::StdModelSettings std;
-    vrn::StdModel relaxed = vrn::BuildStdModel(table, std);
-    std::fill(relaxed.mip.isInteger.begin(), relaxed.mip.isInteger.end(), 0);
-    const vrn::SolveResult bound = vrn::SolveModel(relaxed.mip, *clp, vrn::SolveParams{}, control);
-    ASSERT_EQ(bound.status, vrn::SolveStatus::Optimal);
-    EXPECT_LT(vrn::WeightedChange(table, adjusted), 2 * bound.objective * relaxed.scale);
 }
 
 } // namespace
