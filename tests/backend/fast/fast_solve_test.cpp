@@ -1,6 +1,9 @@
 // The Fast formulation with real solvers: each --fixdir mode on tables whose answer is known by
 // hand, an infeasible choice of directions explained, the lexicographic loop, --pct-bounds and
-// integer cells, and the solution check for every COIN-OR solver (GLPK: fast_process_test).
+// integer cells, and the solution check for every COIN-OR solver (GLPK: fast_process_test); tables
+// as offices publish them: the forced-equal table by every directions route, the least workable
+// "% cells bounds" named, and what a run without a table says.
+#include "fast/direction_search.h"
 #include "fast/fast_solve.h"
 #include "fast/lexmin.h"
 #include "fast/run_settings.h"
@@ -18,6 +21,8 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -440,6 +445,205 @@ TEST(FastSolve, EveryCoinSolverPassesTheSolutionCheck)
             const vrn::CheckReport check = vrn::CheckSolution(table, run.adjusted, true, false, 1e-6);
             EXPECT_TRUE(check.passed) << name << ": " << (check.lines.empty() ? "" : check.lines[0]);
         }
+}
+
+// Tables as offices publish them: the forced-equal table of the test cases and the examples' counts
+// in four dimensions.
+vrn::Instance Read(const std::string& path)
+{
+    const vrn::ReadResult read = vrn::ReadInstanceFile(path, false);
+    EXPECT_TRUE(read.errors.empty()) << path;
+    return read.instance;
+}
+
+vrn::Instance Text(const std::string& text)
+{
+    const vrn::ReadResult read = vrn::ReadInstanceText(text, false);
+    EXPECT_TRUE(read.errors.empty()) << (read.errors.empty() ? "" : read.errors[0].message);
+    return read.instance;
+}
+
+std::string Slurp(const std::string& path)
+{
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A total whose other parts are empty moves as its one open part: 3, 12, 15, 20 and 23 move alike.
+const std::string kForcedEqual = std::string(VRN_CASES_DIR) + "/forced_equal.csp";
+
+struct Logged
+{
+    std::string said, warned;
+    vrn::FastLog log{[this](const std::string& l) { said += l + "\n"; },
+                     [this](const std::string& l) { warned += l + "\n"; }};
+};
+
+vrn::FastSettings SettingsOf(const vrn::Instance& table)
+{
+    vrn::FastSettings settings;
+    settings.scale = vrn::AutomaticScale(table);
+    return settings;
+}
+
+TEST(FastSolve, TheForcedEqualTableIsProtectedByEveryDirectionsRoute)
+{
+    const vrn::Instance table = Read(kForcedEqual);
+    vrn::BackendOptions options;
+    options.fixDir = 's';
+    options.order = {1};
+    options.orderGiven = true;
+    auto clp = vrn::MakeClpSolver();
+    auto cbc = vrn::MakeCbcSolver();
+    vrn::RunControl control(-1);
+    Logged logged;
+    const vrn::FastOutcome fast = vrn::SolveFast(table, options, *clp, control, "", logged.log,
+                                                 vrn::HeuristicRelaxation::Balance, cbc.get());
+    ASSERT_TRUE(fast.solved);
+    ASSERT_EQ(fast.result.status, vrn::SolveStatus::Optimal) << logged.said << logged.warned;
+    const std::vector<double> adjusted = fast.model.AdjustedValues(table, fast.result.solution);
+    EXPECT_NEAR(vrn::WeightedChange(table, adjusted), 10, 1e-6);
+    EXPECT_TRUE(vrn::CheckSolution(table, adjusted, true, false, 1e-6).passed);
+
+    // Directions that put 3 and 12 opposite ways (what the heuristic chose before it knew the ties): one
+    // change of their group mends them (flipping both one after the other kept them opposite).
+    vrn::DirectionChoice opposite = vrn::ForcedDirections(table, 1000);
+    for (int cell : {3, 4, 12, 20})
+    {
+        opposite.direction[cell] = cell == 12 ? vrn::Direction::Down : vrn::Direction::Up;
+        opposite.source[cell] = vrn::DirectionSource::Heuristic;
+    }
+    Logged second;
+    const vrn::FastOutcome searched =
+        vrn::SolveFastWithDirections(table, options, *clp, control, "", second.log, opposite, cbc.get());
+    ASSERT_EQ(searched.result.status, vrn::SolveStatus::Optimal) << second.said << second.warned;
+    EXPECT_NE(second.said.find("2 directions changed"), std::string::npos) << second.said;
+    EXPECT_TRUE(vrn::CheckSolution(table, searched.model.AdjustedValues(table, searched.result.solution),
+                                   true, false, 1e-6)
+                    .passed);
+}
+
+// The window's Fast run as it opens: order 4-2-3-1, the heuristic's directions, "% cells bounds" as given.
+vrn::BackendOptions WindowFast(double pct, char fixDir = 's')
+{
+    vrn::BackendOptions options;
+    options.fixDir = fixDir;
+    options.order = {4, 2, 3, 1};
+    options.orderGiven = true;
+    options.pctBounds = pct;
+    return options;
+}
+
+const std::string kCounts4d = std::string(VRN_EXAMPLES_DIR) + "/counts4d.csp";
+
+// A table that no table protects: the row's other cells are empty and its total cannot move.
+const char* const kStuck = "0 3\n0 10 1 z 10 10 0 0 0\n1 10 1 u 0 100 1 1 0\n2 0 1 z 0 0 0 0 0\n1\n"
+                           "0 3 : 0 (-1) 1 (1) 2 (1)\n";
+
+TEST(FastSolve, TheFourDimensionalCountsNameTheLeastWorkablePercentAndItProtects)
+{
+    // Within 2 % no directions work (counts of 1 and 2 move by half their value); the heuristic's own
+    // directions cannot be met even without the limit, so the value comes from directions a table meets.
+    const vrn::Instance table = Read(kCounts4d);
+    auto clp = vrn::MakeClpSolver();
+    auto cbc = vrn::MakeCbcSolver();
+    vrn::RunControl control(-1);
+    Logged logged;
+    const vrn::FastOutcome fast = vrn::SolveFast(table, WindowFast(2), *clp, control, "", logged.log,
+                                                 vrn::HeuristicRelaxation::Balance, cbc.get());
+    ASSERT_TRUE(fast.solved);
+    ASSERT_EQ(fast.result.status, vrn::SolveStatus::Infeasible) << logged.said << logged.warned;
+    ASSERT_EQ(fast.endLines.size(), 2u) << logged.said;
+    EXPECT_EQ(
+        fast.endLines[0].rfind("ERROR: no table keeps every non-sensitive cell within 2 % of its value", 0),
+        0u)
+        << fast.endLines[0];
+    const std::string advice = fast.endLines[1];
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(advice, match, std::regex("the smallest value that works is ([0-9.]+) ")))
+        << advice;
+    const std::string value = match[1];
+    const double pct = std::stod(value);
+    EXPECT_GT(pct, 2);
+    EXPECT_LE(value.size(), 4u);
+
+    // Typing the value protects the table, with a checked table.
+    Logged again;
+    const vrn::FastOutcome typed = vrn::SolveFast(table, WindowFast(pct), *clp, control, "", again.log,
+                                                  vrn::HeuristicRelaxation::Balance, cbc.get());
+    ASSERT_EQ(typed.result.status, vrn::SolveStatus::Optimal) << again.said << again.warned;
+    EXPECT_TRUE(
+        vrn::CheckSolution(table, typed.model.AdjustedValues(table, typed.result.solution), true, false, 1e-6)
+            .passed);
+    // A tenth below it the Std model, every direction open, has no table (the bisection's lower end).
+    vrn::FastSettings below = SettingsOf(table);
+    below.pctBounds = pct * 0.9;
+    vrn::DirectionChoice any = vrn::ForcedDirections(table, vrn::AutomaticBig(table));
+    Logged search;
+    EXPECT_EQ(vrn::SearchDirections(table, below, {}, *clp, cbc.get(), {}, control, search.log, any),
+              vrn::DirectionSearch::Infeasible);
+}
+
+TEST(FastSolve, ARunWithoutATableSaysWhatTheStdModelProvesAndNoMore)
+{
+    struct Case
+    {
+        const char* what;
+        std::string table;
+        char fixDir;
+        double pct;
+        bool integerSolver;
+        vrn::SolveStatus status;
+        const char* firstLine;  // the start of the first closing line; empty: none
+        const char* secondLine; // a part of the second closing line; empty: none
+    } cases[] = {
+        {"no table at all, with the limit", kStuck, 's', 2, true, vrn::SolveStatus::Infeasible,
+         "ERROR: the problem is infeasible: no table satisfies the relations, bounds and protection",
+         "choose the Std formulation and check \"Repair infeasibility\" (--repair y)"},
+        {"no table at all, without a limit", kStuck, 's', -1, true, vrn::SolveStatus::Infeasible,
+         "ERROR: the problem is infeasible", "choose the Std formulation"},
+        {"no integer solver to search with", Slurp(kCounts4d), 's', 2, false, vrn::SolveStatus::NoSolution,
+         "", ""},
+        {"directions at random", Slurp(kCounts4d), 'r', 2, true, vrn::SolveStatus::Infeasible,
+         "ERROR: no table meets the directions fixed at random within --pct-bounds 2", ""},
+    };
+    auto clp = vrn::MakeClpSolver();
+    auto cbc = vrn::MakeCbcSolver();
+    for (const Case& c : cases)
+    {
+        const vrn::Instance table = Text(c.table);
+        vrn::RunControl control(-1);
+        Logged logged;
+        const vrn::FastOutcome fast =
+            vrn::SolveFast(table, WindowFast(c.pct, c.fixDir), *clp, control, "", logged.log,
+                           vrn::HeuristicRelaxation::Balance, c.integerSolver ? cbc.get() : nullptr);
+        ASSERT_TRUE(fast.solved) << c.what;
+        EXPECT_EQ(fast.result.status, c.status) << c.what << "\n" << logged.said << logged.warned;
+        if (*c.firstLine == 0)
+            EXPECT_TRUE(fast.endLines.empty()) << c.what << ": " << fast.endLines.front();
+        else
+        {
+            ASSERT_FALSE(fast.endLines.empty()) << c.what;
+            EXPECT_EQ(fast.endLines[0].rfind(c.firstLine, 0), 0u) << c.what << ": " << fast.endLines[0];
+        }
+        if (*c.secondLine != 0)
+        {
+            ASSERT_EQ(fast.endLines.size(), 2u) << c.what;
+            EXPECT_NE(fast.endLines[1].find(c.secondLine), std::string::npos)
+                << c.what << ": " << fast.endLines[1];
+        }
+        // The Std formulation's repair is never offered as if it were the Fast run's own.
+        for (const std::string& line : fast.endLines)
+        {
+            if (line.find("Repair infeasibility") != std::string::npos)
+            {
+                EXPECT_NE(line.find("choose the Std formulation"), std::string::npos)
+                    << c.what << ": " << line;
+            }
+        }
+    }
 }
 
 } // namespace
