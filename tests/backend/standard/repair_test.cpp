@@ -1,11 +1,10 @@
 // Repairing tables that cannot be protected, on hand-built tables whose least repair is known: a
 // sensitive cell boxed in by z neighbours, a bound that forbids the only open direction, two
 // sensitive cells that need opposite room in one relation, and a conflict that only a chain of
-// relations shows. Also the words of the conflicts and the repair file's errors.
+// relations shows.
 #include "instance/cell_rules.h"
 #include "instance/repair_file.h"
 #include "model/checks.h"
-#include "model/conflict.h"
 #include "repair_tables.h"
 #include "solvers/cbc_solver.h"
 #include "solvers/symphony_solver.h"
@@ -31,136 +30,12 @@ vrn::Instance Parse(const std::string& text)
     return read.instance;
 }
 
-vrn::ConflictReport Conflicts(const vrn::Instance& instance)
-{
-    return vrn::FindConflicts(instance, vrn::StdChangeRanges(instance, vrn::AutomaticBig(instance)), {});
-}
-
 std::string Joined(const std::vector<std::string>& lines)
 {
     std::string text;
     for (const auto& line : lines)
         text += line + "\n";
     return text;
-}
-
-TEST(Conflicts, SingleRelationsAndBoundsProveWhatTheyCan)
-{
-    struct Case
-    {
-        const char* name;
-        const char* table;
-        int cells;
-        std::vector<std::string> words;
-    };
-    const Case cases[] = {
-        {"boxed in",
-         kBoxedIn,
-         1,
-         {"cell 1 (value 10) must move down by at least 3 or up by at least 3",
-          "cannot fall at all: relation 1 can absorb no more (cells 0 and 2 are fixed (z))"}},
-        {"bound forbids",
-         kBoundForbids,
-         1,
-         {"it can fall by at most 2 (lower bound 8)",
-          "it cannot rise at all: relation 1 can absorb no more (cell 2 is fixed (z), cell 0 cannot rise (at "
-          "its upper bound 30))"}},
-        {"opposite room",
-         kOppositeRoom,
-         1,
-         {"it can fall by at most 3: relation 1", "cell 2 can rise by at most 3 (upper bound 13)"}},
-        {"chain", kChain, 0, {}},
-    };
-    for (const Case& c : cases)
-    {
-        const vrn::ConflictReport report = Conflicts(Parse(c.table));
-        EXPECT_EQ(report.cells, c.cells) << c.name << "\n" << Joined(report.lines);
-        EXPECT_EQ(report.relations, 0) << c.name;
-        for (const std::string& words : c.words)
-            EXPECT_NE(Joined(report.lines).find(words), std::string::npos) << c.name << ": " << words << "\n"
-                                                                           << Joined(report.lines);
-    }
-}
-
-TEST(Conflicts, ARelationThatCannotHoldIsNamedWithItsRange)
-{
-    // 30 = 10 + 20 must become 35 = ... (rhs 5 off) with the total fixed and the parts within 1.
-    const vrn::Instance table = Parse("0 3\n0 30 1 z 0 100 0 0 0\n1 10 1 s 9 11 0 0 0\n2 20 1 s 19 21 0 0 0\n"
-                                      "1\n5 3 : 0 (-1) 1 (1) 2 (1)\n");
-    const vrn::ConflictReport report = Conflicts(table);
-    EXPECT_EQ(report.relations, 1);
-    EXPECT_NE(Joined(report.lines)
-                  .find("relation 1 needs its cells to change its sum by 5, but within their "
-                        "limits they can change it only between -2 and 2"),
-              std::string::npos)
-        << Joined(report.lines);
-    // Keeping the original residual (not additive), the same relation holds with no change.
-    vrn::ConflictSettings notAdditive;
-    notAdditive.additive = false;
-    EXPECT_FALSE(vrn::FindConflicts(table, vrn::StdChangeRanges(table, 1000), notAdditive).Proven());
-}
-
-TEST(Conflicts, ADirectionIsExplainedOnItsOwn)
-{
-    const vrn::Instance table = Parse(kBoundForbids);
-    const auto ranges = vrn::StdChangeRanges(table, 1000);
-    EXPECT_EQ(vrn::DirectionConflictText(table, ranges, {}, 1, vrn::Direction::Down),
-              "it can fall by at most 2 (lower bound 8)");
-    EXPECT_NE(vrn::DirectionConflictText(table, ranges, {}, 1, vrn::Direction::Up).find("cell 0 cannot rise"),
-              std::string::npos);
-    const vrn::Instance open = Parse(kChain);
-    EXPECT_EQ(vrn::DirectionConflictText(open, vrn::StdChangeRanges(open, 1000), {}, 1, vrn::Direction::Up),
-              "");
-}
-
-TEST(RepairFile, EveryBadLineIsReportedWithItsNumber)
-{
-    const vrn::Instance table = Parse(kBoundForbids);
-    struct Case
-    {
-        const char* line;
-        const char* message;
-    };
-    const Case cases[] = {
-        {"1 ub", "expected 'CELL WHAT PRICE'"},
-        {"1 ub 1 2", "expected 'CELL WHAT PRICE'"},
-        {"9 ub 1", "cell '9' does not exist (the table has cells 0 to 2)"},
-        {"-1 ub 1", "cell '-1' does not exist"},
-        {"99999999999999999999999 ub 1", "does not exist"},
-        {"1 bound 1", "'bound' for cell 1; expected one of lb ub lpl upl"},
-        {"1 ub -1", "price '-1' for cell 1 ub; expected a number >= 0 or fixed"},
-        {"1 ub cheap", "price 'cheap'"},
-        {"1 ub nan", "price 'nan'"},
-        {"2 ub 1", "cell 2 has status z"},
-    };
-    for (const Case& c : cases)
-    {
-        const vrn::RepairFileResult read =
-            vrn::ReadRepairText(std::string("# prices\n\n") + c.line + "\n", table);
-        ASSERT_EQ(read.errors.size(), 1u) << c.line;
-        EXPECT_EQ(read.errors[0].line, 3) << c.line;
-        EXPECT_NE(read.errors[0].message.find(c.message), std::string::npos)
-            << c.line << ": " << read.errors[0].message;
-    }
-    const vrn::RepairFileResult twice = vrn::ReadRepairText("1 ub 1\n1 lb 2\n1 ub 3 # again\n", table);
-    ASSERT_EQ(twice.errors.size(), 1u);
-    EXPECT_EQ(vrn::FormatErrorText("prices.txt", twice.errors[0]),
-              "prices.txt:3: cell 1 ub was priced already on line 1");
-}
-
-TEST(RepairFile, PricesFixedCellsAndTheProtectionSwitch)
-{
-    const vrn::Instance table = Parse(kBoundForbids);
-    const vrn::RepairFileResult read =
-        vrn::ReadRepairText("1 lb fixed\n0 ub 2.5  # dearer\n1 upl fixed\n", table);
-    ASSERT_TRUE(read.errors.empty());
-    EXPECT_EQ(read.prices.Of(1, vrn::RepairWhat::Lb), vrn::kFixedPrice);
-    EXPECT_EQ(read.prices.Of(0, vrn::RepairWhat::Ub), 2.5);
-    EXPECT_EQ(read.prices.Of(1, vrn::RepairWhat::Lpl), 1);
-    EXPECT_FALSE(read.prices.protectionPriced); // "fixed" forbids a change, it does not price one
-    EXPECT_TRUE(vrn::ReadRepairText("1 lpl 0.5\n", table).prices.protectionPriced);
-    EXPECT_TRUE(vrn::ReadRepairFile("", table).errors.empty());
-    EXPECT_EQ(vrn::ReadRepairFile("/nonexistent/prices.txt", table).errors.at(0).line, 0);
 }
 
 struct RepairRun
