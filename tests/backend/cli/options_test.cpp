@@ -310,4 +310,85 @@ TEST(BackendOptions, OptionsThatDoNotApplyAreNamedForTheLog)
     EXPECT_NE(notes[1].find("Fast formulation only"), std::string::npos);
 }
 
+// Option values meant to break the parser: numbers out of range or not decimal, "--" and repeated
+// options. Their Parse takes the whole line after the program's name, so they have a namespace of
+// their own.
+namespace hostile
+{
+
+vrn::CommandLineResult Parse(std::vector<std::string> args)
+{
+    args.insert(args.begin(), "mainVRN.exe");
+    std::vector<const char*> argv;
+    for (const auto& a : args)
+        argv.push_back(a.c_str());
+    return vrn::ParseCommandLine(static_cast<int>(argv.size()), argv.data());
+}
+
+struct OptionCase
+{
+    std::vector<std::string> args;
+    const char* refusedOption; // nullptr: accepted
+};
+
+TEST(HostileOptions, NumbersOutOfRangeOrNotDecimalAreRefused)
+{
+    const std::vector<OptionCase> cases = {
+        {{"--progress", "1e10"}, "--progress"},
+        {{"--progress", "9.3e9"}, "--progress"},
+        {{"--progress", "0.3"}, nullptr},
+        {{"--time", "1e300"}, "--time"},
+        {{"--time", "3600"}, nullptr},
+        {{"--feasibility", "1"}, "--feasibility"},
+        {{"--feasibility", "0.01"}, "--feasibility"},
+        {{"--feasibility", "1e-7"}, nullptr},
+        {{"--integrality", "0.5"}, "--integrality"},
+        {{"--lptol", "0.1"}, "--lptol"},
+        {{"--mipgap", "0x10"}, "--mipgap"},
+        {{"--mipgap", "500"}, "--mipgap"},
+        {{"--seed", "0x10"}, "--seed"},
+        {{"--time", "inf"}, "--time"},
+        {{"--time", "nan"}, "--time"},
+        {{"--time", "1e"}, "--time"},
+        {{"--time", ".5"}, nullptr},
+        {{"--time", "5."}, nullptr},
+        {{"--scale", "1e-300"}, "--scale"},
+        {{"--scale", "1e-7"}, nullptr},
+        {{"--big", "1e300"}, "--big"},
+        {{"--varsel", "1e12"}, "--varsel"},
+        {{"--epsf", "2"}, "--epsf"},
+    };
+    for (const auto& c : cases)
+    {
+        std::vector<std::string> args = {"in.csp", "out"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const auto r = Parse(args);
+        if (c.refusedOption == nullptr)
+            EXPECT_EQ(r.error, "") << c.args[0] << " " << c.args[1];
+        else
+            EXPECT_NE(r.error.find(std::string("option ") + c.refusedOption), std::string::npos)
+                << c.args[0] << " " << c.args[1] << ": " << r.error;
+    }
+}
+
+TEST(HostileOptions, DoubleDashEndsTheOptionsAndRepeatsAreWarned)
+{
+    auto r = Parse({"--solver", "l", "--", "--odd.csp", "--out"});
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.options.instancePath, "--odd.csp");
+    EXPECT_EQ(r.options.outputFolder, "--out");
+    EXPECT_EQ(r.options.solver, 'l');
+    EXPECT_FALSE(Parse({"--", "--help", "out"}).helpRequested);
+
+    r = Parse({"in.csp", "out", "--time", "5", "--time", "7"});
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.options.timeLimit, 7);
+    ASSERT_EQ(r.warnings.size(), 1u);
+    EXPECT_NE(r.warnings[0].find("--time"), std::string::npos);
+    EXPECT_TRUE(Parse({"in.csp", "out", "--time", "5"}).warnings.empty());
+    EXPECT_EQ(Parse({"in.csp", "out", "--time", "5\n6"}).error.find('\n'), std::string::npos);
+}
+
+} // namespace hostile
+
 } // namespace

@@ -141,4 +141,26 @@ TEST(StopWatchdog, TheTimeLimitCountsAsAStop)
     EXPECT_EQ(control->Reason(), vrn::StopReason::TimeLimit);
 }
 
+// Command lines on standard input meant to break the reader: a flood without a line end is cut
+// off, and the echo of an unknown command is escaped and short.
+TEST(HostileCommands, LongLinesAreCutOffAndEchoesEscaped)
+{
+    vrn::CommandLineSplitter splitter;
+    EXPECT_TRUE(splitter.Feed("sto", 3).empty());
+    auto lines = splitter.Feed("p\nstatus\n", 9);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "stop");
+    const std::string flood(10 << 20, 'a');
+    EXPECT_TRUE(splitter.Feed(flood.data(), flood.size()).empty());
+    lines = splitter.Feed("\nhelp\n", 6);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], vrn::CommandLineSplitter::kTooLong);
+    EXPECT_EQ(lines[1], "help");
+
+    vrn::RunControl control(-1);
+    const std::string answer = vrn::ObeyCommand(std::string("x\x1b[2J") + std::string(200, 'y'), control);
+    EXPECT_EQ(answer.find('\x1b'), std::string::npos);
+    EXPECT_LT(answer.size(), 200u);
+}
+
 } // namespace

@@ -1,9 +1,15 @@
+#include "common/escape_text.h"
 #include "instance/instance.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
+
+namespace fs = std::filesystem;
 
 namespace
 {
@@ -196,6 +202,92 @@ TEST(InstanceReader, MissingFileIsOneError)
     const auto empty = vrn::ReadInstanceFile("", true);
     ASSERT_EQ(empty.errors.size(), 1u);
     EXPECT_EQ(vrn::FormatErrorText("", empty.errors[0]), "mainVRN.exe: no instance file was given");
+}
+
+// Damaged and odd instance files: each read or refused with its line, every damaged relation
+// reported, a file that is not regular refused at once, control bytes escaped.
+std::vector<vrn::FormatError> Errors(const std::string& text, bool all = false)
+{
+    return vrn::ReadInstanceText(text, all).errors;
+}
+
+const char* kCells = "0\n3\n0 10 1 s 0 100 0 0 0\n1 4 1 u 0 100 2 2 0\n2 6 1 s 0 100 0 0 0\n";
+
+struct ReaderCase
+{
+    const char* name;
+    std::string text;
+    int line;            // of the first error; 0: the file reads
+    const char* message; // part of the first error's message
+};
+
+TEST(HostileReader, OddFilesReadOrAreRefusedWithTheirLine)
+{
+    const std::string relation = "1\n0 3 : 0 (-1) 1 (1) 2 (1)\n";
+    const std::vector<ReaderCase> cases = {
+        {"byte-order mark", "\xEF\xBB\xBF" + std::string(kCells) + relation, 0, ""},
+        {"cell named twice", std::string(kCells) + "1\n0 3 : 0 (-1) 1 (1) 1 (1)\n", 7, "names cell 1 twice"},
+        {"negative sliding level", "0\n1\n0 1 1 s 0 9 0 0 -1\n0\n", 3, "negative sliding protection level"},
+        {"huge coefficient", std::string(kCells) + "1\n0 3 : 0 (-1e300) 1 (1) 2 (1)\n", 7, "coefficient"},
+        {"huge value", "0\n1\n0 1e300 1 s 0 1e301 0 0 0\n0\n", 3, "value"},
+        {"short relation before the next",
+         std::string(kCells) + "2\n0 3 : 0 (-1) 1 (1)\n0 3 : 0 (-1) 1 (1) 2 (1)\n", 7,
+         "announces 3 terms but has 2"},
+        {"cell count too small",
+         "0\n2\n0 10 1 s 0 100 0 0 0\n1 4 1 u 0 100 2 2 0\n2 6 1 s 0 100 0 0 0\n" + relation, 5,
+         "number of cells is smaller"},
+        {"UTF-16", std::string("0\0\n\0", 4), 1, "\\x00"},
+    };
+    for (const auto& c : cases)
+    {
+        const auto errors = Errors(c.text);
+        if (c.line == 0)
+        {
+            EXPECT_TRUE(errors.empty()) << c.name << ": " << errors[0].message;
+            continue;
+        }
+        ASSERT_FALSE(errors.empty()) << c.name;
+        EXPECT_EQ(errors[0].line, c.line) << c.name << ": " << errors[0].message;
+        EXPECT_NE(errors[0].message.find(c.message), std::string::npos)
+            << c.name << ": " << errors[0].message;
+        EXPECT_EQ(errors[0].message.find('\0'), std::string::npos) << c.name;
+    }
+}
+
+// Every damaged relation is reported once, whatever its damage, and the next keeps its number.
+TEST(HostileReader, EveryDamagedRelationIsReportedUpToTheCap)
+{
+    const char* damaged[] = {"0 3 : 0 (-1) 1 (1) 2 (x)", "0 3 ; 0 (-1) 1 (1) 2 (1)",
+                             "x 3 : 0 (-1) 1 (1) 2 (1)", "0 y : 0 (-1) 1 (1) 2 (1)",
+                             "0 3 : 0 (-1) 1 (1) 2 1)",  "0 3 : 0 (-1) 1 (1) 9 (1)"};
+    std::string text = std::string(kCells) + "2002\n";
+    for (int r = 0; r < 2002; ++r)
+        text += std::string(damaged[r % 6]) + "\n";
+    const auto read = vrn::ReadInstanceText(text, true);
+    EXPECT_EQ(read.errors.size() + read.suppressedErrors, 2002u);
+    ASSERT_GE(read.errors.size(), 6u);
+    for (int r = 0; r < 6; ++r)
+    {
+        EXPECT_EQ(read.errors[r].line, 7 + r) << read.errors[r].message;
+        EXPECT_NE(read.errors[r].message.find("relation " + std::to_string(r + 1)), std::string::npos)
+            << read.errors[r].message;
+    }
+}
+
+TEST(HostileReader, ANonRegularFileIsRefusedWithoutWaiting)
+{
+    const fs::path fifo = fs::temp_directory_path() / ("vrn_hostile_fifo_" + std::to_string(getpid()));
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const auto read = vrn::ReadInstanceFile(fifo.string(), false); // blocked forever before
+    fs::remove(fifo);
+    ASSERT_EQ(read.errors.size(), 1u);
+    EXPECT_NE(read.errors[0].message.find("not a regular file"), std::string::npos);
+}
+
+TEST(HostileReader, ControlBytesInNamesAndTokensAreEscaped)
+{
+    EXPECT_EQ(vrn::EscapeControl(std::string("a\nb\0c\x7f\\d", 8)), "a\\nb\\x00c\\x7f\\d");
+    EXPECT_EQ(vrn::FormatErrorText("x\ny.csp", {3, "m"}), "x\\ny.csp:3: m");
 }
 
 } // namespace

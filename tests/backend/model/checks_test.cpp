@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -66,5 +67,50 @@ TEST(Checks, SolutionCheckCatchesEachKindOfFault)
     EXPECT_FALSE(vrn::CheckSolution(table, {12, 6, 6}, true, false, 1e-6).passed);
     EXPECT_EQ(vrn::WeightedChange(table, {12, 6, 6}), 4);
 }
+
+// The check against tables meant to slip through: a sensitive cell that did not move, or moved a
+// hair short of its level, fails at any scale of the numbers and any tolerance. Their row scales
+// every number, so they have a namespace of their own.
+namespace hostile
+{
+
+// A row 10 = 4 + 6 with cell 1 sensitive (levels 2 and 2), every number times `factor`.
+vrn::Instance Row(double factor = 1)
+{
+    std::ostringstream text;
+    text << "0\n3\n"
+         << "0 " << 10 * factor << " 1 s 0 " << 100 * factor << " 0 0 0\n"
+         << "1 " << 4 * factor << " 1 u 0 " << 100 * factor << " " << 2 * factor << " " << 2 * factor
+         << " 0\n"
+         << "2 " << 6 * factor << " 1 s 0 " << 100 * factor << " 0 0 0\n"
+         << "1\n0 3 : 0 (-1) 1 (1) 2 (1)\n";
+    const auto read = vrn::ReadInstanceText(text.str(), false);
+    EXPECT_TRUE(read.errors.empty()) << read.errors[0].message;
+    return read.instance;
+}
+
+TEST(HostileCheck, AnUnmovedOrBarelyMovedSensitiveCellFailsWhateverTheTolerance)
+{
+    for (double factor : {1.0, 1e-7, 1e6})
+    {
+        const vrn::Instance table = Row(factor);
+        const auto check = [&](std::vector<double> x, double tolerance)
+        {
+            for (double& v : x)
+                v *= factor;
+            return vrn::CheckSolution(table, x, true, false, tolerance).passed;
+        };
+        EXPECT_TRUE(check({12, 6, 6}, 1e-6)) << factor;
+        EXPECT_TRUE(check({8, 2, 6}, 1e-6)) << factor;
+        EXPECT_FALSE(check({10, 4, 6}, 1e-6)) << factor;
+        EXPECT_FALSE(check({10, 4, 6}, 1)) << factor; // a huge relation tolerance does not pass protection
+        EXPECT_FALSE(check({11.999999, 5.999999, 6}, 1e-6)) << factor; // short by 1e-6 of the level's 2
+        EXPECT_FALSE(check({10 + 5e-16 / factor, 4 + 5e-16 / factor, 6}, 1e-6)) << factor;
+        // A relation among tiny numbers is held to their own precision, not to an absolute 1e-6.
+        EXPECT_FALSE(check({12, 6, 6.5}, 1e-6)) << factor;
+    }
+}
+
+} // namespace hostile
 
 } // namespace
