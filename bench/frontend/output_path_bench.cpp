@@ -19,8 +19,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string>
+#include <system_error>
 #include <unistd.h>
 
 wxIMPLEMENT_APP_NO_MAIN(wxWidgetsApp);
@@ -169,6 +171,7 @@ int main(int argc, char** argv)
     wxTheApp->Yield(true);
     wxTheApp->OnExit();
     wxEntryCleanup();
-    std::string rm = std::string("rm -rf '") + folder + "'";
-    return std::system(rm.c_str()) == 0 ? 0 : 1;
+    std::error_code removed;
+    std::filesystem::remove_all(folder, removed);
+    return removed ? 1 : 0;
 }

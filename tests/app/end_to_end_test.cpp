@@ -5,6 +5,7 @@
 #include "aux_frame.h"
 #include "gui_test_main.h"
 #include "option_form.h"
+#include "tools/child_process.h"
 
 #include <wx/app.h>
 
@@ -199,9 +200,10 @@ TEST_F(EndToEndTest, StopTypedIntoInputEndsTheSolveAndKeepsTheBestTable)
 {
     // A table big enough that CBC does not prove its 0 % gap in the test's time.
     const fs::path table = folder / "big.csp";
-    const std::string generate = std::string(VRN_GENERATOR) + " 2d 60 60 --sensitive 5 --seed 7 --out " +
-                                 table.string() + " > /dev/null";
-    ASSERT_EQ(std::system(generate.c_str()), 0);
+    const vrn::ChildResult generated =
+        vrn::RunChild(VRN_GENERATOR, {VRN_GENERATOR, "2d", "60", "60", "--sensitive", "5", "--seed", "7",
+                                      "--out", table.string()});
+    ASSERT_EQ(generated.status, 0) << generated.err;
     form.Get<wxFilePickerCtrl>("m_instanceFilePicker")->SetPath(table.string());
     form.Choice("m_solverChoice")->SetSelection(kClpOrCbcIndex);
     form.Text("m_gapText")->SetValue("0");

@@ -5,6 +5,7 @@
 #include "gui_test_main.h"
 #include "main_frame.h"
 #include "main_frame_driver.h"
+#include "tools/child_process.h"
 #include "wx_widgets_app.h"
 
 #include <wx/app.h>
@@ -14,7 +15,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <unistd.h>
 
 wxIMPLEMENT_APP_NO_MAIN(wxWidgetsApp);
@@ -46,16 +49,21 @@ bool OutputHas(MainFrame* frame, const char* piece)
 }
 
 // Grabs the window from the X server with ImageMagick's import, which sees what is on screen.
+// import runs from an argument vector; what it says is passed on to this program's own streams.
 bool Save(wxWindow* frame, const std::string& path)
 {
     frame->Refresh();
     frame->Update();
     vrn::test::PumpFor(milliseconds(500));
     const wxRect rect = frame->GetScreenRect();
-    const std::string command = "import -window root -crop " + std::to_string(rect.width) + "x" +
-                                std::to_string(rect.height) + "+" + std::to_string(rect.x) + "+" +
-                                std::to_string(rect.y) + " '" + path + "'";
-    return std::system(command.c_str()) == 0;
+    const std::string crop = std::to_string(rect.width) + "x" + std::to_string(rect.height) + "+" +
+                             std::to_string(rect.x) + "+" + std::to_string(rect.y);
+    const vrn::ChildResult grab = vrn::RunChild("import", {"import", "-window", "root", "-crop", crop, path});
+    std::fputs(grab.out.c_str(), stdout);
+    std::fputs(grab.err.c_str(), stderr);
+    if (grab.status == 127)
+        std::fputs("import (ImageMagick) could not be started\n", stderr);
+    return grab.status == 0;
 }
 
 } // namespace
@@ -94,6 +102,7 @@ int main(int argc, char** argv)
     vrn::test::PumpFor(milliseconds(50));
     wxTheApp->OnExit();
     wxEntryCleanup();
-    std::system((std::string("rm -rf '") + folder + "'").c_str());
+    std::error_code ignored; // a scratch folder left behind does not spoil the picture
+    std::filesystem::remove_all(folder, ignored);
     return saved ? 0 : 1;
 }

@@ -4,13 +4,13 @@
 #include "gui_test_main.h"
 #include "main_frame.h"
 #include "option_form.h"
+#include "tools/child_process.h"
 
 #include <wx/app.h>
 #include <wx/init.h>
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace
@@ -33,17 +33,22 @@ void UnfoldEverySection(const MainFrameDriver& form)
 }
 
 // Grabs the window from the X server with ImageMagick's import, which sees what is on the screen
-// now (the toolkit's own screen DC kept returning the first picture).
+// now (the toolkit's own screen DC kept returning the first picture). import runs from an argument
+// vector; what it says is passed on to this program's own streams.
 bool Save(wxWindow* frame, const std::string& path)
 {
     frame->Refresh();
     frame->Update();
     PumpFor(std::chrono::milliseconds(500));
     const wxRect rect = frame->GetScreenRect();
-    const std::string command = "import -window root -crop " + std::to_string(rect.width) + "x" +
-                                std::to_string(rect.height) + "+" + std::to_string(rect.x) + "+" +
-                                std::to_string(rect.y) + " '" + path + "'";
-    const bool saved = std::system(command.c_str()) == 0;
+    const std::string crop = std::to_string(rect.width) + "x" + std::to_string(rect.height) + "+" +
+                             std::to_string(rect.x) + "+" + std::to_string(rect.y);
+    const vrn::ChildResult grab = vrn::RunChild("import", {"import", "-window", "root", "-crop", crop, path});
+    std::fputs(grab.out.c_str(), stdout);
+    std::fputs(grab.err.c_str(), stderr);
+    if (grab.status == 127)
+        std::fputs("import (ImageMagick) could not be started\n", stderr);
+    const bool saved = grab.status == 0;
     std::printf("%s %s\n", saved ? "saved" : "could not save", path.c_str());
     return saved;
 }
