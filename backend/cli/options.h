@@ -86,28 +86,6 @@ struct BackendOptions
     bool IsGiven(const std::string& name) const;
 };
 
-// The back-end's own switch for the report page of a table written earlier: it takes no option of the
-// front-end's and the front-end never writes it, so it is not in contract/option_names.h.
-constexpr const char* kReportSwitch = "--report";
-
-struct CommandLineResult
-{
-    BackendOptions options;
-    bool helpRequested = false;
-    bool versionRequested = false;
-    // --report INSTANCE SOLUTION [PAGE]: no run, only the page of the table in SOLUTION.
-    bool reportRequested = false;
-    std::vector<std::string> reportFiles; // INSTANCE, SOLUTION and PAGE when given
-    std::string error;                    // empty when the command line is valid
-    std::vector<std::string> warnings;    // for the log: an option given more than once
-};
-
-// Parses argv (argv[0] is the program name). Never exits; errors name the option and what it accepts.
-// "--" ends the options: the arguments after it are the instance and the folder even when they
-// start with "--". An option given twice takes its last value, with a warning. --report, first on the
-// line, takes the file names after it (after a "--" too) and nothing else.
-CommandLineResult ParseCommandLine(int argc, const char* const* argv);
-
 // The option names the parser takes, in the order of its rules: the names of contract/option_names.h,
 // which the front-end writes.
 std::vector<std::string> ParsedOptionNames();
@@ -118,9 +96,5 @@ std::string HelpText();
 // The text printed by --version: `program` (mainVRN.exe or mainVRN-glpk), the package and its
 // version on the first line, then the rights notice.
 std::string VersionText(const std::string& program);
-
-// Options that this build accepts but whose feature belongs to a later release or another solver,
-// with the reason the log gives.
-std::vector<std::string> NotApplyingOptions(const BackendOptions& options);
 
 } // namespace vrn

@@ -1,5 +1,6 @@
 #include "driver/backend_run.h"
 
+#include "cli/command_line.h"
 #include "cli/run_settings.h"
 #include "common/escape_text.h"
 #include "common/file_safety.h"

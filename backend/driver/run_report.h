@@ -2,7 +2,7 @@
 // model and the times of the phases.
 #pragma once
 
-#include "cli/options.h"
+#include "cli/command_line.h"
 #include "instance/instance.h"
 #include "model/std_model.h"
 

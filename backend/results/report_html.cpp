@@ -2,7 +2,6 @@
 
 #include "common/escape_text.h"
 #include "common/number_format.h"
-#include "results/report_page.h"
 
 #include <cstdio>
 

@@ -54,15 +54,6 @@ footer { margin-top: 34px; padding-top: 10px; border-top: 1px solid #d9e2ec; fon
 
 } // namespace
 
-std::string PercentText(double percent)
-{
-    if (std::isnan(percent))
-        return "undefined";
-    const std::string digits =
-        std::fabs(percent) >= 100 ? ReadableNumber(std::round(percent)) : FormatNumber(percent, 3);
-    return digits + " %";
-}
-
 std::string ReportPagePath(const std::string& base)
 {
     return base + ".html";

@@ -2,7 +2,7 @@
 // them in order and around them the document). Used by the report page only.
 #pragma once
 
-#include "results/report_page.h"
+#include "results/report_run.h"
 #include "results/table_measures.h"
 
 #include <string>

@@ -1,8 +1,10 @@
 #include "results/table_measures.h"
 
+#include "common/number_format.h"
 #include "instance/cell_rules.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace vrn
 {
@@ -222,6 +224,15 @@ TableMeasures MeasureTable(const Instance& instance, const std::vector<double>& 
     m.sensitive.beyond = NearestRankQuantiles(beyond);
     MeasureTotals(m, totals);
     return m;
+}
+
+std::string PercentText(double percent)
+{
+    if (std::isnan(percent))
+        return "undefined";
+    const std::string digits =
+        std::fabs(percent) >= 100 ? ReadableNumber(std::round(percent)) : FormatNumber(percent, 3);
+    return digits + " %";
 }
 
 } // namespace vrn

@@ -130,4 +130,8 @@ TableMeasures MeasureTable(const Instance& instance, const std::vector<double>& 
 // Nearest-rank quantiles of `numbers` at kQuantileLevels (the numbers are reordered).
 Quantiles NearestRankQuantiles(std::vector<double>& numbers);
 
+// A relative change for people to read: three significant digits, whole from 100 up ("12.5 %",
+// "0.0123 %", "250 %"); "undefined" for NaN.
+std::string PercentText(double percent);
+
 } // namespace vrn

@@ -5,6 +5,32 @@
 namespace vrn
 {
 
+Dimension Dimension::Flat(int items)
+{
+    Dimension d;
+    d.parent.assign(static_cast<size_t>(items) + 1, 0);
+    d.parent[0] = -1;
+    d.children.assign(d.parent.size(), {});
+    for (int i = 1; i <= items; ++i)
+        d.children[0].push_back(i);
+    return d;
+}
+
+Dimension Dimension::Grouped(int groups, int itemsPerGroup)
+{
+    Dimension d;
+    d.parent.push_back(-1);
+    for (int g = 0; g < groups; ++g)
+        d.parent.push_back(0);
+    for (int g = 0; g < groups; ++g)
+        for (int i = 0; i < itemsPerGroup; ++i)
+            d.parent.push_back(1 + g);
+    d.children.assign(d.parent.size(), {});
+    for (int n = 1; n < d.Size(); ++n)
+        d.children[d.parent[n]].push_back(n);
+    return d;
+}
+
 TableGrid::TableGrid(const std::vector<Dimension>& dimensions) : m_dimensions(dimensions)
 {
     for (const auto& d : dimensions)

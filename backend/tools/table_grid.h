@@ -3,7 +3,6 @@
 #pragma once
 
 #include "instance/instance.h"
-#include "tools/table_generator.h"
 
 #include <cstdint>
 #include <utility>
@@ -11,6 +10,18 @@
 
 namespace vrn
 {
+
+// One dimension of a table: node 0 is the total; parent[i] is the node whose total node i is part of.
+struct Dimension
+{
+    std::vector<int> parent;
+    std::vector<std::vector<int>> children;
+
+    static Dimension Flat(int items);
+    static Dimension Grouped(int groups, int itemsPerGroup);
+    int Size() const { return static_cast<int>(parent.size()); }
+    bool IsLeaf(int node) const { return children[node].empty(); }
+};
 
 // Cells are numbered with the first dimension most significant, node 0 (the total) first in each.
 class TableGrid

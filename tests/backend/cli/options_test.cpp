@@ -1,4 +1,4 @@
-#include "cli/options.h"
+#include "cli/command_line.h"
 #include "common/exit_status.h"
 #include "contract/option_names.h"
 

@@ -1,6 +1,6 @@
 // The GLPK run's starting table from mainVRN.exe: the sibling gets a Fast run of objective 1 and the
 // options of this run that shape the table, nothing else.
-#include "cli/options.h"
+#include "cli/command_line.h"
 #include "driver/sibling_start.h"
 
 #include <gtest/gtest.h>
