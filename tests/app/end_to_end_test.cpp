@@ -17,7 +17,6 @@
 #include <iterator>
 #include <regex>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -45,18 +44,7 @@ bool Contains(const std::string& text, const std::string& piece)
 // Runs a program from its argument vector and waits for it; true when it exits with status 0.
 bool RunProgram(const std::vector<std::string>& args)
 {
-    const pid_t pid = fork();
-    if (pid == 0)
-    {
-        std::vector<char*> argv;
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return vrn::RunChild(args.front(), args).status == 0;
 }
 
 class EndToEndTest : public OptionFormTest
