@@ -1,6 +1,6 @@
 // Block coordinate descent measured with the real mainVRN.exe, beside plain Std and Std with the
 // starting point in the same run.
-//   bench_backend_bcd runs [SECONDS] [SIDES...] [--solvers bgs] [--configs CODES]  generated 2-D tables
+//   bench_backend_bcd runs [SECONDS] [SIDES...] [--solvers bgs] [--configs CODES] [--seeds 1,2,3]  2-D tables
 //        (SIDE x SIDE inner cells and their totals, values 1 to 999, 5 % sensitive, protection 10 %; default
 //        side 100, the quality table of bench_backend_solvers): the best objective each integer solver
 //        reaches in SECONDS (default 60) with each configuration (by number, all when --configs is missing):
@@ -10,7 +10,9 @@
 //        a BCD 20 regrouped from the rounded LP relaxation (--startingpoint c), b the same on one core
 //        (taskset -c 0: one block at a time, where a with more cores solves blocks side by side);
 //        beside them the best bound known (the LP relaxation's, each sensitive cell's least change, or one
-//        of these runs') and every run's gap to it
+//        of these runs') and every run's gap to it; HiGHS on the same LP file for SECONDS when it is at hand
+//        (VRN_HIGHS, else ../shared/tools/highs/highs); with several table seeds, each configuration's mean
+//        and worst seed beside HiGHS's
 //   bench_backend_bcd clusters [SIDE]        one cycle of 20 blocks with CBC, clusters grown along the
 //        relations beside random clusters (the baseline), from the same starting table, in process
 //   bench_backend_bcd blocks [SECONDS] [SIDE] [CONFIGS...]  in process with CBC from the same heuristic's
@@ -38,6 +40,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -51,12 +54,12 @@ using vrn::bench::LastMatch;
 using vrn::bench::ReadText;
 using vrn::bench::Run;
 
-vrn::Instance Table(int side)
+vrn::Instance Table(int side, uint64_t seed = 1)
 {
     vrn::GeneratorSettings settings;
     settings.dimensions = {vrn::Dimension::Flat(side), vrn::Dimension::Flat(side)};
     settings.maxValue = 999;
-    settings.seed = 1;
+    settings.seed = seed;
     return vrn::GenerateTable(settings);
 }
 
@@ -113,20 +116,66 @@ struct Row
     bool checked;
 };
 
-void RunsBench(const fs::path& dir, double seconds, const std::vector<int>& sides, const std::string& solvers,
-               const std::vector<int>& only)
+struct Spread
 {
-    for (int side : sides)
+    double mean = 0, worst = -INFINITY;
+    int count = 0;
+    void Add(double value)
+    {
+        mean += (value - mean) / ++count;
+        worst = std::max(worst, value);
+    }
+};
+
+// Each configuration over the seeds beside HiGHS on the same tables: the mean and the worst seed's
+// table, and in how many seeds it is below HiGHS's.
+void PrintSeedSummary(const std::vector<std::vector<Row>>& bySeed, const std::vector<double>& highs)
+{
+    Spread ofHighs;
+    for (const double h : highs)
+        if (std::isfinite(h))
+            ofHighs.Add(h);
+    std::printf("over %zu seeds: HiGHS mean %.0f, worst %.0f (%d seeds with a table)\n", bySeed.size(),
+                ofHighs.mean, ofHighs.worst, ofHighs.count);
+    for (size_t k = 0; !bySeed.empty() && k < bySeed.front().size(); ++k)
+    {
+        Spread spread, ratio;
+        int below = 0;
+        for (size_t s = 0; s < bySeed.size(); ++s)
+        {
+            const Row& row = bySeed[s][k];
+            spread.Add(row.checked ? row.best : INFINITY);
+            if (std::isfinite(highs[s]))
+            {
+                ratio.Add(row.checked ? row.best / highs[s] : INFINITY);
+                below += row.checked && row.best < highs[s];
+            }
+        }
+        std::printf(
+            "  solver %s  %-26s mean %9.0f  worst %9.0f  / HiGHS: mean %.4f, worst %.4f; below it in %d "
+            "of %d\n",
+            bySeed.front()[k].solver.c_str(), bySeed.front()[k].config.c_str(), spread.mean, spread.worst,
+            ratio.mean, ratio.worst, below, ratio.count);
+    }
+}
+
+// One table of one seed: every configuration, HiGHS beside them when it is at hand (its objective
+// into `highs`, NaN otherwise).
+std::vector<Row> RunsOnTable(const fs::path& dir, double seconds, int side, uint64_t seed,
+                             const std::string& solvers, const std::vector<int>& only, double& highs)
+{
     {
         const fs::path csp = dir / ("t" + std::to_string(side) + ".csp");
         {
             std::ofstream out(csp);
-            vrn::WriteInstance(out, Table(side));
+            vrn::WriteInstance(out, Table(side, seed));
         }
-        std::printf("%dx%d table, values 1 to 999, 5 %% sensitive, protection 10 %%, %.0f s each, gap 5 %%\n",
-                    side, side, seconds);
+        std::printf(
+            "%dx%d table, seed %llu, values 1 to 999, 5 %% sensitive, protection 10 %%, %.0f s each, gap "
+            "5 %%\n",
+            side, side, static_cast<unsigned long long>(seed), seconds);
         std::vector<Row> rows;
-        const vrn::Instance table = Table(side);
+        const vrn::Instance table = Table(side, seed);
         // The LP relaxation of a large table takes minutes; the least weighted change equals it here.
         const double relaxation = side <= 300 ? RelaxationBound(table) : NAN;
         const double least = vrn::LeastWeightedChange(table);
@@ -170,11 +219,37 @@ void RunsBench(const fs::path& dir, double seconds, const std::vector<int>& side
                 std::fflush(stdout);
                 rows.push_back(row);
             }
+        highs = vrn::bench::HighsObjective(vrn::bench::HighsProgram(), VRN_BACKEND_EXE, csp, dir, seconds);
+        if (std::isfinite(highs))
+            std::printf("  HiGHS %.0f s on the same LP file: %.0f\n", seconds, highs);
+        else
+            std::printf("  HiGHS: not at hand (VRN_HIGHS) or no table\n");
         std::printf("best bound known (the LP relaxation's or a run's): %.0f; gap of each run to it:\n",
                     bestBound);
         for (const Row& row : rows)
-            std::printf("  solver %s  %-26s %9.0f  gap %6.2f %%\n", row.solver.c_str(), row.config.c_str(),
-                        row.best, 100 * (row.best - bestBound) / row.best);
+            std::printf("  solver %s  %-26s %9.0f  gap %6.2f %%%s\n", row.solver.c_str(), row.config.c_str(),
+                        row.best, 100 * (row.best - bestBound) / row.best,
+                        std::isfinite(highs) ? ("  / HiGHS " + std::to_string(row.best / highs)).c_str()
+                                             : "");
+        std::fflush(stdout);
+        return rows;
+    }
+}
+
+void RunsBench(const fs::path& dir, double seconds, const std::vector<int>& sides, const std::string& solvers,
+               const std::vector<int>& only, const std::vector<uint64_t>& seeds)
+{
+    for (const int side : sides)
+    {
+        std::vector<std::vector<Row>> bySeed;
+        std::vector<double> highs;
+        for (const uint64_t seed : seeds)
+        {
+            highs.push_back(NAN);
+            bySeed.push_back(RunsOnTable(dir, seconds, side, seed, solvers, only, highs.back()));
+        }
+        if (seeds.size() > 1)
+            PrintSeedSummary(bySeed, highs);
     }
 }
 
@@ -321,10 +396,17 @@ int main(int argc, char** argv)
     else
     {
         std::vector<int> sides, only;
+        std::vector<uint64_t> seeds;
         std::string solvers = "bgs";
         for (int i = 3; i < argc; ++i)
             if (std::string(argv[i]) == "--solvers" && i + 1 < argc)
                 solvers = argv[++i];
+            else if (std::string(argv[i]) == "--seeds" && i + 1 < argc)
+            {
+                std::stringstream list(argv[++i]);
+                for (std::string seed; std::getline(list, seed, ',');)
+                    seeds.push_back(std::strtoull(seed.c_str(), nullptr, 10));
+            }
             else if (std::string(argv[i]) == "--configs" && i + 1 < argc)
             {
                 for (const char* p = argv[++i]; *p != 0; ++p)
@@ -336,7 +418,7 @@ int main(int argc, char** argv)
             else
                 sides.push_back(std::atoi(argv[i]));
         RunsBench(dir, argc > 2 ? std::atof(argv[2]) : 60, sides.empty() ? std::vector<int>{100} : sides,
-                  solvers, only);
+                  solvers, only, seeds.empty() ? std::vector<uint64_t>{1} : seeds);
     }
     fs::remove_all(dir);
     return 0;

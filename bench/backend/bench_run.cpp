@@ -7,6 +7,7 @@
 #include <fstream>
 #include <regex>
 #include <sstream>
+#include <unistd.h>
 
 namespace vrn::bench
 {
@@ -33,6 +34,26 @@ double LastMatch(const std::string& text, const std::string& pattern)
     for (auto it = std::sregex_iterator(text.begin(), text.end(), re); it != std::sregex_iterator(); ++it)
         value = std::atof((*it)[1].str().c_str());
     return value;
+}
+
+std::string HighsProgram()
+{
+    const char* env = std::getenv("VRN_HIGHS");
+    return env != nullptr ? env : "../shared/tools/highs/highs";
+}
+
+double HighsObjective(const std::string& highs, const std::string& backend, const std::filesystem::path& csp,
+                      const std::filesystem::path& dir, double seconds)
+{
+    if (highs.empty() || access(highs.c_str(), X_OK) != 0)
+        return NAN;
+    const std::filesystem::path log = dir / "write.txt";
+    Run({backend, csp.string(), dir.string(), "--solver", "b", "--write", "y", "--time", "1"}, log);
+    const double scale = LastMatch(ReadText(log), R"(model: Std, [^\n]*scale ([0-9.e+]+))");
+    const std::filesystem::path lp = dir / (csp.stem().string() + "_cbc.lp");
+    const std::filesystem::path out = dir / "highs.txt";
+    Run({highs, "--model_file", lp.string(), "--time_limit", std::to_string(seconds)}, out);
+    return LastMatch(ReadText(out), R"(Primal bound\s+([-0-9.e+]+))") * scale;
 }
 
 } // namespace vrn::bench

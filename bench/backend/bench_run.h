@@ -19,4 +19,14 @@ std::string ReadText(const std::filesystem::path& path);
 // The last number captured by `pattern` in `text`, or NaN.
 double LastMatch(const std::string& text, const std::string& pattern);
 
+// HiGHS, a program of its own that no test and no build needs: VRN_HIGHS, else
+// ../shared/tools/highs/highs (from the repository's folder).
+std::string HighsProgram();
+
+// HiGHS's best table on the Std model's LP file of `csp` (written by the back-end `backend` with
+// --write y into `dir`) within `seconds`, in table units (its objective times the model's scale); NaN
+// when HiGHS cannot be run or found nothing.
+double HighsObjective(const std::string& highs, const std::string& backend, const std::filesystem::path& csp,
+                      const std::filesystem::path& dir, double seconds);
+
 } // namespace vrn::bench

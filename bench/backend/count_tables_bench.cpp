@@ -158,20 +158,6 @@ Baseline RoundTheRelaxation(const Instance& table)
     return b;
 }
 
-// HiGHS on the run's LP file, in table units; NaN when it is not at hand or found nothing.
-double HighsObjective(const std::string& highs, const fs::path& csp, const fs::path& dir, double seconds)
-{
-    if (highs.empty() || access(highs.c_str(), X_OK) != 0)
-        return NAN;
-    const fs::path log = dir / "write.txt";
-    Run({VRN_BACKEND_EXE, csp.string(), dir.string(), "--solver", "b", "--write", "y", "--time", "1"}, log);
-    const double scale = LastMatch(ReadText(log), R"(model: Std, [^\n]*scale ([0-9.e+]+))");
-    const fs::path lp = dir / (csp.stem().string() + "_cbc.lp");
-    const fs::path out = dir / "highs.txt";
-    Run({highs, "--model_file", lp.string(), "--time_limit", std::to_string(seconds)}, out);
-    return LastMatch(ReadText(out), R"(Primal bound\s+([-0-9.e+]+))") * scale;
-}
-
 void PrintRow(const char* table, const char* what, const RunFigures& f, double reference)
 {
     std::printf("%-6s %-22s %-7s %12.6g %7.3f %9.1f %8.1f %5d\n", table, what, f.checked ? "yes" : "NO",
@@ -185,8 +171,7 @@ void PrintRow(const char* table, const char* what, const RunFigures& f, double r
 int RunCountTables(const std::string& seconds, const std::string& referenceSeconds)
 {
     const Size sizes[] = {{"5k", 12, 226}, {"50k", 125, 2270}, {"100k", 240, 4500}};
-    const char* env = std::getenv("VRN_HIGHS");
-    const std::string highs = env != nullptr ? env : "../shared/tools/highs/highs";
+    const std::string highs = HighsProgram();
     const fs::path dir = fs::temp_directory_path() / ("vrn_bench_counts_" + std::to_string(::getpid()));
     fs::create_directories(dir);
     for (const Size& size : sizes)
@@ -217,7 +202,8 @@ int RunCountTables(const std::string& seconds, const std::string& referenceSecon
             RunBackend(csp, dir, {"--solver", "l", "--order", "1", "--fixdir", "s", "--time", seconds}));
         runs.emplace_back("Std b " + referenceSeconds + " s",
                           RunBackend(csp, dir, {"--solver", "b", "--time", referenceSeconds}));
-        const double highsObjective = HighsObjective(highs, csp, dir, std::stod(referenceSeconds));
+        const double highsObjective =
+            HighsObjective(highs, VRN_BACKEND_EXE, csp, dir, std::stod(referenceSeconds));
         double best = INFINITY;
         for (const auto& run : runs)
             if (run.second.checked)
