@@ -1,6 +1,7 @@
 // Block coordinate descent with the COIN-OR solvers in process on small generated tables: the least
 // weighted change, the run's own choice of blocks and their time shares, and the descent itself
 // (GLPK through mainVRN.exe in bcd_process_test).
+#include "backend_test_tables.h"
 #include "bcd/block_descent.h"
 #include "bcd/clusters.h"
 #include "cli/run_settings.h"
@@ -27,24 +28,8 @@
 namespace
 {
 
-vrn::Instance Grid(int rows, int cols, double sensitivePercent, uint64_t seed = 5)
-{
-    vrn::GeneratorSettings settings;
-    settings.dimensions = {vrn::Dimension::Flat(rows), vrn::Dimension::Flat(cols)};
-    settings.sensitivePercent = sensitivePercent;
-    settings.maxValue = 999;
-    settings.seed = seed;
-    return vrn::GenerateTable(settings);
-}
-
-std::vector<int32_t> SensitiveCells(const vrn::Instance& table)
-{
-    std::vector<int32_t> cells;
-    for (size_t i = 0; i < table.cells.size(); ++i)
-        if (vrn::NeedsProtection(table.cells[i]))
-            cells.push_back(static_cast<int32_t>(i));
-    return cells;
-}
+using vrn::test::Grid;
+using vrn::test::SensitiveCells;
 
 vrn::StdModel BuildModel(const vrn::Instance& table, std::vector<vrn::Direction> directions = {})
 {

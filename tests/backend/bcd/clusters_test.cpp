@@ -1,6 +1,7 @@
 // The clusters of block coordinate descent and its dynamic blocks: clusters partition the sensitive
 // cells and follow the relations, dynamic blocks keep their size, grow along shared relations and
 // favour the cells that move more than they must.
+#include "backend_test_tables.h"
 #include "bcd/clusters.h"
 #include "instance/cell_rules.h"
 #include "tools/table_generator.h"
@@ -14,24 +15,8 @@
 namespace
 {
 
-vrn::Instance Grid(int rows, int cols, double sensitivePercent, uint64_t seed = 5)
-{
-    vrn::GeneratorSettings settings;
-    settings.dimensions = {vrn::Dimension::Flat(rows), vrn::Dimension::Flat(cols)};
-    settings.sensitivePercent = sensitivePercent;
-    settings.maxValue = 999;
-    settings.seed = seed;
-    return vrn::GenerateTable(settings);
-}
-
-std::vector<int32_t> SensitiveCells(const vrn::Instance& table)
-{
-    std::vector<int32_t> cells;
-    for (size_t i = 0; i < table.cells.size(); ++i)
-        if (vrn::NeedsProtection(table.cells[i]))
-            cells.push_back(static_cast<int32_t>(i));
-    return cells;
-}
+using vrn::test::Grid;
+using vrn::test::SensitiveCells;
 
 TEST(BcdClusters, PartitionTheCellsInNearEqualSizes)
 {

@@ -1,6 +1,7 @@
 // The directions search before "infeasible", in process with the COIN-OR solvers: directions found
 // where the guesses cannot be met, none where the Std model proves there is no table, and the cells
 // a conflict draws in.
+#include "backend_test_tables.h"
 #include "fast/direction_search.h"
 #include "instance/cell_rules.h"
 #include "solvers/cbc_solver.h"
@@ -14,29 +15,12 @@
 namespace
 {
 
-vrn::Instance Read(const std::string& path)
-{
-    const vrn::ReadResult read = vrn::ReadInstanceFile(path, false);
-    EXPECT_TRUE(read.errors.empty()) << path;
-    return read.instance;
-}
-
-vrn::Instance Text(const std::string& text)
-{
-    const vrn::ReadResult read = vrn::ReadInstanceText(text, false);
-    EXPECT_TRUE(read.errors.empty()) << (read.errors.empty() ? "" : read.errors[0].message);
-    return read.instance;
-}
+using vrn::test::Logged;
+using vrn::test::Read;
+using vrn::test::Text;
 
 // A total whose other parts are empty moves as its one open part: 3, 12, 15, 20 and 23 move alike.
 const std::string kForcedEqual = std::string(VRN_CASES_DIR) + "/forced_equal.csp";
-
-struct Logged
-{
-    std::string said, warned;
-    vrn::RunLog log{[this](const std::string& l) { said += l + "\n"; },
-                    [this](const std::string& l) { warned += l + "\n"; }};
-};
 
 vrn::FastSettings SettingsOf(const vrn::Instance& table)
 {

@@ -1,5 +1,6 @@
 // Cells that the relations tie together: which cells a relation ties and which way, the heuristic
 // moving tied cells together, and opposite guesses aligned with the member the bounds force.
+#include "backend_test_tables.h"
 #include "fast/balance_directions.h"
 #include "fast/direction_ties.h"
 
@@ -11,19 +12,8 @@
 namespace
 {
 
-vrn::Instance Read(const std::string& path)
-{
-    const vrn::ReadResult read = vrn::ReadInstanceFile(path, false);
-    EXPECT_TRUE(read.errors.empty()) << path;
-    return read.instance;
-}
-
-vrn::Instance Text(const std::string& text)
-{
-    const vrn::ReadResult read = vrn::ReadInstanceText(text, false);
-    EXPECT_TRUE(read.errors.empty()) << (read.errors.empty() ? "" : read.errors[0].message);
-    return read.instance;
-}
+using vrn::test::Read;
+using vrn::test::Text;
 
 // A total whose other parts are empty moves as its one open part: 3, 12, 15, 20 and 23 move alike.
 const std::string kForcedEqual = std::string(VRN_CASES_DIR) + "/forced_equal.csp";

@@ -3,6 +3,7 @@
 // integer cells, and the solution check for every COIN-OR solver (GLPK: fast_process_test); tables
 // as offices publish them: the forced-equal table by every directions route, the least workable
 // "% cells bounds" named, and what a run without a table says.
+#include "backend_test_tables.h"
 #include "cli/run_settings.h"
 #include "fast/direction_search.h"
 #include "fast/fast_solve.h"
@@ -29,6 +30,10 @@
 
 namespace
 {
+
+using vrn::test::Logged;
+using vrn::test::Read;
+using vrn::test::Text;
 
 // Total 0 = 1 + 2 with values 10 = 4 + 6; cell 1 must move down by 1 or up by 2. Down costs 2 in
 // all (cell 1 and one compensating cell), up costs 4. With cell 2's lower bound at 6 it cannot move
@@ -450,22 +455,6 @@ TEST(FastSolve, EveryCoinSolverPassesTheSolutionCheck)
         }
 }
 
-// Tables as offices publish them: the forced-equal table of the test cases and the examples' counts
-// in four dimensions.
-vrn::Instance Read(const std::string& path)
-{
-    const vrn::ReadResult read = vrn::ReadInstanceFile(path, false);
-    EXPECT_TRUE(read.errors.empty()) << path;
-    return read.instance;
-}
-
-vrn::Instance Text(const std::string& text)
-{
-    const vrn::ReadResult read = vrn::ReadInstanceText(text, false);
-    EXPECT_TRUE(read.errors.empty()) << (read.errors.empty() ? "" : read.errors[0].message);
-    return read.instance;
-}
-
 std::string Slurp(const std::string& path)
 {
     std::ifstream in(path);
@@ -476,13 +465,6 @@ std::string Slurp(const std::string& path)
 
 // A total whose other parts are empty moves as its one open part: 3, 12, 15, 20 and 23 move alike.
 const std::string kForcedEqual = std::string(VRN_CASES_DIR) + "/forced_equal.csp";
-
-struct Logged
-{
-    std::string said, warned;
-    vrn::RunLog log{[this](const std::string& l) { said += l + "\n"; },
-                    [this](const std::string& l) { warned += l + "\n"; }};
-};
 
 vrn::FastSettings SettingsOf(const vrn::Instance& table)
 {

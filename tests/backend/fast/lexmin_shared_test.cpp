@@ -1,6 +1,7 @@
 // The lexicographic loop on one CLP model: the same stage values as solving every stage afresh with
 // objective 4's column, a point that breaks the model solved again afresh and never kept, and the
 // limits on the cells' changes measured and capped.
+#include "backend_test_tables.h"
 #include "fast/directions.h"
 #include "fast/lexmin_shared.h"
 #include "instance/cell_rules.h"
@@ -18,6 +19,9 @@
 namespace
 {
 
+using vrn::test::Settings;
+using vrn::test::Simplex;
+
 vrn::Instance Grid(int size, uint64_t seed)
 {
     vrn::GeneratorSettings settings;
@@ -31,22 +35,6 @@ vrn::DirectionChoice RandomDirections(const vrn::Instance& table, uint64_t seed)
     vrn::DirectionChoice choice = vrn::ForcedDirections(table, vrn::AutomaticBig(table));
     vrn::ChooseAtRandom(table, seed, choice);
     return choice;
-}
-
-vrn::FastSettings Settings(const vrn::Instance& table, double pct, bool withMax)
-{
-    vrn::FastSettings settings;
-    settings.scale = vrn::AutomaticScale(table);
-    settings.pctBounds = pct;
-    settings.withMaxObjective = withMax;
-    return settings;
-}
-
-vrn::SolveParams Simplex()
-{
-    vrn::SolveParams params;
-    params.simplex = true;
-    return params;
 }
 
 // A session that hands back a point off the model after every solve that started from a basis (or after

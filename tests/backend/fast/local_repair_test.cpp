@@ -1,5 +1,6 @@
 // The local repair of a table that adds up but leaves sensitive cells short of their protection: the
 // short cells protected, and no cell outside their relations changed.
+#include "backend_test_tables.h"
 #include "fast/local_repair.h"
 #include "model/checks.h"
 #include "solvers/cbc_solver.h"
@@ -12,12 +13,7 @@
 namespace
 {
 
-vrn::Instance Text(const std::string& text)
-{
-    const vrn::ReadResult read = vrn::ReadInstanceText(text, false);
-    EXPECT_TRUE(read.errors.empty()) << (read.errors.empty() ? "" : read.errors[0].message);
-    return read.instance;
-}
+using vrn::test::Text;
 
 // Relation 1: T (2) = a (1) + b (1) + an empty cell; relation 2: A (1) = a + an empty cell. Every free
 // cell is sensitive, protected down to 0 or up to 3. Worked out by hand, the directions (T, a, b, A)

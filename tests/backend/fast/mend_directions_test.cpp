@@ -2,6 +2,7 @@
 // whose other cells are fixed zeros, tied to crossing relations. The relation check proves the wrong
 // sign patterns infeasible without a solver, and the mending turns any chosen pattern into one the
 // table meets.
+#include "backend_test_tables.h"
 #include "cli/run_settings.h"
 #include "fast/fast_solve.h"
 #include "fast/mend_directions.h"
@@ -20,14 +21,9 @@
 namespace
 {
 
-using vrn::Direction;
+using vrn::test::Text;
 
-vrn::Instance Text(const std::string& text)
-{
-    const vrn::ReadResult read = vrn::ReadInstanceText(text, false);
-    EXPECT_TRUE(read.errors.empty()) << (read.errors.empty() ? "" : read.errors[0].message);
-    return read.instance;
-}
+using vrn::Direction;
 
 // Relation 1: T (2) = a (1) + b (1) + an empty cell; relation 2: A (1) = a + an empty cell. Every free
 // cell is sensitive, protected down to 0 or up to 3. Worked out by hand, the directions (T, a, b, A)

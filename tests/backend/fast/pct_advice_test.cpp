@@ -1,6 +1,7 @@
 // The least percentage limit that works with a choice of directions: the one the bisection finds
 // equal to the linear program with the limit as a column, none where no percentage helps, and the
 // value rounded up for the window's field.
+#include "backend_test_tables.h"
 #include "fast/balance_directions.h"
 #include "fast/directions.h"
 #include "fast/lexmin_shared.h"
@@ -18,27 +19,14 @@
 namespace
 {
 
+using vrn::test::Settings;
+using vrn::test::Simplex;
+
 vrn::Instance Example(const std::string& name)
 {
     const vrn::ReadResult read = vrn::ReadInstanceFile(std::string(VRN_EXAMPLES_DIR) + "/" + name, false);
     EXPECT_TRUE(read.errors.empty()) << name;
     return read.instance;
-}
-
-vrn::FastSettings Settings(const vrn::Instance& table, double pct, bool withMax)
-{
-    vrn::FastSettings settings;
-    settings.scale = vrn::AutomaticScale(table);
-    settings.pctBounds = pct;
-    settings.withMaxObjective = withMax;
-    return settings;
-}
-
-vrn::SolveParams Simplex()
-{
-    vrn::SolveParams params;
-    params.simplex = true;
-    return params;
 }
 
 // The least percentage as one linear program: a column s bounding every non-sensitive cell's change.

@@ -1,5 +1,6 @@
 // The repair of a table that fails the check: a sensitive cell that hardly moved is moved on in the
 // direction the table shows.
+#include "backend_test_tables.h"
 #include "cli/run_settings.h"
 #include "fast/table_repair.h"
 #include "model/checks.h"
@@ -13,19 +14,8 @@
 namespace
 {
 
-vrn::Instance Read(const std::string& path)
-{
-    const vrn::ReadResult read = vrn::ReadInstanceFile(path, false);
-    EXPECT_TRUE(read.errors.empty()) << path;
-    return read.instance;
-}
-
-struct Logged
-{
-    std::string said, warned;
-    vrn::RunLog log{[this](const std::string& l) { said += l + "\n"; },
-                    [this](const std::string& l) { warned += l + "\n"; }};
-};
+using vrn::test::Logged;
+using vrn::test::Read;
 
 TEST(TableRepair, ATableWhoseCellHardlyMovedIsRepairedWithTheDirectionItShows)
 {

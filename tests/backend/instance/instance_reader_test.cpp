@@ -1,3 +1,4 @@
+#include "backend_test_tables.h"
 #include "common/escape_text.h"
 #include "instance/instance.h"
 
@@ -14,6 +15,8 @@ namespace fs = std::filesystem;
 namespace
 {
 
+using vrn::test::ExpectSame;
+
 const std::string kTable = "0\n"
                            "3\n"
                            "0 10 1 s 0 100 0 0 0\n"
@@ -29,27 +32,6 @@ std::string Replace(std::string text, const std::string& from, const std::string
     if (at != std::string::npos)
         text.replace(at, from.size(), to);
     return text;
-}
-
-void ExpectSame(const vrn::Instance& a, const vrn::Instance& b)
-{
-    ASSERT_EQ(a.cells.size(), b.cells.size());
-    for (size_t i = 0; i < a.cells.size(); ++i)
-    {
-        const auto &x = a.cells[i], &y = b.cells[i];
-        EXPECT_EQ(x.value, y.value);
-        EXPECT_EQ(x.cost, y.cost);
-        EXPECT_EQ(x.status, y.status);
-        EXPECT_EQ(x.lb, y.lb);
-        EXPECT_EQ(x.ub, y.ub);
-        EXPECT_EQ(x.lpl, y.lpl);
-        EXPECT_EQ(x.upl, y.upl);
-        EXPECT_EQ(x.spl, y.spl);
-    }
-    EXPECT_EQ(a.rhs, b.rhs);
-    EXPECT_EQ(a.termStart, b.termStart);
-    EXPECT_EQ(a.termCell, b.termCell);
-    EXPECT_EQ(a.termCoef, b.termCoef);
 }
 
 TEST(InstanceReader, ReadsTheCanonicalForm)

@@ -1,4 +1,5 @@
 // The .csp writer: a table written and read back is the table it was, and written again the same text.
+#include "backend_test_tables.h"
 #include "instance/instance.h"
 #include "tools/table_generator.h"
 
@@ -9,26 +10,7 @@
 namespace
 {
 
-void ExpectSame(const vrn::Instance& a, const vrn::Instance& b)
-{
-    ASSERT_EQ(a.cells.size(), b.cells.size());
-    for (size_t i = 0; i < a.cells.size(); ++i)
-    {
-        const auto &x = a.cells[i], &y = b.cells[i];
-        EXPECT_EQ(x.value, y.value);
-        EXPECT_EQ(x.cost, y.cost);
-        EXPECT_EQ(x.status, y.status);
-        EXPECT_EQ(x.lb, y.lb);
-        EXPECT_EQ(x.ub, y.ub);
-        EXPECT_EQ(x.lpl, y.lpl);
-        EXPECT_EQ(x.upl, y.upl);
-        EXPECT_EQ(x.spl, y.spl);
-    }
-    EXPECT_EQ(a.rhs, b.rhs);
-    EXPECT_EQ(a.termStart, b.termStart);
-    EXPECT_EQ(a.termCell, b.termCell);
-    EXPECT_EQ(a.termCoef, b.termCoef);
-}
+using vrn::test::ExpectSame;
 
 TEST(InstanceWriter, WriteThenReadGivesTheSameTable)
 {

@@ -1,5 +1,6 @@
 // The repair file: every bad line reported with its number, and the prices, fixed items and the
 // protection levels' switch it gives.
+#include "backend_test_tables.h"
 #include "instance/repair_file.h"
 #include "repair_tables.h"
 
@@ -10,14 +11,9 @@
 namespace
 {
 
-using vrn::test::kBoundForbids;
+using vrn::test::Parse;
 
-vrn::Instance Parse(const std::string& text)
-{
-    auto read = vrn::ReadInstanceText(text, false);
-    EXPECT_TRUE(read.errors.empty()) << (read.errors.empty() ? "" : read.errors[0].message);
-    return read.instance;
-}
+using vrn::test::kBoundForbids;
 
 TEST(RepairFile, EveryBadLineIsReportedWithItsNumber)
 {

@@ -1,5 +1,6 @@
 // Each cell's room to move: its bounds, what its relations' other cells can absorb, and the budget
 // of a better table than the one in hand.
+#include "backend_test_tables.h"
 #include "model/cell_room.h"
 
 #include <gtest/gtest.h>
@@ -9,12 +10,7 @@
 namespace
 {
 
-vrn::Instance Text(const std::string& text)
-{
-    const vrn::ReadResult read = vrn::ReadInstanceText(text, false);
-    EXPECT_TRUE(read.errors.empty()) << (read.errors.empty() ? "" : read.errors[0].message);
-    return read.instance;
-}
+using vrn::test::Text;
 
 TEST(CellRoom, BoundsRelationsAndTheBudgetLimitEachCell)
 {

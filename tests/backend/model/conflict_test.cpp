@@ -1,6 +1,7 @@
 // The words of the conflicts that keep a table from being protected: what single relations and bounds
 // prove of each hand-built table, a relation that cannot hold named with its range, and one direction
 // explained on its own.
+#include "backend_test_tables.h"
 #include "instance/cell_rules.h"
 #include "model/conflict.h"
 #include "repair_tables.h"
@@ -13,29 +14,17 @@
 namespace
 {
 
+using vrn::test::Joined;
+using vrn::test::Parse;
+
 using vrn::test::kBoundForbids;
 using vrn::test::kBoxedIn;
 using vrn::test::kChain;
 using vrn::test::kOppositeRoom;
 
-vrn::Instance Parse(const std::string& text)
-{
-    auto read = vrn::ReadInstanceText(text, false);
-    EXPECT_TRUE(read.errors.empty()) << (read.errors.empty() ? "" : read.errors[0].message);
-    return read.instance;
-}
-
 vrn::ConflictReport Conflicts(const vrn::Instance& instance)
 {
     return vrn::FindConflicts(instance, vrn::StdChangeRanges(instance, vrn::AutomaticBig(instance)), {});
-}
-
-std::string Joined(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const auto& line : lines)
-        text += line + "\n";
-    return text;
 }
 
 TEST(Conflicts, SingleRelationsAndBoundsProveWhatTheyCan)

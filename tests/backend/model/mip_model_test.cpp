@@ -1,4 +1,5 @@
 // The model's matrix: its column-major copy holds the entries of its rows.
+#include "backend_test_tables.h"
 #include "instance/instance.h"
 #include "model/std_model.h"
 
@@ -10,16 +11,7 @@
 namespace
 {
 
-// A one-row table: total 0 = 1 + 2, cell 1 sensitive.
-vrn::Instance Row(char status1 = 'u', double lpl = 1, double upl = 2, double ub = 100)
-{
-    const std::string text = "0 3\n0 10 1 s 0 100 0 0 0\n1 4 1 " + std::string(1, status1) + " 0 " +
-                             std::to_string(ub) + " " + std::to_string(lpl) + " " + std::to_string(upl) +
-                             " 0\n2 6 1 s 0 100 0 0 0\n1\n0 3 : 0 (-1) 1 (1) 2 (1)\n";
-    auto r = vrn::ReadInstanceText(text, false);
-    EXPECT_TRUE(r.errors.empty());
-    return r.instance;
-}
+using vrn::test::Row;
 
 TEST(MipModel, ColumnMajorHoldsTheSameEntries)
 {

@@ -1,6 +1,7 @@
 // A block's own model: it holds the incumbent, its optimum put back is a protected table no worse
 // than the incumbent that changes only the moving cells, and the moving cells grow ring by ring,
 // along the smallest relations first, or over the cells the incumbent leans on.
+#include "backend_test_tables.h"
 #include "bcd/clusters.h"
 #include "instance/cell_rules.h"
 #include "model/checks.h"
@@ -19,24 +20,8 @@
 namespace
 {
 
-vrn::Instance Grid(int rows, int cols, double sensitivePercent, uint64_t seed = 5)
-{
-    vrn::GeneratorSettings settings;
-    settings.dimensions = {vrn::Dimension::Flat(rows), vrn::Dimension::Flat(cols)};
-    settings.sensitivePercent = sensitivePercent;
-    settings.maxValue = 999;
-    settings.seed = seed;
-    return vrn::GenerateTable(settings);
-}
-
-std::vector<int32_t> SensitiveCells(const vrn::Instance& table)
-{
-    std::vector<int32_t> cells;
-    for (size_t i = 0; i < table.cells.size(); ++i)
-        if (vrn::NeedsProtection(table.cells[i]))
-            cells.push_back(static_cast<int32_t>(i));
-    return cells;
-}
+using vrn::test::Grid;
+using vrn::test::SensitiveCells;
 
 // Whether `columns` meet every row and column bound of `mip`.
 bool MeetsModel(const vrn::MipModel& mip, const std::vector<double>& columns)

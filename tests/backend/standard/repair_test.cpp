@@ -2,6 +2,7 @@
 // sensitive cell boxed in by z neighbours, a bound that forbids the only open direction, two
 // sensitive cells that need opposite room in one relation, and a conflict that only a chain of
 // relations shows.
+#include "backend_test_tables.h"
 #include "instance/cell_rules.h"
 #include "instance/repair_file.h"
 #include "model/checks.h"
@@ -18,25 +19,13 @@
 namespace
 {
 
+using vrn::test::Joined;
+using vrn::test::Parse;
+
 using vrn::test::kBoundForbids;
 using vrn::test::kBoxedIn;
 using vrn::test::kChain;
 using vrn::test::kOppositeRoom;
-
-vrn::Instance Parse(const std::string& text)
-{
-    auto read = vrn::ReadInstanceText(text, false);
-    EXPECT_TRUE(read.errors.empty()) << (read.errors.empty() ? "" : read.errors[0].message);
-    return read.instance;
-}
-
-std::string Joined(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const auto& line : lines)
-        text += line + "\n";
-    return text;
-}
 
 struct RepairRun
 {
