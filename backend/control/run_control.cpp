@@ -175,9 +175,7 @@ void RunControl::SetBound(double scaledBound)
 std::string RunControl::StatusLine() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    char elapsed[32];
-    std::snprintf(elapsed, sizeof elapsed, "%.1f s", Elapsed());
-    std::string line = "[vrn] " + m_phase + ", " + elapsed;
+    std::string line = "[vrn] " + m_phase + ", " + FixedPoint(Elapsed(), 1) + " s";
     if (m_incumbentHidden && !m_hasIncumbent)
         line += ", the best table so far shows in the solver's own progress lines";
     else

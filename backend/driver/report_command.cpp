@@ -3,6 +3,7 @@
 #include "common/escape_text.h"
 #include "common/exit_status.h"
 #include "common/file_safety.h"
+#include "common/number_format.h"
 #include "instance/instance.h"
 #include "model/checks.h"
 #include "results/output_tee.h"
@@ -22,9 +23,7 @@ namespace
 // As the log's times line shows them.
 std::string Seconds(std::chrono::steady_clock::duration elapsed)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f", std::chrono::duration<double>(elapsed).count());
-    return text;
+    return FixedPoint(std::chrono::duration<double>(elapsed).count(), 3);
 }
 
 void Complain(const std::string& line)

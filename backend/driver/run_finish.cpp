@@ -326,9 +326,7 @@ void BackendRun::WriteReport(bool withTimes)
         Say(line);
     if (written)
     {
-        char built[32];
-        std::snprintf(built, sizeof built, "%.3f s", seconds);
-        Say("report page: " + EscapeControl(path) + " (built in " + built + ")");
+        Say("report page: " + EscapeControl(path) + " (built in " + FixedPoint(seconds, 3) + " s)");
         return;
     }
     Warn("ERROR: " + error);

@@ -119,14 +119,8 @@ std::string TimesLine(const std::vector<std::pair<std::string, double>>& phaseTi
 {
     std::string line = "times:";
     for (const auto& [name, seconds] : phaseTimes)
-    {
-        char text[32];
-        std::snprintf(text, sizeof text, " %.3f s", seconds);
-        line += " " + name + text + ";";
-    }
-    char total[48];
-    std::snprintf(total, sizeof total, " total %.3f s", totalSeconds);
-    return line + total;
+        line += " " + name + " " + FixedPoint(seconds, 3) + " s;";
+    return line + " total " + FixedPoint(totalSeconds, 3) + " s";
 }
 
 } // namespace vrn

@@ -119,9 +119,7 @@ std::string QuantileText(const Quantiles& q, size_t level, bool percent)
 
 std::string Seconds(double seconds)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f s", seconds);
-    return text;
+    return FixedPoint(seconds, 3) + " s";
 }
 
 std::string List(const std::vector<std::string>& lines)
