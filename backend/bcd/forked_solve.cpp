@@ -74,6 +74,33 @@ bool WriteAll(int fd, const char* data, size_t size)
     }
 }
 
+// The processor time that process `pid` has used so far, in clock ticks (user and system); -1 when
+// it cannot be read.
+long long ProcessorTicks(pid_t pid)
+{
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(pid));
+    FILE* file = std::fopen(path, "r");
+    if (!file)
+        return -1;
+    char line[1024];
+    const bool read = std::fgets(line, sizeof line, file) != nullptr;
+    std::fclose(file);
+    if (!read)
+        return -1;
+    // The fields after the command name (in parentheses, which may hold spaces): state is the 3rd
+    // field of the line, utime the 14th and stime the 15th.
+    const char* rest = std::strrchr(line, ')');
+    if (!rest)
+        return -1;
+    char state = 0;
+    unsigned long long user = 0, system = 0;
+    if (std::sscanf(rest + 1, " %c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &state, &user,
+                    &system) != 3)
+        return -1;
+    return static_cast<long long>(user + system);
+}
+
 } // namespace
 
 std::vector<char> EncodeSolveResult(const SolveResult& result)
@@ -129,11 +156,18 @@ bool ForkedSolve::Start(const MipModel& model, SolverAdapter& solver, const Solv
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0)
         return false;
-    // Whatever this process has buffered goes out once, not again from the child's copy.
+    // Whatever this process has buffered goes out once, not again from the child's copy. The
+    // standard streams are held across the fork, so that no other thread of this process is halfway
+    // through writing to them when the child's copy is made (the child would wait for ever on the
+    // lock the other thread held).
     std::fflush(stdout);
     std::fflush(stderr);
+    flockfile(stdout);
+    flockfile(stderr);
     const pid_t parent = getpid();
     const pid_t child = fork();
+    funlockfile(stderr);
+    funlockfile(stdout);
     if (child == 0)
     {
         close(ends[0]);
@@ -150,19 +184,39 @@ bool ForkedSolve::Start(const MipModel& model, SolverAdapter& solver, const Solv
     return true;
 }
 
-std::optional<SolveResult> ForkedSolve::Finish(const std::function<bool()>& abandon, double maxWaitSeconds)
+std::optional<SolveResult> ForkedSolve::Finish(const std::function<bool()>& abandon, double maxWaitSeconds,
+                                               double stallSeconds)
 {
+    m_end = End::Failed;
     if (m_child < 0)
         return std::nullopt;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(maxWaitSeconds);
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::duration<double>(maxWaitSeconds);
+    const auto stallTime = std::chrono::duration<double>(stallSeconds);
+    long long ticks = ProcessorTicks(m_child);
+    auto lastProgress = Clock::now();
     std::vector<char> bytes;
     char buffer[65536];
     for (;;)
     {
-        if ((abandon && abandon()) || std::chrono::steady_clock::now() > deadline)
+        const auto now = Clock::now();
+        if ((abandon && abandon()) || now > deadline)
         {
             Kill();
+            m_end = End::GivenUp;
             return std::nullopt;
+        }
+        if (now - lastProgress > stallTime)
+        {
+            const long long nowTicks = ProcessorTicks(m_child);
+            if (nowTicks >= 0 && nowTicks == ticks)
+            {
+                Kill();
+                m_end = End::Stalled;
+                return std::nullopt;
+            }
+            ticks = nowTicks;
+            lastProgress = now;
         }
         pollfd ready{m_pipe, POLLIN, 0};
         const int polled = poll(&ready, 1, 50);
@@ -176,6 +230,7 @@ std::optional<SolveResult> ForkedSolve::Finish(const std::function<bool()>& aban
         if (n <= 0)
             break; // the child closed its end: done, or died
         bytes.insert(bytes.end(), buffer, buffer + n);
+        lastProgress = Clock::now();
     }
     close(m_pipe);
     m_pipe = -1;
@@ -184,7 +239,10 @@ std::optional<SolveResult> ForkedSolve::Finish(const std::function<bool()>& aban
     m_child = -1;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return std::nullopt;
-    return DecodeSolveResult(bytes);
+    std::optional<SolveResult> result = DecodeSolveResult(bytes);
+    if (result)
+        m_end = End::Answered;
+    return result;
 }
 
 void ForkedSolve::Kill()

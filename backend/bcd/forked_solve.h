@@ -26,13 +26,27 @@ public:
     // to this process's output and dies with it. False when no child could be started.
     bool Start(const MipModel& model, SolverAdapter& solver, const SolveParams& params, double seconds);
 
-    // The child's result; none when it failed, or when `abandon` said so (checked every 50 ms) or
-    // `maxWaitSeconds` passed first (then the child is killed).
-    std::optional<SolveResult> Finish(const std::function<bool()>& abandon, double maxWaitSeconds);
+    // How the last `Finish` ended.
+    enum class End
+    {
+        Answered, // the child sent its result
+        Failed,   // the child died or sent no result
+        Stalled,  // the child used no processor time and sent nothing for `stallSeconds`: killed
+        GivenUp   // `abandon` said so, or `maxWaitSeconds` passed: killed
+    };
+
+    // The child's result; none when it failed, when `abandon` said so (checked every 50 ms) or
+    // `maxWaitSeconds` passed first, or when the child stalled (then the child is killed). A solver
+    // at work always uses the processor; a child that does not is stuck for good (a lock that some
+    // other thread of this process held when the child was made stays held in the child).
+    std::optional<SolveResult> Finish(const std::function<bool()>& abandon, double maxWaitSeconds,
+                                      double stallSeconds = 10);
+    End LastEnd() const { return m_end; }
 
 private:
     pid_t m_child = -1;
     int m_pipe = -1; // the reading end
+    End m_end = End::Failed;
 
     void Kill();
 };

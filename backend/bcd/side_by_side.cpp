@@ -23,8 +23,14 @@ std::vector<std::optional<SolveResult>> SolveSideBySide(const std::vector<SideBy
     for (size_t k = 1; k < blocks.size(); ++k)
     {
         if (forked[k])
+        {
             results[k] = children[k].Finish(stopped, wait);
-        else if (!stopped())
+            // A child that stalled or died gave nothing wrong, only nothing: the block is solved
+            // here instead. One that ran out of its time is not solved twice.
+            if (children[k].LastEnd() == ForkedSolve::End::GivenUp)
+                continue;
+        }
+        if (!results[k] && !stopped())
             results[k] = solveHere(k);
     }
     return results;

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace
@@ -85,6 +86,52 @@ TEST(ForkedSolve, AChildGivenUpOnIsKilledAtOnce)
             << c.name;
         EXPECT_TRUE(NoChildLeft()) << c.name;
     }
+}
+
+// A solver that answers in the test's own process, and in a child waits for ever without using the
+// processor (as a child stuck on a lock does).
+class StuckInAChild : public vrn::SolverAdapter
+{
+public:
+    std::string Name() const override { return "stuck"; }
+    bool SolvesIntegerPrograms() const override { return true; }
+    vrn::SolveResult Solve(const vrn::MipModel& model, const vrn::SolveParams&, vrn::RunControl&) override
+    {
+        if (getpid() != m_parent)
+            for (;;)
+                pause();
+        vrn::SolveResult result;
+        result.status = vrn::SolveStatus::Optimal;
+        result.solution.assign(model.ColumnCount(), 0);
+        return result;
+    }
+
+private:
+    pid_t m_parent = getpid();
+};
+
+TEST(ForkedSolve, AChildThatStallsIsKilledWhileOneAtWorkIsWaitedFor)
+{
+    vrn::MipModel oneRow;
+    oneRow.AddColumn(0, 1, 1, true, "x");
+    oneRow.AddRow(0, 1, {{0, 1.0}}, "r");
+    StuckInAChild stuck;
+    vrn::ForkedSolve child;
+    ASSERT_TRUE(child.Start(oneRow, stuck, {}, -1));
+    EXPECT_FALSE(child.Finish({}, 600, 0.5).has_value());
+    EXPECT_EQ(child.LastEnd(), vrn::ForkedSolve::End::Stalled);
+    EXPECT_TRUE(NoChildLeft());
+
+    // A solve that takes several stall windows, using the processor all along, is not cut short.
+    const vrn::StdModel hard = GridModel(30, 20, 5);
+    vrn::SolveParams params;
+    params.mipGapPercent = 0;
+    auto cbc = vrn::MakeCbcSolver();
+    ASSERT_TRUE(child.Start(hard.mip, *cbc, params, 2));
+    const std::optional<vrn::SolveResult> there = child.Finish({}, 600, 0.3);
+    EXPECT_EQ(child.LastEnd(), vrn::ForkedSolve::End::Answered);
+    EXPECT_TRUE(there.has_value());
+    EXPECT_TRUE(NoChildLeft());
 }
 
 TEST(ForkedSolve, BytesCutShortOrGarbledAreRefused)

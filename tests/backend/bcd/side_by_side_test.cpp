@@ -4,6 +4,7 @@
 
 #include <numeric>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace
@@ -63,6 +64,52 @@ TEST(SideBySide, TheBestTableFirstThenTheOthersChangesAdded)
             EXPECT_EQ(takes[k].combined, c.combined[k] != 0) << "block " << k;
         }
         EXPECT_EQ(incumbent, c.incumbent);
+    }
+}
+
+// A solver whose children die without an answer (as a child that inherited a broken state may).
+class DiesInAChild : public vrn::SolverAdapter
+{
+public:
+    std::string Name() const override { return "dies"; }
+    bool SolvesIntegerPrograms() const override { return true; }
+    vrn::SolveResult Solve(const vrn::MipModel&, const vrn::SolveParams&, vrn::RunControl&) override
+    {
+        if (getpid() != m_parent)
+            _exit(1);
+        return {};
+    }
+
+private:
+    pid_t m_parent = getpid();
+};
+
+TEST(SideBySide, ABlockWhoseChildDiedIsSolvedHereUnlessTheRunStopped)
+{
+    vrn::MipModel oneRow;
+    oneRow.AddColumn(0, 1, 1, true, "x");
+    oneRow.AddRow(0, 1, {{0, 1.0}}, "r");
+    DiesInAChild dies;
+    const std::vector<vrn::SideBySideBlock> blocks(3, vrn::SideBySideBlock{&oneRow, {}});
+    for (const bool stop : {false, true})
+    {
+        std::vector<size_t> solvedHere;
+        const auto results = vrn::SolveSideBySide(
+            blocks, dies, 30,
+            [&](size_t k)
+            {
+                solvedHere.push_back(k);
+                vrn::SolveResult result;
+                result.status = vrn::SolveStatus::Optimal;
+                result.objective = static_cast<double>(k);
+                return result;
+            },
+            [&] { return stop && !solvedHere.empty(); });
+        ASSERT_EQ(results.size(), 3u);
+        const std::vector<size_t> expected = stop ? std::vector<size_t>{0} : std::vector<size_t>{0, 1, 2};
+        EXPECT_EQ(solvedHere, expected) << (stop ? "stopped" : "running");
+        for (size_t k = 0; k < 3; ++k)
+            EXPECT_EQ(results[k].has_value(), !stop || k == 0) << "block " << k;
     }
 }
 
