@@ -69,19 +69,18 @@ public:
 
     LocalRepairResult Run(const std::vector<int>& shortCells)
     {
-        int failedInARow = 0;
-        for (const auto& group :
-             ShortCellGroups(m_instance, m_relationsOfCell, shortCells, m_settings.groupCells))
+        std::vector<int> left = shortCells;
+        for (int pass = 0; pass < m_settings.passes && !left.empty(); ++pass)
         {
-            // Group after group without a table: the table's limits leave these cells no way (percent
-            // bounds, say), and the caller explains that better than more programs would.
-            if (m_control.StopRequested() || failedInARow >= m_settings.failuresToGiveUp)
+            // A later pass groups the cells still short afresh, around a table that the other groups'
+            // programs have changed: a neighbour fixed the wrong way before may have moved since.
+            const size_t before = left.size();
+            RepairGroups(left);
+            if (m_control.StopRequested() || StillShort(shortCells).size() == before)
                 break;
-            failedInARow = RepairGroup(group) ? 0 : failedInARow + 1;
+            left = StillShort(shortCells);
         }
-        for (const int i : shortCells)
-            if (m_isShort[i])
-                m_result.stillShort.push_back(i);
+        m_result.stillShort = StillShort(shortCells);
         return std::move(m_result);
     }
 
@@ -95,6 +94,30 @@ private:
     const std::vector<std::vector<int32_t>> m_relationsOfCell;
     std::vector<char> m_isShort;
     LocalRepairResult m_result;
+
+    // One program per group of `shortCells`, until the repair is stopped or gives up: group after group
+    // without a table, the table's limits leave these cells no way (percent bounds, say), and the caller
+    // explains that better than more programs would.
+    void RepairGroups(const std::vector<int>& shortCells)
+    {
+        int failedInARow = 0;
+        for (const auto& group :
+             ShortCellGroups(m_instance, m_relationsOfCell, shortCells, m_settings.groupCells))
+        {
+            if (m_control.StopRequested() || failedInARow >= m_settings.failuresToGiveUp)
+                return;
+            failedInARow = RepairGroup(group) ? 0 : failedInARow + 1;
+        }
+    }
+
+    std::vector<int> StillShort(const std::vector<int>& shortCells) const
+    {
+        std::vector<int> still;
+        for (const int i : shortCells)
+            if (m_isShort[i])
+                still.push_back(i);
+        return still;
+    }
 
     // True when the group's cells are protected (or were already).
     bool RepairGroup(std::vector<int32_t> block)

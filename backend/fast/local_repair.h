@@ -34,6 +34,7 @@ struct LocalRepairSettings
     int tries = 4;              // programs per group, each moving four times the cells of the one before
     double programSeconds = 5;  // time limit of one program
     int failuresToGiveUp = 8;   // groups in a row that no program protects end the repair
+    int passes = 2;             // rounds over the cells still short, as long as each protects some
 };
 
 struct LocalRepairResult

@@ -4,8 +4,10 @@
 #include "solvers/clp_session.h"
 
 #include <ClpEventHandler.hpp>
+#include <ClpPresolve.hpp>
 #include <ClpSimplex.hpp>
 #include <ClpSolve.hpp>
+#include <memory>
 
 namespace vrn
 {
@@ -24,6 +26,16 @@ public:
 private:
     RunControl& m_control;
 };
+
+// Whether CLP's presolve, with the tolerance of CLP's own solve, finds the model infeasible. CLP's solve
+// would then run the chosen method on the whole model to confirm it: the barrier on the infeasible Fast
+// model of a 99,561-cell table ran 10 s without an answer, until the starting point's time ran out.
+bool PresolveFindsInfeasible(ClpSimplex& clp)
+{
+    ClpPresolve presolve;
+    const std::unique_ptr<ClpSimplex> reduced(presolve.presolvedModel(clp, 1e-8, false, 5));
+    return !reduced && presolve.presolveStatus() == 1;
+}
 
 class ClpSolverAdapter : public SolverAdapter
 {
@@ -51,8 +63,15 @@ public:
         if (params.lpMethodByShape && ManyRowsForColumns(model))
             options.setSolveType(ClpSolve::useBarrier);
         options.setPresolveType(ClpSolve::presolveOn);
+        if (PresolveFindsInfeasible(clp))
+        {
+            SolveResult infeasible;
+            infeasible.status = SolveStatus::Infeasible;
+            infeasible.infeasibleByPresolve = true;
+            infeasible.detail = "CLP presolve: infeasible";
+            return infeasible;
+        }
         clp.initialSolve(options);
-
         return ClpSolveResult(clp);
     }
 };

@@ -47,7 +47,8 @@ SolveResult SolveLinearSafely(const MipModel& model, SolverAdapter& solver, cons
     if (model.HasIntegers())
         return result;
     const bool barrier = !params.simplex || params.solverChoosesMethod || params.lpMethodByShape;
-    const bool failed = result.status == SolveStatus::Failed || result.status == SolveStatus::Infeasible ||
+    const bool failed = result.status == SolveStatus::Failed ||
+                        (result.status == SolveStatus::Infeasible && !result.infeasibleByPresolve) ||
                         (result.status == SolveStatus::NoSolution && TimeLeft(control));
     if (barrier && failed && TimeLeft(control))
     {

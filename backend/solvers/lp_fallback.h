@@ -14,9 +14,9 @@ namespace vrn
 double LargestViolation(const MipModel& model, const std::vector<double>& solution);
 
 // Solves a model with the adapter. For a linear program with the interior point: a failure, or a
-// claim of infeasibility, is tried again with the simplex in the time left. For any linear program: an
-// unfinished point that violates a row or bound by more than the feasibility tolerance is dropped
-// (status NoSolution). `detail` says what was done.
+// claim of infeasibility (but one by the presolve), is tried again with the simplex in the time left. For any
+// linear program: an unfinished point that violates a row or bound by more than the feasibility tolerance is
+// dropped (status NoSolution). `detail` says what was done.
 SolveResult SolveLinearSafely(const MipModel& model, SolverAdapter& solver, const SolveParams& params,
                               RunControl& control);
 

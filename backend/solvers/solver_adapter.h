@@ -55,6 +55,9 @@ struct SolveResult
     double objective = kInfinity; // in the model's units
     double bound = -kInfinity;    // best bound where the solver gives one
     std::string detail;           // the solver's own words about how it ended
+    // Infeasible by the solver's presolve, before any method ran: the bounds and rows contradict each
+    // other outright, which no other method will dispute.
+    bool infeasibleByPresolve = false;
 };
 
 // A result that holds a table: optimal or feasible, with a value for every one of the model's columns.

@@ -73,4 +73,29 @@ TEST(LpFallback, ABarrierFailureGoesToTheSimplexAndAnUnfinishedPointIsNoTable)
     EXPECT_NEAR(vrn::LargestViolation(model, {0, 2}), 0, 1e-12);
 }
 
+// CLP's presolve proves a model infeasible whose bounds cannot reach a row (x + y = 5 with both at
+// most 2): the answer comes back at once, and the fallback does not retry it with the simplex. A
+// barrier's own claim of infeasibility is still retried (above).
+TEST(LpFallback, AnInfeasibilityTheClpPresolveFindsIsTakenAsProven)
+{
+    vrn::MipModel model = TwoColumns();
+    model.rowLower[0] = model.rowUpper[0] = 5;
+    auto clp = vrn::MakeClpSolver();
+    for (const bool simplex : {false, true})
+    {
+        vrn::SolveParams params;
+        params.simplex = simplex;
+        vrn::RunControl control(-1);
+        const vrn::SolveResult result = vrn::SolveLinearSafely(model, *clp, params, control);
+        EXPECT_EQ(result.status, vrn::SolveStatus::Infeasible) << simplex;
+        EXPECT_TRUE(result.infeasibleByPresolve) << simplex;
+        EXPECT_EQ(result.detail.find("simplex method"), std::string::npos) << result.detail;
+    }
+    // A feasible model is solved as before.
+    vrn::RunControl control(-1);
+    const vrn::SolveResult feasible = vrn::SolveLinearSafely(TwoColumns(), *clp, {}, control);
+    EXPECT_EQ(feasible.status, vrn::SolveStatus::Optimal);
+    EXPECT_FALSE(feasible.infeasibleByPresolve);
+}
+
 } // namespace
