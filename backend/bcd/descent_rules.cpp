@@ -7,9 +7,11 @@
 namespace vrn
 {
 
-int AutomaticBlockCells(char solver)
+int AutomaticBlockCells(int directions, char solver)
 {
-    return solver == 'b' ? 300 : 50;
+    if (solver != 'b')
+        return 50;
+    return std::max(300, (directions + kCbcBlocksPerCycle - 1) / kCbcBlocksPerCycle);
 }
 
 int WholeModelDirections(char solver)
@@ -19,7 +21,7 @@ int WholeModelDirections(char solver)
 
 int AutomaticBlockCount(int directions, char solver)
 {
-    const int cells = AutomaticBlockCells(solver);
+    const int cells = AutomaticBlockCells(directions, solver);
     return std::max(2, (directions + cells - 1) / cells);
 }
 

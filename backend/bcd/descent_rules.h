@@ -18,8 +18,13 @@ namespace vrn
 // Blocks CBC solves well in a run's time are larger than GLPK's and SYMPHONY's: on that table, 60 s,
 // CBC 25,013 with blocks of 300 cells and 25,417 with 150; GLPK 26,401 with 50 cells and 26,869 with
 // 300; SYMPHONY 26,735 with 50 and 27,850 with 300 (it found no table in most blocks of 300 within their
-// time).
-int AutomaticBlockCells(char solver);
+// time). CBC's blocks grow beyond 300 cells where that would make more than kCbcBlocksPerCycle blocks:
+// a minute then covers only part of a cycle, and larger blocks gain more per second. On a count table of
+// 99,561 cells and 27,800 directions, 60 s: 49,784 with blocks of 300 cells, 49,477 with 450, 48,821
+// with 600, 50,403 with 900; on one of 50,316 cells and 14,001 directions 23,780.5 with 300 and 23,838
+// with 600.
+constexpr int kCbcBlocksPerCycle = 48;
+int AutomaticBlockCells(int directions, char solver);
 // CBC's whole-model search from the start gains little beyond about a thousand directions: on a count
 // table of 5,019 cells and 1,343 directions, 60 s, it kept the starting table (2,657) where 5 blocks
 // reached 2,251. GLPK's whole-model search did better there than its descents (2,334 against 2,376 at

@@ -141,7 +141,8 @@ bool BackendRun::DescendAfterAFalseInfeasible(const SolveResult& result, BcdSett
     UseAutomaticBlocks(AutomaticBlockCount(m_model.mip.IntegerCount(), m_opt.solver), descent);
     Say("block coordinate descent from the starting table for the rest of the time: " +
         std::to_string(descent.clusters) + " blocks of about " +
-        std::to_string(AutomaticBlockCells(m_opt.solver)) + " sensitive cells (" + result.detail + ")");
+        std::to_string(AutomaticBlockCells(m_model.mip.IntegerCount(), m_opt.solver)) + " sensitive cells (" +
+        result.detail + ")");
     return true;
 }
 
@@ -272,7 +273,7 @@ void BackendRun::ChooseDescent(BcdSettings& descent)
         " directions to choose are more than the whole model's search handles in a run (" +
         std::to_string(WholeModelDirections(m_opt.solver)) + " with " + m_solver->Name() + "); " +
         std::to_string(descent.clusters) + " blocks of about " +
-        std::to_string(AutomaticBlockCells(m_opt.solver)) +
+        std::to_string(AutomaticBlockCells(directions, m_opt.solver)) +
         " sensitive cells (--bcd-clusters sets another count, 1 none)");
 }
 

@@ -156,7 +156,9 @@ TEST(BcdAutomatic, TheDescentRunsBeyondWhatTheWholeModelsSearchHandles)
                  {vrn::kWholeModelDirectionsCbc + 1, 'b', 4},
                  {1343, 'b', 5},
                  {1343, 'g', 0},
-                 {14814, 'b', 50},
+                 {14400, 'b', 48},
+                 {14814, 'b', 48}, // blocks of 309 cells: no more than 48 a cycle
+                 {27800, 'b', 48},
                  {14814, 'g', 297},
                  {14814, 's', 297}};
     for (const Case& c : cases)
