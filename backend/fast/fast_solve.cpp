@@ -183,6 +183,13 @@ public:
             LexminResult lex = SolveRound(model);
             if (lex.stages.front().status != SolveStatus::Infeasible)
                 return TableOf(model, lex);
+            if (m_control.StopRequested())
+            {
+                // Stopped (the run, or the end of the starting point's share): no time to look for others.
+                lex.last.status = SolveStatus::NoSolution;
+                lex.last.solution.clear();
+                return TableOf(model, lex);
+            }
             m_log.say("the model with these directions is infeasible; looking for the directions that cause "
                       "it ...");
             if (MendAfterAnInfeasibleRound())

@@ -63,7 +63,7 @@ public:
         if (params.lpMethodByShape && ManyRowsForColumns(model))
             options.setSolveType(ClpSolve::useBarrier);
         options.setPresolveType(ClpSolve::presolveOn);
-        if (PresolveFindsInfeasible(clp))
+        if (!control.StopRequested() && PresolveFindsInfeasible(clp))
         {
             SolveResult infeasible;
             infeasible.status = SolveStatus::Infeasible;

@@ -635,4 +635,41 @@ TEST(FastSolve, ARunWithoutATableSaysWhatTheStdModelProvesAndNoMore)
     }
 }
 
+// A linear program that says "infeasible" once the run (or the starting point's share of it) is over
+// leaves no time to look for other directions: the Fast run ends without a table at once. (CLP's
+// presolve says so within a moment, and looking for the cause took a sanitizer build's run past its
+// own time limit.)
+class InfeasibleSolver : public vrn::SolverAdapter
+{
+public:
+    int calls = 0;
+    std::string Name() const override { return "infeasible"; }
+    bool SolvesIntegerPrograms() const override { return false; }
+    vrn::SolveResult Solve(const vrn::MipModel&, const vrn::SolveParams&, vrn::RunControl&) override
+    {
+        ++calls;
+        vrn::SolveResult result;
+        result.status = vrn::SolveStatus::Infeasible;
+        result.infeasibleByPresolve = true;
+        return result;
+    }
+};
+
+TEST(FastSolve, AnInfeasibleRoundAfterTheStopEndsTheRunWithoutLookingFurther)
+{
+    const vrn::Instance table = Row(true);
+    InfeasibleSolver solver;
+    std::string said;
+    const vrn::RunLog log{[&](const std::string& line) { said += line + "\n"; }, [](const std::string&) {}};
+    vrn::RunControl over(-1);
+    over.RequestStop(vrn::StopReason::TimeLimit);
+    const vrn::FastOutcome outcome =
+        vrn::SolveFastWithDirections(table, vrn::FastRunSettingsFromOptions(table, FastOptions('s')), solver,
+                                     over, "/dev/null", log, vrn::ForcedDirections(table, 1000));
+    EXPECT_EQ(outcome.result.status, vrn::SolveStatus::NoSolution) << said;
+    EXPECT_TRUE(outcome.result.solution.empty());
+    EXPECT_EQ(said.find("looking for the directions"), std::string::npos) << said;
+    EXPECT_EQ(solver.calls, 1) << said;
+}
+
 } // namespace
