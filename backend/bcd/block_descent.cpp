@@ -1,5 +1,8 @@
 #include "bcd/block_descent.h"
 
+#include "bcd/background_blocks.h"
+#include "bcd/descent_incumbent.h"
+#include "bcd/descent_lines.h"
 #include "bcd/direction_bounds.h"
 #include "bcd/side_by_side.h"
 #include "common/number_format.h"
@@ -11,7 +14,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <optional>
 
 namespace vrn
@@ -26,7 +28,8 @@ public:
     BlockDescent(const Instance& instance, StdModel& model, SolverAdapter& solver, const SolveParams& params,
                  std::shared_ptr<RunControl> control, const BcdSettings& settings, const BcdHooks& hooks)
         : m_instance(instance), m_model(model), m_solver(solver), m_params(params),
-          m_control(std::move(control)), m_settings(settings), m_hooks(hooks)
+          m_control(std::move(control)), m_settings(settings), m_hooks(hooks),
+          m_best(instance, model, m_settings, *m_control, [this](const std::string& line) { Say(line); })
     {
         const MipModel& mip = model.mip;
         for (size_t i = 0; i < instance.cells.size(); ++i)
@@ -46,15 +49,13 @@ public:
 
     BcdReport Run(const std::vector<double>& start)
     {
-        m_incumbent = start;
-        m_incumbentAdjusted = Adjusted(start);
-        m_report.startObjective = m_incumbentObjective = WeightedChange(m_instance, m_incumbentAdjusted);
+        m_best.Start(start);
+        m_report.startObjective = m_best.Objective();
         Say("BCD: " + std::to_string(m_cells.size()) + " sensitive cells with a free direction, " +
             std::to_string(m_blocksPerCycle) + (m_settings.dynamic ? " dynamic blocks" : " clusters") +
-            " per cycle, from the table of weighted change " + LogNumber(m_incumbentObjective) +
+            " per cycle, from the table of weighted change " + LogNumber(m_best.Objective()) +
             "; stop after " + std::to_string(m_noGainLimit) + " blocks in a row without improvement" +
             (m_settings.noGainStop > 0 ? "" : " (adaptive)") + NeighbourhoodText(m_settings));
-        m_control->SetIncumbent(ModelObjective(m_incumbent));
         Descend();
         m_bounds->Restore();
         if (m_settings.finalSeconds > 0)
@@ -74,9 +75,9 @@ private:
     std::optional<DirectionBounds> m_bounds; // of the cells above, saved before the descent changes them
     std::vector<std::vector<int32_t>> m_relationsOfCell;
     int m_blocksPerCycle = 1, m_noGainLimit = 1, m_noGain = 0;
-    std::vector<double> m_incumbent;         // the whole model's columns
-    std::vector<double> m_incumbentAdjusted; // its table
-    double m_incumbentObjective = 0;
+    BackgroundBlocks m_background{m_solver}; // blocks solved in children while this process goes on
+    bool m_abandonBackground = false;        // the descent ends: children still at work are killed
+    DescentIncumbent m_best;
     BcdReport m_report;
     SolveStatus m_status = SolveStatus::Feasible;
     double m_bound = -kInfinity;
@@ -112,16 +113,23 @@ private:
             for (int b = 0; b < m_blocksPerCycle;)
             {
                 if (Stopped())
-                    return;
+                {
+                    m_abandonBackground = true;
+                    return TakeEveryBackground();
+                }
+                if (Rolling())
+                {
+                    b = RollOn(clusters, cycle, b);
+                    continue;
+                }
                 // No more blocks side by side than may still run without a gain: the no-gain stop
                 // ends the run after exactly its number of blocks.
                 const int side = std::min(Workers(), m_noGainLimit - m_noGain);
                 std::vector<Cluster> group;
                 // The blocks of a group start from the same table: its flip scores serve them all.
                 const std::vector<double> scores =
-                    m_settings.dynamic
-                        ? FlipScores(m_instance, m_relationsOfCell, m_cells, m_incumbentAdjusted)
-                        : std::vector<double>();
+                    m_settings.dynamic ? FlipScores(m_instance, m_relationsOfCell, m_cells, m_best.Table())
+                                       : std::vector<double>();
                 for (int k = b; k < std::min(b + side, m_blocksPerCycle); ++k)
                 {
                     group.push_back(m_settings.dynamic ? NextDynamicBlock(cycle, k, scores, group)
@@ -138,6 +146,7 @@ private:
                     SolveGroup(group, cycle, b + 1);
                 b += static_cast<int>(group.size());
             }
+            TakeEveryBackground(); // the next cycle regroups the clusters from the incumbent
             if (m_settings.cycle == BcdCycle::One)
             {
                 m_report.stopReason = "one cycle done";
@@ -157,8 +166,8 @@ private:
     // has then spent it where the table changes most.
     void SortByPromise(std::vector<Cluster>& clusters) const
     {
-        SortClustersByPromise(FlipScores(m_instance, m_relationsOfCell, m_cells, m_incumbentAdjusted),
-                              m_cells, m_instance.cells.size(), clusters);
+        SortClustersByPromise(FlipScores(m_instance, m_relationsOfCell, m_cells, m_best.Table()), m_cells,
+                              m_instance.cells.size(), clusters);
     }
 
     // Blocks solved side by side: the settings' workers, with own models only (the whole model's
@@ -181,8 +190,8 @@ private:
     {
         if (m_control->StopRequested())
             m_report.stopReason = StopReasonText(m_control->Reason());
-        else if (m_settings.hasObjectiveTarget && m_incumbentObjective <= m_settings.objectiveTarget)
-            m_report.stopReason = "weighted change " + LogNumber(m_incumbentObjective) +
+        else if (m_settings.hasObjectiveTarget && m_best.Objective() <= m_settings.objectiveTarget)
+            m_report.stopReason = "weighted change " + LogNumber(m_best.Objective()) +
                                   " at or below the target " + LogNumber(m_settings.objectiveTarget) +
                                   " (--bcd-objf)";
         else if (m_noGain >= m_noGainLimit)
@@ -219,30 +228,8 @@ private:
         if (!m_hooks.onOverrun)
             return SolveModel(mip, m_solver, params, blockControl);
         StopWatchdog watchdog(m_control, m_hooks.stopGraceSeconds,
-                              [this] { m_hooks.onOverrun(m_incumbent); });
+                              [this] { m_hooks.onOverrun(m_best.Columns()); });
         return SolveModel(mip, m_solver, params, blockControl);
-    }
-
-    // The table `adjusted` becomes the incumbent when it passes the check and changes less.
-    bool AcceptIfBetter(const std::vector<double>& adjusted, double objective)
-    {
-        if (objective >= m_incumbentObjective - 1e-7 * std::max(1.0, std::fabs(m_incumbentObjective)))
-            return false;
-        const CheckReport check = CheckSolution(m_instance, adjusted, m_settings.additive,
-                                                m_settings.integerCells, m_settings.tolerance);
-        if (!check.passed)
-        {
-            Say("BCD: a block's table failed the solution check; the incumbent is kept");
-            // The summary and the first findings; a block is rejected often enough to keep this short.
-            for (size_t k = 0; k < std::min<size_t>(check.lines.size(), 8); ++k)
-                Say("  " + check.lines[k]);
-            return false;
-        }
-        m_incumbent = StdColumnsOf(m_instance, m_model, adjusted);
-        m_incumbentAdjusted = adjusted;
-        m_incumbentObjective = objective;
-        m_control->SetIncumbent(ModelObjective(m_incumbent));
-        return true;
     }
 
     // The block's table (empty when its solve found none) and, with sub-models, how many cells moved.
@@ -267,7 +254,7 @@ private:
     double SubModelGap(const BlockSubModel& sub) const
     {
         const double own = sub.model.mip.ObjectiveAt(sub.start);
-        const double whole = ModelObjective(m_incumbent);
+        const double whole = ModelObjective(m_best.Columns());
         if (own <= 0)
             return BlockGap();
         return std::min(100.0, BlockGap() * std::max(whole, own) / own);
@@ -280,8 +267,7 @@ private:
         subSettings.movingBudget = m_settings.movingBudget;
         subSettings.leaning = m_settings.leaning;
         subSettings.integerCells = m_settings.integerCells;
-        return BuildBlockSubModel(m_instance, m_model, m_relationsOfCell, block, m_incumbentAdjusted,
-                                  subSettings);
+        return BuildBlockSubModel(m_instance, m_model, m_relationsOfCell, block, m_best.Table(), subSettings);
     }
 
     BlockOutcome OutcomeOf(const BlockSubModel& sub, const SolveResult& result) const
@@ -289,7 +275,7 @@ private:
         BlockOutcome outcome;
         outcome.movingCells = sub.cellOf.size();
         if (HasFullSolution(result, sub.model.mip))
-            outcome.adjusted = PutBack(sub, result.solution, m_incumbentAdjusted);
+            outcome.adjusted = PutBack(sub, result.solution, m_best.Table());
         return outcome;
     }
 
@@ -301,8 +287,8 @@ private:
 
     BlockOutcome SolveOnWholeModel(const Cluster& block)
     {
-        m_bounds->FixAllBut(block, m_incumbent);
-        const SolveResult result = SolveFrom(m_model.mip, m_incumbent, BlockSeconds(), BlockGap());
+        m_bounds->FixAllBut(block, m_best.Columns());
+        const SolveResult result = SolveFrom(m_model.mip, m_best.Columns(), BlockSeconds(), BlockGap());
         BlockOutcome outcome;
         outcome.movingCells = m_instance.cells.size();
         if (HasFullSolution(result, m_model.mip))
@@ -310,22 +296,70 @@ private:
         return outcome;
     }
 
-    std::string BlockName(int cycle, int number) const
-    {
-        return "BCD cycle " + std::to_string(cycle) + ", block " + std::to_string(number) + " of " +
-               std::to_string(m_blocksPerCycle);
-    }
-
     void SolveBlock(const Cluster& block, int cycle, int number)
     {
-        m_control->SetPhase(BlockName(cycle, number) + " (" + std::to_string(block.size()) + " cells)");
+        m_control->SetPhase(PhaseOf(cycle, number, block.size()));
         const BlockOutcome outcome = m_settings.subModels ? SolveOnSubModel(block) : SolveOnWholeModel(block);
         BcdStep step{cycle, number, m_blocksPerCycle, block};
         step.hasTable = !outcome.adjusted.empty();
         step.movingCells = outcome.movingCells;
         step.blockObjective = step.hasTable ? WeightedChange(m_instance, outcome.adjusted) : 0;
-        step.improved = step.hasTable && AcceptIfBetter(outcome.adjusted, step.blockObjective);
+        step.improved = step.hasTable && m_best.AcceptIfBetter(outcome.adjusted, step.blockObjective);
         RecordStep(step);
+    }
+
+    // The status line's phase: with a block in the background, that block first.
+    std::string PhaseOf(int cycle, int number, size_t cells) const
+    {
+        return m_background.Count() == 0 ? BlockPhase(cycle, number, m_blocksPerCycle, cells)
+                                         : SideBySidePhase(cycle, m_background.Number(0), number, true,
+                                                           m_blocksPerCycle, m_background.Cells(0));
+    }
+
+    // Fixed clusters side by side without pairs, each in a child (background_blocks.h): with GLPK's blocks
+    // of 50 cells on a 99,561-cell table pairs left 41 % of two cores idle. Dynamic blocks are chosen per
+    // group (SolveGroup).
+    bool Rolling() const { return Workers() > 1 && !m_settings.dynamic; }
+
+    // The next step of a cycle from cluster `b`; the next cluster's index.
+    int RollOn(const std::vector<Cluster>& clusters, int cycle, int b)
+    {
+        // Blocks that may still be counted before the no-gain stop (which then ends the run after exactly
+        // its number of blocks), those in the background among them.
+        const int room = m_noGainLimit - m_noGain - static_cast<int>(m_background.Count());
+        if (room <= 0 || static_cast<int>(m_background.Count()) >= Workers())
+        {
+            TakeBackground(m_background.WaitForAnswer([this] { return m_control->StopRequested(); }));
+            return b;
+        }
+        if (!StartInBackground(clusters[b], cycle, b + 1))
+            SolveBlock(clusters[b], cycle, b + 1);
+        return b + 1;
+    }
+
+    bool StartInBackground(const Cluster& block, int cycle, int number)
+    {
+        m_control->SetPhase(PhaseOf(cycle, number, block.size()));
+        BlockSubModel sub = SubModelOf(block);
+        const SolveParams params = BlockParams(sub.start, SubModelGap(sub));
+        return m_background.Start(std::move(sub), params, SolveLimit(BlockSeconds()), block, cycle, number,
+                                  m_best.Table(), m_best.Objective());
+    }
+
+    // A child that died or stalled has its block solved here instead.
+    void TakeBackground(size_t k)
+    {
+        const BackgroundOutcome got =
+            m_background.Finish(k, [this] { return m_abandonBackground || m_control->StopRequested(); });
+        if (got.solveHere && !m_abandonBackground && !m_control->StopRequested())
+            return SolveBlock(got.block, got.cycle, got.number);
+        RecordStep(TakeBackgroundTable(m_best, m_instance, m_blocksPerCycle, got));
+    }
+
+    void TakeEveryBackground()
+    {
+        while (m_background.Count() > 0)
+            TakeBackground(0);
     }
 
     // Solves the blocks of `group` side by side from the same incumbent (side_by_side.h), then takes
@@ -336,11 +370,8 @@ private:
     {
         // "BCD cycle 2, blocks 3 and 4 side by side: block 3 of 20 (25 cells)".
         const int last = firstNumber + static_cast<int>(group.size()) - 1;
-        m_control->SetPhase("BCD cycle " + std::to_string(cycle) + ", blocks " + std::to_string(firstNumber) +
-                            (group.size() == 2 ? " and " : " to ") + std::to_string(last) +
-                            " side by side: block " + std::to_string(firstNumber) + " of " +
-                            std::to_string(m_blocksPerCycle) + " (" + std::to_string(group.front().size()) +
-                            " cells)");
+        m_control->SetPhase(SideBySidePhase(cycle, firstNumber, last, group.size() == 2, m_blocksPerCycle,
+                                            group.front().size()));
         std::vector<BlockSubModel> subs;
         for (const Cluster& block : group)
             subs.push_back(SubModelOf(block));
@@ -364,51 +395,26 @@ private:
     void TakeGroup(const std::vector<Cluster>& group, const std::vector<BlockOutcome>& outcomes, int cycle,
                    int firstNumber)
     {
-        const double startObjective = m_incumbentObjective;
-        const std::vector<double> base = m_incumbentAdjusted; // the incumbent changes as tables are taken
         std::vector<BcdStep> steps;
         std::vector<std::vector<double>> tables;
-        std::vector<double> objectives;
         for (size_t k = 0; k < group.size(); ++k)
         {
-            BcdStep step{cycle, firstNumber + static_cast<int>(k), m_blocksPerCycle, group[k]};
-            step.hasTable = !outcomes[k].adjusted.empty();
-            step.movingCells = outcomes[k].movingCells;
-            step.blockObjective = step.hasTable ? WeightedChange(m_instance, outcomes[k].adjusted) : 0;
-            steps.push_back(step);
+            steps.push_back({cycle, firstNumber + static_cast<int>(k), m_blocksPerCycle, group[k]});
+            steps.back().movingCells = outcomes[k].movingCells;
             tables.push_back(outcomes[k].adjusted);
-            objectives.push_back(step.blockObjective);
         }
-        const std::vector<SideBySideTake> takes = TakeSideBySide(
-            base, tables, objectives,
-            [this](const std::vector<double>& table)
-            { return AcceptIfBetter(table, WeightedChange(m_instance, table)); },
-            [this]() -> const std::vector<double>& { return m_incumbentAdjusted; });
-        for (size_t k = 0; k < steps.size(); ++k)
-        {
-            steps[k].improved = takes[k].taken;
-            steps[k].notAdded =
-                takes[k].combined && !takes[k].taken && steps[k].blockObjective < startObjective;
-            RecordStep(steps[k]);
-        }
+        for (const BcdStep& step : TakeGroupTables(m_best, m_instance, std::move(steps), tables))
+            RecordStep(step);
     }
 
     // Counts the block, says its progress line and tells the hook.
-    void RecordStep(BcdStep& step)
+    void RecordStep(BcdStep step)
     {
-        step.incumbent = m_incumbentObjective;
+        step.incumbent = m_best.Objective();
         step.elapsed = m_control->Elapsed();
         m_noGain = step.improved ? 0 : m_noGain + 1;
         ++m_report.blocks;
-        const Cluster& block = step.cells;
-        Say("[vrn] " + BlockName(step.cycle, step.block) + ": " + std::to_string(block.size()) + " cells" +
-            (m_settings.subModels ? " (" + std::to_string(step.movingCells) + " moving)" : std::string()) +
-            ", block's table " + (step.hasTable ? LogNumber(step.blockObjective) : std::string("none")) +
-            (step.improved   ? " (better)"
-             : step.notAdded ? " (better, but not added to a better block's beside it)"
-                             : " (no better)") +
-            ", incumbent " + LogNumber(m_incumbentObjective) + ", " +
-            LogNumber(std::round(step.elapsed * 10) / 10) + " s");
+        Say(BlockStepLine(step, m_settings.subModels));
         if (m_hooks.onBlock)
             m_hooks.onBlock(step);
     }
@@ -420,10 +426,10 @@ private:
             return;
         m_control->SetPhase("BCD final branch-and-cut");
         Say("BCD: branch-and-cut on the whole model from the table of weighted change " +
-            LogNumber(m_incumbentObjective) + ", at most " + LogNumber(m_settings.finalSeconds) + " s");
+            LogNumber(m_best.Objective()) + ", at most " + LogNumber(m_settings.finalSeconds) + " s");
         m_report.finalSearch = true;
         SolveResult result =
-            SolveFrom(m_model.mip, m_incumbent, m_settings.finalSeconds, m_params.mipGapPercent);
+            SolveFrom(m_model.mip, m_best.Columns(), m_settings.finalSeconds, m_params.mipGapPercent);
         if (result.status == SolveStatus::Infeasible)
         {
             // "Infeasible" for a model that the incumbent satisfies proves nothing: SYMPHONY said so of a
@@ -435,7 +441,7 @@ private:
         if (HasFullSolution(result, m_model.mip))
         {
             const std::vector<double> adjusted = Adjusted(result.solution);
-            m_report.finalImproved = AcceptIfBetter(adjusted, WeightedChange(m_instance, adjusted));
+            m_report.finalImproved = m_best.AcceptIfBetter(adjusted, WeightedChange(m_instance, adjusted));
         }
         if (std::isfinite(result.bound))
             m_bound = result.bound;
@@ -443,12 +449,12 @@ private:
             m_status = SolveStatus::Optimal;
         Say("BCD: the final branch-and-cut " +
             std::string(m_report.finalImproved ? "found" : "did not find") + " a better table; incumbent " +
-            LogNumber(m_incumbentObjective));
+            LogNumber(m_best.Objective()));
     }
 
     BcdReport Report()
     {
-        m_report.objective = m_incumbentObjective;
+        m_report.objective = m_best.Objective();
         // The bound: the final search's, or what every protected table changes at least (in the model's
         // units, as the solvers report theirs), whichever is higher.
         const double least = LeastWeightedChange(m_instance);
@@ -461,14 +467,14 @@ private:
         }
         SolveResult& result = m_report.result;
         result.status = m_status;
-        result.solution = m_incumbent;
-        result.objective = ModelObjective(m_incumbent);
+        result.solution = m_best.Columns();
+        result.objective = ModelObjective(m_best.Columns());
         result.bound = m_bound;
         if (m_report.stopReason.empty())
             m_report.stopReason = m_cells.empty() ? "no sensitive cell with a free direction" : "stopped";
         result.detail = "block coordinate descent: " + std::to_string(m_report.cycles) + " cycles, " +
                         std::to_string(m_report.blocks) + " blocks, weighted change " +
-                        LogNumber(m_report.startObjective) + " -> " + LogNumber(m_incumbentObjective) +
+                        LogNumber(m_report.startObjective) + " -> " + LogNumber(m_best.Objective()) +
                         "; ended: " + m_report.stopReason;
         return m_report;
     }

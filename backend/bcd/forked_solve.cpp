@@ -181,7 +181,24 @@ bool ForkedSolve::Start(const MipModel& model, SolverAdapter& solver, const Solv
     }
     m_child = child;
     m_pipe = ends[0];
+    m_ticks = -1;
+    m_ticksSeen = std::chrono::steady_clock::now();
     return true;
+}
+
+bool ForkedSolve::Stalled(double seconds)
+{
+    if (m_child < 0)
+        return false;
+    const long long ticks = ProcessorTicks(m_child);
+    const auto now = std::chrono::steady_clock::now();
+    if (ticks < 0 || ticks != m_ticks)
+    {
+        m_ticks = ticks;
+        m_ticksSeen = now;
+        return false;
+    }
+    return now - m_ticksSeen > std::chrono::duration<double>(seconds);
 }
 
 std::optional<SolveResult> ForkedSolve::Finish(const std::function<bool()>& abandon, double maxWaitSeconds,
@@ -243,6 +260,14 @@ std::optional<SolveResult> ForkedSolve::Finish(const std::function<bool()>& aban
     if (result)
         m_end = End::Answered;
     return result;
+}
+
+bool ForkedSolve::Answering() const
+{
+    if (m_pipe < 0)
+        return false;
+    pollfd ready{m_pipe, POLLIN, 0};
+    return poll(&ready, 1, 0) > 0 && (ready.revents & (POLLIN | POLLHUP | POLLERR)) != 0;
 }
 
 void ForkedSolve::Kill()

@@ -6,6 +6,7 @@
 
 #include "solvers/solver_adapter.h"
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <sys/types.h>
@@ -43,10 +44,20 @@ public:
                                       double stallSeconds = 10);
     End LastEnd() const { return m_end; }
 
+    // Whether the child has begun to send its result, or has ended: `Finish` then waits no longer than
+    // the sending takes.
+    bool Answering() const;
+
+    // Whether the child has used no processor time for `seconds` (checked at each call, so call it
+    // again and again while waiting): stuck for good, as `Finish` would find.
+    bool Stalled(double seconds);
+
 private:
     pid_t m_child = -1;
     int m_pipe = -1; // the reading end
     End m_end = End::Failed;
+    long long m_ticks = -1; // the child's processor time when last seen to change
+    std::chrono::steady_clock::time_point m_ticksSeen;
 
     void Kill();
 };

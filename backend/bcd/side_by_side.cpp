@@ -1,6 +1,7 @@
 #include "bcd/side_by_side.h"
 
 #include "bcd/forked_solve.h"
+#include "model/checks.h"
 
 #include <algorithm>
 
@@ -36,6 +37,15 @@ std::vector<std::optional<SolveResult>> SolveSideBySide(const std::vector<SideBy
     return results;
 }
 
+std::vector<double> WithChangeAdded(const std::vector<double>& incumbent, const std::vector<double>& table,
+                                    const std::vector<double>& base)
+{
+    std::vector<double> combined = incumbent;
+    for (size_t c = 0; c < combined.size(); ++c)
+        combined[c] += table[c] - base[c];
+    return combined;
+}
+
 std::vector<SideBySideTake> TakeSideBySide(const std::vector<double>& base,
                                            const std::vector<std::vector<double>>& tables,
                                            const std::vector<double>& objectives,
@@ -57,13 +67,36 @@ std::vector<SideBySideTake> TakeSideBySide(const std::vector<double>& base,
             anyTaken = takes[k].taken = offer(tables[k]);
             continue;
         }
-        std::vector<double> combined = incumbent();
-        for (size_t c = 0; c < combined.size(); ++c)
-            combined[c] += tables[k][c] - base[c];
         takes[k].combined = true;
-        takes[k].taken = offer(combined);
+        takes[k].taken = offer(WithChangeAdded(incumbent(), tables[k], base));
     }
     return takes;
+}
+
+std::vector<BcdStep> TakeGroupTables(DescentIncumbent& best, const Instance& instance,
+                                     std::vector<BcdStep> steps,
+                                     const std::vector<std::vector<double>>& tables)
+{
+    const double startObjective = best.Objective();
+    const std::vector<double> base = best.Table(); // the incumbent changes as tables are taken
+    std::vector<double> objectives;
+    for (size_t k = 0; k < steps.size(); ++k)
+    {
+        steps[k].hasTable = !tables[k].empty();
+        steps[k].blockObjective = steps[k].hasTable ? WeightedChange(instance, tables[k]) : 0;
+        objectives.push_back(steps[k].blockObjective);
+    }
+    const std::vector<SideBySideTake> takes = TakeSideBySide(
+        base, tables, objectives,
+        [&](const std::vector<double>& table)
+        { return best.AcceptIfBetter(table, WeightedChange(instance, table)); },
+        [&]() -> const std::vector<double>& { return best.Table(); });
+    for (size_t k = 0; k < steps.size(); ++k)
+    {
+        steps[k].improved = takes[k].taken;
+        steps[k].notAdded = takes[k].combined && !takes[k].taken && steps[k].blockObjective < startObjective;
+    }
+    return steps;
 }
 
 } // namespace vrn

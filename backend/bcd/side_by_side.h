@@ -4,6 +4,8 @@
 // changed the same cells the weighted change and the solution check decide.
 #pragma once
 
+#include "bcd/block_descent.h"
+#include "bcd/descent_incumbent.h"
 #include "solvers/solver_adapter.h"
 
 #include <functional>
@@ -30,6 +32,10 @@ std::vector<std::optional<SolveResult>> SolveSideBySide(const std::vector<SideBy
                                                         const std::function<SolveResult(size_t)>& solveHere,
                                                         const std::function<bool()>& stopped);
 
+// `incumbent` with the change from `base` to `table` added (tables of the same cells).
+std::vector<double> WithChangeAdded(const std::vector<double>& incumbent, const std::vector<double>& table,
+                                    const std::vector<double>& base);
+
 // How a block's table was taken into the incumbent.
 struct SideBySideTake
 {
@@ -46,5 +52,11 @@ std::vector<SideBySideTake> TakeSideBySide(const std::vector<double>& base,
                                            const std::vector<double>& objectives,
                                            const std::function<bool(const std::vector<double>&)>& offer,
                                            const std::function<const std::vector<double>&()>& incumbent);
+
+// The steps of a group (each with its block and moving cells) once its `tables` (empty: none) are taken
+// into `best` by TakeSideBySide, from the incumbent they all started from.
+std::vector<BcdStep> TakeGroupTables(DescentIncumbent& best, const Instance& instance,
+                                     std::vector<BcdStep> steps,
+                                     const std::vector<std::vector<double>>& tables);
 
 } // namespace vrn

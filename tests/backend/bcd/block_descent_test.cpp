@@ -289,15 +289,15 @@ TEST(BlockDescent, NeverReturnsAWorseTableAndEveryIncumbentPassesTheCheck)
                            });
             const std::vector<double> best = model.AdjustedValues(table, run.report.result.solution);
             EXPECT_LE(vrn::WeightedChange(table, best), startObjective + 1e-9) << name << " " << fixDir;
-            // A block "not added" lost to the block beside it (the pairs are blocks 1 and 2, then 3 alone).
-            for (size_t k = 0; k < run.steps.size(); ++k)
-                if (run.steps[k].notAdded)
+            // A block "not added" was solved in the background: better than the table it started from,
+            // but neither its change added to the incumbent nor its table beat the incumbent as it then
+            // stood (which blocks solved meanwhile had improved).
+            for (const vrn::BcdStep& step : run.steps)
+                if (step.notAdded)
                 {
                     ASSERT_EQ(workers, 2) << run.said;
-                    ASSERT_EQ(run.steps[k].block <= 2, true) << run.said;
-                    const vrn::BcdStep& beside = run.steps[run.steps[k].block == 1 ? k + 1 : k - 1];
-                    EXPECT_TRUE(beside.improved && beside.blockObjective <= run.steps[k].blockObjective)
-                        << run.said;
+                    EXPECT_LE(step.incumbent, step.blockObjective + 1e-9) << run.said;
+                    EXPECT_LT(step.incumbent, startObjective) << run.said;
                 }
 
             EXPECT_TRUE(vrn::CheckSolution(table, best, true, false, 1e-6).passed) << name;
