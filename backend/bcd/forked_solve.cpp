@@ -209,31 +209,21 @@ std::optional<SolveResult> ForkedSolve::Finish(const std::function<bool()>& aban
         return std::nullopt;
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::duration<double>(maxWaitSeconds);
-    const auto stallTime = std::chrono::duration<double>(stallSeconds);
-    long long ticks = ProcessorTicks(m_child);
-    auto lastProgress = Clock::now();
     std::vector<char> bytes;
     char buffer[65536];
     for (;;)
     {
-        const auto now = Clock::now();
-        if ((abandon && abandon()) || now > deadline)
+        if ((abandon && abandon()) || Clock::now() > deadline)
         {
             Kill();
             m_end = End::GivenUp;
             return std::nullopt;
         }
-        if (now - lastProgress > stallTime)
+        if (Stalled(stallSeconds))
         {
-            const long long nowTicks = ProcessorTicks(m_child);
-            if (nowTicks >= 0 && nowTicks == ticks)
-            {
-                Kill();
-                m_end = End::Stalled;
-                return std::nullopt;
-            }
-            ticks = nowTicks;
-            lastProgress = now;
+            Kill();
+            m_end = End::Stalled;
+            return std::nullopt;
         }
         pollfd ready{m_pipe, POLLIN, 0};
         const int polled = poll(&ready, 1, 50);
@@ -247,7 +237,7 @@ std::optional<SolveResult> ForkedSolve::Finish(const std::function<bool()>& aban
         if (n <= 0)
             break; // the child closed its end: done, or died
         bytes.insert(bytes.end(), buffer, buffer + n);
-        lastProgress = Clock::now();
+        m_ticksSeen = Clock::now(); // sending is progress too
     }
     close(m_pipe);
     m_pipe = -1;

@@ -37,7 +37,8 @@ public:
     };
 
     // The child's result; none when it failed, when `abandon` said so (checked every 50 ms) or
-    // `maxWaitSeconds` passed first, or when the child stalled (then the child is killed). A solver
+    // `maxWaitSeconds` passed first, or when the child stalled (`Stalled(stallSeconds)`, nothing sent
+    // meanwhile either; then the child is killed). A solver
     // at work always uses the processor; a child that does not is stuck for good (a lock that some
     // other thread of this process held when the child was made stays held in the child).
     std::optional<SolveResult> Finish(const std::function<bool()>& abandon, double maxWaitSeconds,

@@ -74,13 +74,14 @@ public:
         {
             // A later pass groups the cells still short afresh, around a table that the other groups'
             // programs have changed: a neighbour fixed the wrong way before may have moved since.
-            const size_t before = left.size();
             RepairGroups(left);
-            if (m_control.StopRequested() || StillShort(shortCells).size() == before)
+            std::vector<int> still = StillShort(shortCells);
+            const bool protectedSome = still.size() < left.size();
+            left = std::move(still);
+            if (m_control.StopRequested() || !protectedSome)
                 break;
-            left = StillShort(shortCells);
         }
-        m_result.stillShort = StillShort(shortCells);
+        m_result.stillShort = std::move(left);
         return std::move(m_result);
     }
 
