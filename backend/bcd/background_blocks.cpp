@@ -38,9 +38,7 @@ bool BackgroundBlocks::Start(BlockSubModel sub, const SolveParams& params, doubl
         return false;
     // The child keeps to its limit; past it and a grace it is killed.
     started->maxWait = (childSeconds > 0 ? childSeconds : 1e9) + 10;
-    started->deadline = std::chrono::steady_clock::now() +
-                        std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                            std::chrono::duration<double>(std::min(started->maxWait, 1e7)));
+    started->started = std::chrono::steady_clock::now();
     BackgroundOutcome& outcome = started->outcome;
     outcome.block = block;
     outcome.cycle = cycle;
@@ -70,7 +68,8 @@ size_t BackgroundBlocks::WaitForAnswer(const std::function<bool()>& abandon)
             return 0;
         const auto now = std::chrono::steady_clock::now();
         for (size_t k = 0; k < m_blocks.size(); ++k)
-            if (m_blocks[k]->child.Stalled(10) || now > m_blocks[k]->deadline)
+            if (m_blocks[k]->child.Stalled(10) ||
+                now - m_blocks[k]->started > std::chrono::duration<double>(m_blocks[k]->maxWait))
                 return k; // Finish kills it
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -95,7 +94,7 @@ BackgroundOutcome BackgroundBlocks::Finish(size_t k, const std::function<bool()>
     if (result && HasFullSolution(*result, block->sub.model.mip))
         outcome.table = PutBack(block->sub, result->solution, outcome.base);
     const ForkedSolve::End end = block->child.LastEnd();
-    outcome.solveHere = !result && (end == ForkedSolve::End::Failed || end == ForkedSolve::End::Stalled);
+    outcome.solveHere = !result && end == ForkedSolve::End::Stalled;
     return outcome;
 }
 

@@ -26,7 +26,9 @@ struct BackgroundOutcome
     std::vector<double> table; // the block's table, adjusted values from `base`; empty: none
     std::vector<double> base;  // the incumbent's table when the block started
     double baseObjective = 0;  // its weighted change
-    bool solveHere = false;    // the child died or stalled: the block is still to be solved
+    // The child stalled: the block is still to be solved. (One that died gives no table: the solver
+    // itself failed on the block, and would abort the program too.)
+    bool solveHere = false;
 };
 
 // The step of a background block whose child answered: its change from the table it started from added
@@ -68,7 +70,7 @@ private:
         BackgroundOutcome outcome;
         ForkedSolve child;
         double maxWait = 0;
-        std::chrono::steady_clock::time_point deadline; // its limit and the grace, from its start
+        std::chrono::steady_clock::time_point started;
     };
     SolverAdapter& m_solver;
     std::vector<std::unique_ptr<Block>> m_blocks;

@@ -346,7 +346,7 @@ private:
                                   m_best.Table(), m_best.Objective());
     }
 
-    // A child that died or stalled has its block solved here instead.
+    // A child that stalled has its block solved here instead.
     void TakeBackground(size_t k)
     {
         const BackgroundOutcome got =

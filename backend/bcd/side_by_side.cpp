@@ -26,9 +26,10 @@ std::vector<std::optional<SolveResult>> SolveSideBySide(const std::vector<SideBy
         if (forked[k])
         {
             results[k] = children[k].Finish(stopped, wait);
-            // A child that stalled or died gave nothing wrong, only nothing: the block is solved
-            // here instead. One that ran out of its time is not solved twice.
-            if (children[k].LastEnd() == ForkedSolve::End::GivenUp)
+            // A child that stalled (a lock it inherited) has its block solved here instead. One that died
+            // gives nothing: the solver itself failed on the block (an assertion in CLP under SYMPHONY
+            // aborted one), and solving it here would abort the run. One out of its time is not solved twice.
+            if (children[k].LastEnd() != ForkedSolve::End::Stalled)
                 continue;
         }
         if (!results[k] && !stopped())

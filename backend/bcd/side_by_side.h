@@ -24,8 +24,8 @@ struct SideBySideBlock
 
 // Solves the blocks at once: the first by `solveHere` in this process, the others each in a child
 // within `childSeconds` (<= 0: none); a block whose child could not be started is solved by `solveHere`
-// after the first, unless `stopped()`, and so is a block whose child died or stalled without an answer.
-// A child that does not answer within its limit and a grace is killed, and so is every child once
+// after the first, unless `stopped()`, and so is a block whose child stalled (a child that died gives no
+// result). A child that does not answer within its limit and a grace is killed, and so is every child once
 // `stopped()`. No result: the block's solve gave nothing back.
 std::vector<std::optional<SolveResult>> SolveSideBySide(const std::vector<SideBySideBlock>& blocks,
                                                         SolverAdapter& solver, double childSeconds,

@@ -11,7 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace vrn::test
@@ -118,6 +120,48 @@ struct Logged
     std::string said, warned;
     vrn::RunLog log{[this](const std::string& l) { said += l + "\n"; },
                     [this](const std::string& l) { warned += l + "\n"; }};
+};
+
+// One integer column in one row: a model to hand a solver when only its process matters.
+inline vrn::MipModel OneRowModel()
+{
+    vrn::MipModel model;
+    model.AddColumn(0, 1, 1, true, "x");
+    model.AddRow(0, 1, {{0, 1.0}}, "r");
+    return model;
+}
+
+// A solver that answers in the test's own process (every column at 0) and, in a child process,
+// either waits for ever without using the processor (as a child stuck on a lock does) or dies.
+class MisbehavesInAChild : public vrn::SolverAdapter
+{
+public:
+    enum class Way
+    {
+        Stalls,
+        Dies
+    };
+    explicit MisbehavesInAChild(Way way) : m_way(way) {}
+    std::string Name() const override { return "misbehaves in a child"; }
+    bool SolvesIntegerPrograms() const override { return true; }
+    vrn::SolveResult Solve(const vrn::MipModel& model, const vrn::SolveParams&, vrn::RunControl&) override
+    {
+        if (getpid() != m_parent)
+        {
+            if (m_way == Way::Dies)
+                _exit(1);
+            for (;;)
+                pause();
+        }
+        vrn::SolveResult result;
+        result.status = vrn::SolveStatus::Optimal;
+        result.solution.assign(model.ColumnCount(), 0);
+        return result;
+    }
+
+private:
+    Way m_way;
+    pid_t m_parent = getpid();
 };
 
 } // namespace vrn::test

@@ -1,6 +1,7 @@
 // Solves in a child process: the result that comes back is the one a solve in this process gives,
 // a child can be given up on at once and leaves nothing running, and bytes cut short or garbled are
 // refused rather than read as a table.
+#include "backend_test_tables.h"
 #include "bcd/forked_solve.h"
 #include "instance/cell_rules.h"
 #include "model/std_model.h"
@@ -88,34 +89,10 @@ TEST(ForkedSolve, AChildGivenUpOnIsKilledAtOnce)
     }
 }
 
-// A solver that answers in the test's own process, and in a child waits for ever without using the
-// processor (as a child stuck on a lock does).
-class StuckInAChild : public vrn::SolverAdapter
-{
-public:
-    std::string Name() const override { return "stuck"; }
-    bool SolvesIntegerPrograms() const override { return true; }
-    vrn::SolveResult Solve(const vrn::MipModel& model, const vrn::SolveParams&, vrn::RunControl&) override
-    {
-        if (getpid() != m_parent)
-            for (;;)
-                pause();
-        vrn::SolveResult result;
-        result.status = vrn::SolveStatus::Optimal;
-        result.solution.assign(model.ColumnCount(), 0);
-        return result;
-    }
-
-private:
-    pid_t m_parent = getpid();
-};
-
 TEST(ForkedSolve, AChildThatStallsIsKilledWhileOneAtWorkIsWaitedFor)
 {
-    vrn::MipModel oneRow;
-    oneRow.AddColumn(0, 1, 1, true, "x");
-    oneRow.AddRow(0, 1, {{0, 1.0}}, "r");
-    StuckInAChild stuck;
+    const vrn::MipModel oneRow = vrn::test::OneRowModel();
+    vrn::test::MisbehavesInAChild stuck(vrn::test::MisbehavesInAChild::Way::Stalls);
     vrn::ForkedSolve child;
     ASSERT_TRUE(child.Start(oneRow, stuck, {}, -1));
     EXPECT_FALSE(child.Finish({}, 600, 0.5).has_value());

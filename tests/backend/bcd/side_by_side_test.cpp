@@ -1,10 +1,10 @@
+#include "backend_test_tables.h"
 #include "bcd/side_by_side.h"
 
 #include <gtest/gtest.h>
 
 #include <numeric>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace
@@ -67,35 +67,25 @@ TEST(SideBySide, TheBestTableFirstThenTheOthersChangesAdded)
     }
 }
 
-// A solver whose children die without an answer (as a child that inherited a broken state may).
-class DiesInAChild : public vrn::SolverAdapter
+// A block whose child stalled is solved here (unless the run stopped); one whose child died gives no
+// result and is not solved here: the solver failed on it and would abort this process too.
+TEST(SideBySide, AStalledChildsBlockIsSolvedHereADeadOnesIsNot)
 {
-public:
-    std::string Name() const override { return "dies"; }
-    bool SolvesIntegerPrograms() const override { return true; }
-    vrn::SolveResult Solve(const vrn::MipModel&, const vrn::SolveParams&, vrn::RunControl&) override
-    {
-        if (getpid() != m_parent)
-            _exit(1);
-        return {};
-    }
-
-private:
-    pid_t m_parent = getpid();
-};
-
-TEST(SideBySide, ABlockWhoseChildDiedIsSolvedHereUnlessTheRunStopped)
-{
-    vrn::MipModel oneRow;
-    oneRow.AddColumn(0, 1, 1, true, "x");
-    oneRow.AddRow(0, 1, {{0, 1.0}}, "r");
-    DiesInAChild dies;
+    using Way = vrn::test::MisbehavesInAChild::Way;
+    const vrn::MipModel oneRow = vrn::test::OneRowModel();
     const std::vector<vrn::SideBySideBlock> blocks(3, vrn::SideBySideBlock{&oneRow, {}});
-    for (const bool stop : {false, true})
+    struct Case
     {
+        Way way;
+        bool stop;
+        std::vector<size_t> solvedHere;
+    } cases[] = {{Way::Stalls, false, {0, 1, 2}}, {Way::Stalls, true, {0}}, {Way::Dies, false, {0}}};
+    for (const Case& c : cases)
+    {
+        vrn::test::MisbehavesInAChild solver(c.way);
         std::vector<size_t> solvedHere;
         const auto results = vrn::SolveSideBySide(
-            blocks, dies, 30,
+            blocks, solver, 30,
             [&](size_t k)
             {
                 solvedHere.push_back(k);
@@ -104,12 +94,14 @@ TEST(SideBySide, ABlockWhoseChildDiedIsSolvedHereUnlessTheRunStopped)
                 result.objective = static_cast<double>(k);
                 return result;
             },
-            [&] { return stop && !solvedHere.empty(); });
+            [&] { return c.stop && !solvedHere.empty(); });
+        const std::string name =
+            std::string(c.way == Way::Dies ? "dies" : "stalls") + (c.stop ? ", stopped" : "");
         ASSERT_EQ(results.size(), 3u);
-        const std::vector<size_t> expected = stop ? std::vector<size_t>{0} : std::vector<size_t>{0, 1, 2};
-        EXPECT_EQ(solvedHere, expected) << (stop ? "stopped" : "running");
+        EXPECT_EQ(solvedHere, c.solvedHere) << name;
         for (size_t k = 0; k < 3; ++k)
-            EXPECT_EQ(results[k].has_value(), !stop || k == 0) << "block " << k;
+            EXPECT_EQ(results[k].has_value(), k < c.solvedHere.size() && c.solvedHere[k] == k)
+                << name << ", block " << k;
     }
 }
 
