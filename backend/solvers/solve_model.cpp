@@ -55,12 +55,72 @@ SolveResult StartOverBrokenSolution(const MipModel& model, const SolveParams& pa
     return result;
 }
 
+namespace
+{
+
+bool AllIntegersWhole(const MipModel& model, const std::vector<double>& solution)
+{
+    for (int c = 0; c < model.ColumnCount(); ++c)
+        if (model.isInteger[c] && solution[c] != std::round(solution[c]))
+            return false;
+    return true;
+}
+
+// The model as a linear program with every integer column fixed at its value in `solution`, rounded.
+MipModel WithIntegersFixed(const MipModel& model, const std::vector<double>& solution)
+{
+    MipModel fixed = model;
+    for (int c = 0; c < model.ColumnCount(); ++c)
+        if (model.isInteger[c])
+        {
+            const double whole = std::clamp(std::round(solution[c]), model.colLower[c], model.colUpper[c]);
+            fixed.colLower[c] = fixed.colUpper[c] = whole;
+            fixed.isInteger[c] = 0;
+        }
+    return fixed;
+}
+
+} // namespace
+
+SolveResult WithWholeIntegers(const MipModel& model, SolverAdapter& solver, const SolveParams& params,
+                              RunControl& control, SolveResult result, double seconds)
+{
+    if (!model.HasIntegers() || !HasFullSolution(result, model) || AllIntegersWhole(model, result.solution))
+        return result;
+    // A stop from the user is obeyed at once; the time limit leaves the short solve its own seconds.
+    if (const StopReason reason = control.Reason();
+        reason == StopReason::Command || reason == StopReason::Signal)
+        return result;
+    SolveParams linear = params;
+    linear.start.clear();
+    linear.firstFeasible = false;
+    linear.simplex = true;
+    linear.solverChoosesMethod = false;
+    linear.lpMethodByShape = false;
+    RunControl own(seconds);
+    const MipModel fixed = WithIntegersFixed(model, result.solution);
+    const SolveResult whole = solver.Solve(fixed, linear, own);
+    const double allowed = 1e-6 * std::max(1.0, std::fabs(result.objective));
+    if (whole.status != SolveStatus::Optimal || !HasFullSolution(whole, fixed) ||
+        !(whole.objective <= result.objective + allowed))
+        return result;
+    result.solution = whole.solution;
+    for (int c = 0; c < model.ColumnCount(); ++c)
+        if (model.isInteger[c])
+            result.solution[c] = fixed.colLower[c]; // exactly whole, whatever the linear solve returned
+    result.objective = model.ObjectiveAt(result.solution);
+    result.detail += "; its integer columns rounded and the linear program with them fixed solved again";
+    return result;
+}
+
 SolveResult SolveModel(const MipModel& model, SolverAdapter& solver, const SolveParams& params,
                        RunControl& control)
 {
     if (model.RowCount() == 0)
         return SolveWithoutRows(model);
-    return StartOverBrokenSolution(model, params, SolveLinearSafely(model, solver, params, control));
+    SolveResult result =
+        StartOverBrokenSolution(model, params, SolveLinearSafely(model, solver, params, control));
+    return WithWholeIntegers(model, solver, params, control, std::move(result));
 }
 
 } // namespace vrn

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace
 {
 
@@ -109,6 +111,46 @@ TEST(SolveModel, ASolutionThatBreaksTheModelGivesWayToTheStart)
         {
             EXPECT_DOUBLE_EQ(result.objective, 10) << c.name;
         }
+    }
+}
+
+TEST(WithWholeIntegers, AsksNoSolverWhenThereIsNothingToMend)
+{
+    // x - y >= 0, y binary: the linear program with y fixed is solved only where y is not whole.
+    vrn::MipModel model;
+    model.AddColumn(0, 5, 1, false, "x");
+    model.AddColumn(0, 1, 0, true, "y");
+    model.AddRow(0, vrn::kInfinity, {{0, 1.0}, {1, -1.0}}, "x above y");
+    vrn::SolveResult almost;
+    almost.status = vrn::SolveStatus::Feasible;
+    almost.solution = {1 - 1e-7, 1 - 1e-7};
+    almost.objective = 1 - 1e-7;
+    struct Case
+    {
+        const char* name;
+        std::vector<double> solution;
+        std::optional<vrn::StopReason> stop;
+        int calls;
+    };
+    const std::vector<Case> cases{
+        {"whole already", {1, 1}, std::nullopt, 0},
+        {"no solution", {}, std::nullopt, 0},
+        {"a stop asked for", almost.solution, vrn::StopReason::Command, 0},
+        {"the time limit passed", almost.solution, vrn::StopReason::TimeLimit, 1},
+        {"a hair short of whole", almost.solution, std::nullopt, 1},
+    };
+    for (const Case& c : cases)
+    {
+        CountingSolver solver;
+        vrn::RunControl control(-1);
+        if (c.stop)
+            control.RequestStop(*c.stop);
+        vrn::SolveResult given = almost;
+        given.solution = c.solution;
+        const vrn::SolveResult result = vrn::WithWholeIntegers(model, solver, {}, control, given);
+        EXPECT_EQ(solver.calls, c.calls) << c.name;
+        // The counting solver finds nothing: the result stays as it came.
+        EXPECT_EQ(result.solution, c.solution) << c.name;
     }
 }
 

@@ -3,6 +3,7 @@
 #include "instance/cell_rules.h"
 #include "model/checks.h"
 #include "model/std_model.h"
+#include "solvers/solve_model.h"
 #include "solvers/solver_adapter.h"
 #include "tools/table_generator.h"
 
@@ -98,6 +99,54 @@ TEST(SolverAdapter, IntegerColumnsAreRoundedUpByTheSearch)
         EXPECT_NEAR(result.objective, 2, 1e-6) << solver->Name();
         EXPECT_NEAR(result.solution[0] + result.solution[1], 2, 1e-6) << solver->Name();
     }
+}
+
+TEST(SolverAdapter, ADirectionAHairShortOfWholeIsMendedByTheLinearProgram)
+{
+    // A protection row as the Std model has it: the cell up by d >= 1 * b, d <= 10 * b, b binary; a
+    // second cell e = d keeps the relation; cost d + e. A search that took b = 0.9999999 as whole left
+    // d a ten-millionth short of its level.
+    vrn::MipModel model;
+    model.AddColumn(0, 10, 1, false, "d");
+    model.AddColumn(0, 10, 1, false, "e");
+    model.AddColumn(0, 1, 0, true, "b");
+    model.AddRow(0, vrn::kInfinity, {{0, 1.0}, {2, -1.0}}, "level");
+    model.AddRow(-vrn::kInfinity, 0, {{0, 1.0}, {2, -10.0}}, "largest change");
+    model.AddRow(0, 0, {{0, 1.0}, {1, -1.0}}, "relation");
+    struct Case
+    {
+        const char* name;
+        double b, d;
+        bool mended;
+    };
+    for (const Case c : {Case{"rounded up", 1 - 1e-7, 1 - 1e-7, true},
+                         // Rounded to 0 the cell could not move, yet it must reach 0.5: kept as it was.
+                         Case{"rounding breaks the model", 0.05, 0.5, false}})
+        for (const auto& make : Solvers())
+        {
+            auto solver = make();
+            vrn::MipModel tried = model;
+            if (!c.mended)
+                tried.colLower[0] = 0.5;
+            vrn::SolveResult given;
+            given.status = vrn::SolveStatus::Feasible;
+            given.solution = {c.d, c.d, c.b};
+            given.objective = 2 * c.d;
+            vrn::RunControl control(-1);
+            const vrn::SolveResult result = vrn::WithWholeIntegers(tried, *solver, {}, control, given);
+            const std::string what = solver->Name() + ", " + c.name;
+            ASSERT_EQ(result.solution.size(), 3u) << what;
+            if (!c.mended)
+            {
+                EXPECT_EQ(result.solution, given.solution) << what;
+                continue;
+            }
+            EXPECT_EQ(result.solution[2], 1) << what;
+            EXPECT_GE(result.solution[0], 1) << what; // exactly its level, not a hair short
+            EXPECT_NEAR(result.solution[1], result.solution[0], 1e-12) << what;
+            EXPECT_NEAR(result.objective, 2, 1e-9) << what;
+            EXPECT_EQ(result.status, vrn::SolveStatus::Feasible) << what;
+        }
 }
 
 TEST(SolverAdapter, InfeasibleModelIsReportedInfeasible)
