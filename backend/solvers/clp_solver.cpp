@@ -61,7 +61,7 @@ public:
         if (params.solverChoosesMethod || params.lpMethodByShape)
             options.setSolveType(ClpSolve::automatic);
         if (params.lpMethodByShape && ManyRowsForColumns(model))
-            options.setSolveType(ClpSolve::useBarrier);
+            options.setSolveType(params.crossover ? ClpSolve::useBarrier : ClpSolve::useBarrierNoCross);
         options.setPresolveType(ClpSolve::presolveOn);
         if (!control.StopRequested() && PresolveFindsInfeasible(clp))
         {

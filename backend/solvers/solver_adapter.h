@@ -33,7 +33,7 @@ struct SolveParams
     // cells, 40 % of them fixed zeros: 0.75 s, the dual simplex 3.6 s, CLP's own choice 6 s), else CLP's
     // own choice (a 3-D magnitude table of 52,762 cells, 4,275 rows: 5 s, the dual 15 s, the barrier
     // 21 s; a 1,000,000-cell 2-D table: 15 s, the dual more than 50 s). GLPK: its simplex (the barrier
-    // was numerically unstable on these tables).
+    // was numerically unstable on these tables). The barrier is followed by a crossover as `crossover` says.
     bool lpMethodByShape = false;
     // A protected table to start the integer search from, one value per column; empty for none.
     std::vector<double> start;

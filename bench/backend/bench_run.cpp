@@ -52,7 +52,12 @@ double HighsObjective(const std::string& highs, const std::string& backend, cons
     const double scale = LastMatch(ReadText(log), R"(model: Std, [^\n]*scale ([0-9.e+]+))");
     const std::filesystem::path lp = dir / (csp.stem().string() + "_cbc.lp");
     const std::filesystem::path out = dir / "highs.txt";
-    Run({highs, "--model_file", lp.string(), "--time_limit", std::to_string(seconds)}, out);
+    // HiGHS writes its own log file, by default into the folder it runs in: keep it with the run's files.
+    const std::filesystem::path options = dir / "highs.options";
+    std::ofstream(options) << "log_file = " << (dir / "highs.log").string() << "\n";
+    Run({highs, "--model_file", lp.string(), "--time_limit", std::to_string(seconds), "--options_file",
+         options.string()},
+        out);
     return LastMatch(ReadText(out), R"(Primal bound\s+([-0-9.e+]+))") * scale;
 }
 
