@@ -25,7 +25,7 @@ SolveResult StartOverBrokenSolution(const MipModel& model, const SolveParams& pa
 
 // A solver takes an integer column as whole within its integrality tolerance (CBC: 1e-7), and a
 // direction of 0.9999999 lets a protection row hold with the cell a ten-millionth of its level short,
-// which the solution check rightly refuses (on a 99,561-cell count table 3 of 42 blocks' tables were
+// which the solution check rightly refuses (on a 99,561-cell count table 3 of 34 blocks' tables were
 // lost so). Where an integer column of `result` is not a whole number, the integer columns are rounded
 // and the linear program with them fixed is solved with `solver`, within `seconds`: its point meets the
 // rows with whole directions. That point replaces the solution when it changes the objective by no more
