@@ -201,6 +201,13 @@ private:
             result.solution.assign(cbc.bestSolution(), cbc.bestSolution() + model.ColumnCount());
             result.objective = cbc.getObjValue();
             result.status = cbc.isProvenOptimal() ? SolveStatus::Optimal : SolveStatus::Feasible;
+            if (result.status == SolveStatus::Optimal && control.StopRequested())
+            {
+                // A stop that lands in the root's cut generation makes CBC find its cuts "infeasible"
+                // and call the incumbent optimal; neither the claim nor its bound is a proof then.
+                result.status = SolveStatus::Feasible;
+                result.bound = -kInfinity;
+            }
         }
         else if (cbc.isProvenInfeasible() && !control.StopRequested())
             result.status =
