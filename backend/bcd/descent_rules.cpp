@@ -10,8 +10,13 @@ namespace vrn
 int AutomaticBlockCells(int directions, char solver)
 {
     if (solver != 'b')
-        return 50;
+        return kSmallBlockCells;
     return std::max(300, (directions + kCbcBlocksPerCycle - 1) / kCbcBlocksPerCycle);
+}
+
+size_t AutomaticMovingBudget(char solver)
+{
+    return solver == 'b' ? BcdSettings().movingBudget : kSmallBlockMovingCells;
 }
 
 int WholeModelDirections(char solver)

@@ -24,7 +24,17 @@ namespace vrn
 // with 600, 50,403 with 900; on one of 50,316 cells and 14,001 directions 23,780.5 with 300 and 23,838
 // with 600.
 constexpr int kCbcBlocksPerCycle = 48;
+// GLPK's and SYMPHONY's blocks are small and their own models too: on the 99,561-cell count table,
+// 60 s, GLPK 51,286 with blocks of 50 cells on up to 12,000 moving cells (329 blocks solved), 50,357
+// with 50 on 1,000 (647), 49,834 with 30 on 800 (2,549), 51,328 with 20 on 300; 52,567 with 100 on
+// 1,000; SYMPHONY 51,754 with 50 on 12,000, 50,319 with 30 on 800. On the 50,316-cell one GLPK 24,930
+// against 24,589, on a 52,762-cell 3-D magnitude table the same. CBC gained nothing from a smaller
+// budget (48,614.5 on 12,000, 49,014.7 on 5,000).
+constexpr int kSmallBlockCells = 30;
+constexpr size_t kSmallBlockMovingCells = 800;
 int AutomaticBlockCells(int directions, char solver);
+// The most cells a block's own model moves in the run's own descent.
+size_t AutomaticMovingBudget(char solver);
 // CBC's whole-model search from the start gains little beyond about a thousand directions: on a count
 // table of 5,019 cells and 1,343 directions, 60 s, it kept the starting table (2,657) where 5 blocks
 // reached 2,251. GLPK's whole-model search did better there than its descents (2,334 against 2,376 at

@@ -256,6 +256,7 @@ bool BackendRun::Solve(SolverAdapter& adapter, SolveResult& result)
 void BackendRun::UseAutomaticBlocks(int clusters, BcdSettings& descent) const
 {
     descent.clusters = clusters;
+    descent.movingBudget = AutomaticMovingBudget(m_opt.solver);
     if (!m_opt.IsGiven(kOptBcdCycle))
         descent.cycle = BcdCycle::Changing;
 }

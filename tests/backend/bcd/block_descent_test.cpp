@@ -151,7 +151,7 @@ TEST(BcdAutomatic, TheDescentRunsBeyondWhatTheWholeModelsSearchHandles)
     } cases[] = {{0, 'b', 0},
                  {500, 'g', 0},
                  {vrn::kWholeModelDirections, 's', 0},
-                 {vrn::kWholeModelDirections + 1, 'g', 41},
+                 {vrn::kWholeModelDirections + 1, 'g', 67},
                  {vrn::kWholeModelDirectionsCbc, 'b', 0},
                  {vrn::kWholeModelDirectionsCbc + 1, 'b', 4},
                  {1343, 'b', 5},
@@ -159,8 +159,8 @@ TEST(BcdAutomatic, TheDescentRunsBeyondWhatTheWholeModelsSearchHandles)
                  {14400, 'b', 48},
                  {14814, 'b', 48}, // blocks of 309 cells: no more than 48 a cycle
                  {27800, 'b', 48},
-                 {14814, 'g', 297},
-                 {14814, 's', 297}};
+                 {14814, 'g', 494},
+                 {14814, 's', 494}};
     for (const Case& c : cases)
         EXPECT_EQ(vrn::AutomaticClusters(c.directions, c.solver), c.clusters) << c.directions << c.solver;
     vrn::BackendOptions options;
