@@ -180,7 +180,10 @@ public:
             FastModel model = BuildFastModel(m_instance, m_settings, m_choice);
             if (round == 0)
                 ReportAndWrite(model);
-            LexminResult lex = SolveRound(model);
+            // A stop during the mending (the end of the starting point's share, often) leaves no time for
+            // the linear program: its solver would first presolve the whole model before it looks at the
+            // stop, seconds on a large table.
+            LexminResult lex = m_control.StopRequested() ? StoppedBeforeTheSolve() : SolveRound(model);
             if (lex.stages.front().status != SolveStatus::Infeasible)
                 return TableOf(model, lex);
             if (m_control.StopRequested())
@@ -312,6 +315,15 @@ private:
                            m_params, m_control, m_log.say, ColumnBases(m_instance, model.base))
                      : SolveLexicographic(model, m_lexmin, m_solver, m_params, m_control, m_log.say);
         m_lexmin.stagePoint = nullptr; // it refers to this round's model
+        return lex;
+    }
+
+    LexminResult StoppedBeforeTheSolve() const
+    {
+        LexminResult lex;
+        lex.stages.push_back(LexminStage{m_lexmin.order.front(), 0, SolveStatus::NoSolution, 0});
+        lex.last.status = SolveStatus::NoSolution;
+        lex.last.detail = "stopped before the linear program was solved";
         return lex;
     }
 
