@@ -239,10 +239,11 @@ private:
         size_t movingCells = 0;
     };
 
-    double BlockSeconds() const
+    // The time limit of block `number` (from 1) of its cycle.
+    double BlockSeconds(int number) const
     {
-        return BlockTimeLimit(m_settings, m_blocksPerCycle, m_control->HasTimeLimit(),
-                              m_control->Remaining());
+        const CyclePosition position{m_blocksPerCycle, std::max(1, m_blocksPerCycle - number + 1), Workers()};
+        return BlockTimeLimit(m_settings, position, m_control->HasTimeLimit(), m_control->Remaining());
     }
 
     // The run's gap is shared out over the blocks of a cycle: each block stops within its share.
@@ -279,16 +280,16 @@ private:
         return outcome;
     }
 
-    BlockOutcome SolveOnSubModel(const Cluster& block)
+    BlockOutcome SolveOnSubModel(const Cluster& block, int number)
     {
         const BlockSubModel sub = SubModelOf(block);
-        return OutcomeOf(sub, SolveFrom(sub.model.mip, sub.start, BlockSeconds(), SubModelGap(sub)));
+        return OutcomeOf(sub, SolveFrom(sub.model.mip, sub.start, BlockSeconds(number), SubModelGap(sub)));
     }
 
-    BlockOutcome SolveOnWholeModel(const Cluster& block)
+    BlockOutcome SolveOnWholeModel(const Cluster& block, int number)
     {
         m_bounds->FixAllBut(block, m_best.Columns());
-        const SolveResult result = SolveFrom(m_model.mip, m_best.Columns(), BlockSeconds(), BlockGap());
+        const SolveResult result = SolveFrom(m_model.mip, m_best.Columns(), BlockSeconds(number), BlockGap());
         BlockOutcome outcome;
         outcome.movingCells = m_instance.cells.size();
         if (HasFullSolution(result, m_model.mip))
@@ -299,7 +300,7 @@ private:
     void SolveBlock(const Cluster& block, int cycle, int number)
     {
         m_control->SetPhase(PhaseOf(cycle, number, block.size()));
-        const BlockOutcome outcome = m_settings.subModels ? SolveOnSubModel(block) : SolveOnWholeModel(block);
+        const BlockOutcome outcome = m_settings.subModels ? SolveOnSubModel(block, number) : SolveOnWholeModel(block, number);
         BcdStep step{cycle, number, m_blocksPerCycle, block};
         step.hasTable = !outcome.adjusted.empty();
         step.movingCells = outcome.movingCells;
@@ -342,7 +343,7 @@ private:
         m_control->SetPhase(PhaseOf(cycle, number, block.size()));
         BlockSubModel sub = SubModelOf(block);
         const SolveParams params = BlockParams(sub.start, SubModelGap(sub));
-        return m_background.Start(std::move(sub), params, SolveLimit(BlockSeconds()), block, cycle, number,
+        return m_background.Start(std::move(sub), params, SolveLimit(BlockSeconds(number)), block, cycle, number,
                                   m_best.Table(), m_best.Objective());
     }
 
@@ -375,7 +376,7 @@ private:
         std::vector<BlockSubModel> subs;
         for (const Cluster& block : group)
             subs.push_back(SubModelOf(block));
-        const double seconds = BlockSeconds();
+        const double seconds = BlockSeconds(firstNumber);
         std::vector<SideBySideBlock> blocks;
         for (const BlockSubModel& sub : subs)
             blocks.push_back({&sub.model.mip, BlockParams(sub.start, SubModelGap(sub))});

@@ -41,14 +41,16 @@ int AdaptiveNoGainStop(const BcdSettings& settings)
     return settings.cycle == BcdCycle::Same && !settings.dynamic ? perCycle : 5 * perCycle;
 }
 
-double BlockTimeLimit(const BcdSettings& settings, int blocksPerCycle, bool runHasLimit, double remaining,
-                      double floor)
+double BlockTimeLimit(const BcdSettings& settings, const CyclePosition& position, bool runHasLimit,
+                      double remaining, double floor)
 {
     if (settings.blockSeconds > 0)
         return settings.blockSeconds;
     if (!runHasLimit)
         return -1;
-    return std::max(floor, remaining / std::clamp(blocksPerCycle, 1, 10));
+    const double share = remaining / std::clamp(position.blocksPerCycle, 1, 10);
+    const double cycleFits = remaining * std::max(1, position.lanes) / std::max(1, position.blocksLeft);
+    return std::max(floor, std::min(share, cycleFits));
 }
 
 double LeastWeightedChange(const Instance& instance)

@@ -51,11 +51,24 @@ int AutomaticClusters(int directions, char solver);
 // the 100x100 table, 20 clusters regrouped, gains came after 47 and 70 blocks without one.
 int AdaptiveNoGainStop(const BcdSettings& settings);
 
+// Where a block stands in its cycle: the cycle's blocks, those still to solve (this one among them)
+// and how many are solved at once.
+struct CyclePosition
+{
+    int blocksPerCycle = 1;
+    int blocksLeft = 1;
+    int lanes = 1;
+};
+
 // A block's time limit when none is given: with a run's time limit, its remaining time shared over
-// the blocks of a cycle (at most ten shares, at least `floor` seconds), so that one block whose
-// search drags on cannot take the run's time from the others; without one, none (<= 0).
-double BlockTimeLimit(const BcdSettings& settings, int blocksPerCycle, bool runHasLimit, double remaining,
-                      double floor = 2);
+// the blocks of a cycle (at most ten shares), and no more than lets the rest of the cycle fit in the
+// remaining time, at least `floor` seconds; so that one block whose search drags on cannot take the
+// run's time from the others, and a minute covers the whole table. Without one, none (<= 0). On the
+// 99,561-cell count table (48 blocks, two side by side, 60 s) blocks of a tenth of the remaining
+// time covered 35 blocks (48,907); 2 s each the whole cycle (48,168), 1.5 s 47,693 and 48,198, 1 s
+// 49,588 (too short for CBC to gain in most blocks).
+double BlockTimeLimit(const BcdSettings& settings, const CyclePosition& position, bool runHasLimit,
+                      double remaining, double floor = 2);
 
 // A lower bound on the weighted change of every protected table: each sensitive cell moves at least
 // its smaller protection level. Found without a solve, it is as good as the Std model's LP relaxation
