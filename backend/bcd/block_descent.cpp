@@ -300,7 +300,8 @@ private:
     void SolveBlock(const Cluster& block, int cycle, int number)
     {
         m_control->SetPhase(PhaseOf(cycle, number, block.size()));
-        const BlockOutcome outcome = m_settings.subModels ? SolveOnSubModel(block, number) : SolveOnWholeModel(block, number);
+        const BlockOutcome outcome =
+            m_settings.subModels ? SolveOnSubModel(block, number) : SolveOnWholeModel(block, number);
         BcdStep step{cycle, number, m_blocksPerCycle, block};
         step.hasTable = !outcome.adjusted.empty();
         step.movingCells = outcome.movingCells;
@@ -343,8 +344,8 @@ private:
         m_control->SetPhase(PhaseOf(cycle, number, block.size()));
         BlockSubModel sub = SubModelOf(block);
         const SolveParams params = BlockParams(sub.start, SubModelGap(sub));
-        return m_background.Start(std::move(sub), params, SolveLimit(BlockSeconds(number)), block, cycle, number,
-                                  m_best.Table(), m_best.Objective());
+        return m_background.Start(std::move(sub), params, SolveLimit(BlockSeconds(number)), block, cycle,
+                                  number, m_best.Table(), m_best.Objective());
     }
 
     // A child that stalled has its block solved here instead.

@@ -178,15 +178,15 @@ TEST(BcdBlockTime, SharesTheRemainingTimeSoThatTheCycleFits)
         bool runLimit;
         double remaining, expected;
     };
-    for (const Case& c : std::vector<Case>{{-1, {20, 20, 2}, true, 60, 6},  // a tenth: the cycle fits
+    for (const Case& c : std::vector<Case>{{-1, {20, 20, 2}, true, 60, 6}, // a tenth: the cycle fits
                                            {-1, {4, 4, 1}, true, 60, 15},
                                            {-1, {1, 1, 1}, true, 60, 60},
-                                           {-1, {20, 20, 1}, true, 60, 3},  // one at a time: 20 in 60 s
-                                           {-1, {48, 47, 2}, true, 47, 2},  // two at a time
-                                           {-1, {48, 10, 2}, true, 30, 3},  // (the tenth would be 3 too)
+                                           {-1, {20, 20, 1}, true, 60, 3}, // one at a time: 20 in 60 s
+                                           {-1, {48, 47, 2}, true, 47, 2}, // two at a time
+                                           {-1, {48, 10, 2}, true, 30, 3}, // (the tenth would be 3 too)
                                            {-1, {48, 20, 2}, true, 30, 3},
                                            {-1, {48, 40, 2}, true, 60, 3},
-                                           {-1, {48, 48, 2}, true, 8, 2},   // never below 2 s
+                                           {-1, {48, 48, 2}, true, 8, 2}, // never below 2 s
                                            {-1, {20, 20, 2}, true, 10, 2},
                                            {-1, {20, 20, 2}, false, 0, -1}, // no run limit, no block limit
                                            {7, {48, 48, 2}, true, 60, 7},   // given: as given
