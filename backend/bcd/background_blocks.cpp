@@ -19,11 +19,14 @@ BcdStep TakeBackgroundTable(DescentIncumbent& best, const Instance& instance, in
     step.hasTable = !got.table.empty();
     if (!step.hasTable)
         return step;
-    step.blockObjective = WeightedChange(instance, got.table);
+    // The tables differ from the ones they are measured against only at the block's moving cells.
+    step.blockObjective = WeightedChangeAfter(instance, got.base, got.baseObjective, got.table, got.moved);
     const bool moved = best.Table() != got.base;
     const std::vector<double> combined = WithChangeAdded(best.Table(), got.table, got.base);
-    step.improved = best.AcceptIfBetter(combined, WeightedChange(instance, combined)) ||
-                    (moved && best.AcceptIfBetter(got.table, step.blockObjective));
+    step.improved =
+        best.AcceptIfBetter(
+            combined, WeightedChangeAfter(instance, best.Table(), best.Objective(), combined, got.moved)) ||
+        (moved && best.AcceptIfBetter(got.table, step.blockObjective));
     step.notAdded = !step.improved && step.blockObjective < got.baseObjective;
     return step;
 }
@@ -34,7 +37,14 @@ bool BackgroundBlocks::Start(BlockSubModel sub, const SolveParams& params, doubl
 {
     auto started = std::make_unique<Block>();
     started->sub = std::move(sub);
-    if (!started->child.Start(started->sub.model.mip, m_solver, params, childSeconds))
+    if (m_idle.empty())
+        started->child = std::make_unique<ForkedSolve>();
+    else
+    {
+        started->child = std::move(m_idle.back());
+        m_idle.pop_back();
+    }
+    if (!started->child->Start(started->sub.model.mip, m_solver, params, childSeconds))
         return false;
     // The child keeps to its limit; past it and a grace it is killed.
     started->maxWait = (childSeconds > 0 ? childSeconds : 1e9) + 10;
@@ -44,6 +54,7 @@ bool BackgroundBlocks::Start(BlockSubModel sub, const SolveParams& params, doubl
     outcome.cycle = cycle;
     outcome.number = number;
     outcome.movingCells = started->sub.cellOf.size();
+    outcome.moved = started->sub.cellOf;
     outcome.base = base;
     outcome.baseObjective = baseObjective;
     m_blocks.push_back(std::move(started));
@@ -53,7 +64,7 @@ bool BackgroundBlocks::Start(BlockSubModel sub, const SolveParams& params, doubl
 int BackgroundBlocks::Answered() const
 {
     for (size_t k = 0; k < m_blocks.size(); ++k)
-        if (m_blocks[k]->child.Answering())
+        if (m_blocks[k]->child->Answering())
             return static_cast<int>(k);
     return -1;
 }
@@ -68,7 +79,7 @@ size_t BackgroundBlocks::WaitForAnswer(const std::function<bool()>& abandon)
             return 0;
         const auto now = std::chrono::steady_clock::now();
         for (size_t k = 0; k < m_blocks.size(); ++k)
-            if (m_blocks[k]->child.Stalled(10) ||
+            if (m_blocks[k]->child->Stalled(10) ||
                 now - m_blocks[k]->started > std::chrono::duration<double>(m_blocks[k]->maxWait))
                 return k; // Finish kills it
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -89,12 +100,14 @@ BackgroundOutcome BackgroundBlocks::Finish(size_t k, const std::function<bool()>
 {
     std::unique_ptr<Block> block = std::move(m_blocks[k]);
     m_blocks.erase(m_blocks.begin() + static_cast<std::ptrdiff_t>(k));
-    const std::optional<SolveResult> result = block->child.Finish(abandon, block->maxWait);
+    const std::optional<SolveResult> result = block->child->Finish(abandon, block->maxWait);
     BackgroundOutcome outcome = std::move(block->outcome);
     if (result && HasFullSolution(*result, block->sub.model.mip))
         outcome.table = PutBack(block->sub, result->solution, outcome.base);
-    const ForkedSolve::End end = block->child.LastEnd();
+    const ForkedSolve::End end = block->child->LastEnd();
     outcome.solveHere = !result && end == ForkedSolve::End::Stalled;
+    if (block->child->Idle())
+        m_idle.push_back(std::move(block->child));
     return outcome;
 }
 

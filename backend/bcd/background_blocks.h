@@ -23,9 +23,10 @@ struct BackgroundOutcome
     Cluster block;
     int cycle = 0, number = 0;
     size_t movingCells = 0;
-    std::vector<double> table; // the block's table, adjusted values from `base`; empty: none
-    std::vector<double> base;  // the incumbent's table when the block started
-    double baseObjective = 0;  // its weighted change
+    std::vector<int32_t> moved; // the cells the block's model could move: the others keep `base`'s values
+    std::vector<double> table;  // the block's table, adjusted values from `base`; empty: none
+    std::vector<double> base;   // the incumbent's table when the block started
+    double baseObjective = 0;   // its weighted change
     // The child stalled: the block is still to be solved. (One that died gives no table: the solver
     // itself failed on the block, and would abort the program too.)
     bool solveHere = false;
@@ -68,12 +69,14 @@ private:
     {
         BlockSubModel sub;
         BackgroundOutcome outcome;
-        ForkedSolve child;
+        std::unique_ptr<ForkedSolve> child;
         double maxWait = 0;
         std::chrono::steady_clock::time_point started;
     };
     SolverAdapter& m_solver;
     std::vector<std::unique_ptr<Block>> m_blocks;
+    // Children that answered and wait for the next block, so that a block needs no fork of its own.
+    std::vector<std::unique_ptr<ForkedSolve>> m_idle;
 };
 
 } // namespace vrn

@@ -76,6 +76,7 @@ private:
     std::vector<std::vector<int32_t>> m_relationsOfCell;
     int m_blocksPerCycle = 1, m_noGainLimit = 1, m_noGain = 0;
     BackgroundBlocks m_background{m_solver}; // blocks solved in children while this process goes on
+    SideBySideChildren m_sideBySide;         // the children of the groups solved side by side
     bool m_abandonBackground = false;        // the descent ends: children still at work are killed
     DescentIncumbent m_best;
     BcdReport m_report;
@@ -382,7 +383,7 @@ private:
         for (const BlockSubModel& sub : subs)
             blocks.push_back({&sub.model.mip, BlockParams(sub.start, SubModelGap(sub))});
         const std::vector<std::optional<SolveResult>> results = SolveSideBySide(
-            blocks, m_solver, SolveLimit(seconds),
+            blocks, m_solver, m_sideBySide, SolveLimit(seconds),
             [&](size_t k)
             { return SolveFrom(subs[k].model.mip, subs[k].start, seconds, SubModelGap(subs[k])); },
             [this] { return m_control->StopRequested(); });

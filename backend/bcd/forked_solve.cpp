@@ -2,6 +2,7 @@
 
 #include "solvers/solve_model.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -11,6 +12,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,22 +22,12 @@ namespace vrn
 namespace
 {
 
-// The header of a result on the pipe; the solution's values and the detail's bytes follow it.
-struct ResultHeader
-{
-    uint32_t magic = 0x56524e31; // "VRN1"
-    int32_t status = 0;
-    double objective = 0;
-    double bound = 0;
-    uint64_t values = 0;
-    uint64_t detailBytes = 0;
-};
-
-bool WriteAll(int fd, const char* data, size_t size)
+// Sends all of `size` bytes; false when the other end is gone (no SIGPIPE: MSG_NOSIGNAL).
+bool SendAll(int fd, const char* data, size_t size)
 {
     while (size > 0)
     {
-        const ssize_t n = write(fd, data, size);
+        const ssize_t n = send(fd, data, size, MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -46,9 +38,50 @@ bool WriteAll(int fd, const char* data, size_t size)
     return true;
 }
 
-// In the child: solve, send the result, and leave without running this process's exit handlers
-// (they belong to the parent: buffered output, open files).
-[[noreturn]] void RunChild(int out, pid_t parent, const MipModel& model, SolverAdapter& solver,
+// A frame on the socket: its length, then its bytes.
+bool SendFrame(int fd, const std::vector<char>& bytes)
+{
+    const uint64_t length = bytes.size();
+    return SendAll(fd, reinterpret_cast<const char*>(&length), sizeof length) &&
+           SendAll(fd, bytes.data(), bytes.size());
+}
+
+bool ReadAll(int fd, char* data, size_t size)
+{
+    while (size > 0)
+    {
+        const ssize_t n = read(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// In the child: waits for the next frame; false when the parent closed its end.
+bool ReadFrame(int fd, std::vector<char>& bytes)
+{
+    uint64_t length = 0;
+    if (!ReadAll(fd, reinterpret_cast<char*>(&length), sizeof length) || length > (uint64_t{1} << 40))
+        return false;
+    bytes.resize(length);
+    return ReadAll(fd, bytes.data(), bytes.size());
+}
+
+bool SolveAndAnswer(int fd, const MipModel& model, SolverAdapter& solver, const SolveParams& params,
+                    double seconds)
+{
+    RunControl control(seconds > 0 ? seconds : -1);
+    return SendFrame(fd, EncodeSolveResult(SolveModel(model, solver, params, control)));
+}
+
+// In the child: solve the first model, then each one that comes over the socket, until the parent
+// closes its end; leave without running this process's exit handlers (they belong to the parent:
+// buffered output, open files).
+[[noreturn]] void RunChild(int fd, pid_t parent, const MipModel& model, SolverAdapter& solver,
                            const SolveParams& params, double seconds)
 {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -64,9 +97,15 @@ bool WriteAll(int fd, const char* data, size_t size)
     }
     try
     {
-        RunControl control(seconds > 0 ? seconds : -1);
-        const std::vector<char> bytes = EncodeSolveResult(SolveModel(model, solver, params, control));
-        _exit(WriteAll(out, bytes.data(), bytes.size()) ? 0 : 2);
+        if (!SolveAndAnswer(fd, model, solver, params, seconds))
+            _exit(2);
+        for (std::vector<char> frame; ReadFrame(fd, frame);)
+        {
+            const std::optional<SolveRequest> request = DecodeSolveRequest(frame);
+            if (!request || !SolveAndAnswer(fd, request->model, solver, request->params, request->seconds))
+                _exit(2);
+        }
+        _exit(0);
     }
     catch (...)
     {
@@ -103,47 +142,6 @@ long long ProcessorTicks(pid_t pid)
 
 } // namespace
 
-std::vector<char> EncodeSolveResult(const SolveResult& result)
-{
-    ResultHeader header;
-    header.status = static_cast<int32_t>(result.status);
-    header.objective = result.objective;
-    header.bound = result.bound;
-    header.values = result.solution.size();
-    header.detailBytes = result.detail.size();
-    std::vector<char> bytes(sizeof header + result.solution.size() * sizeof(double) + result.detail.size());
-    std::memcpy(bytes.data(), &header, sizeof header);
-    if (!result.solution.empty())
-        std::memcpy(bytes.data() + sizeof header, result.solution.data(),
-                    result.solution.size() * sizeof(double));
-    if (!result.detail.empty())
-        std::memcpy(bytes.data() + sizeof header + result.solution.size() * sizeof(double),
-                    result.detail.data(), result.detail.size());
-    return bytes;
-}
-
-std::optional<SolveResult> DecodeSolveResult(const std::vector<char>& bytes)
-{
-    ResultHeader header;
-    if (bytes.size() < sizeof header)
-        return std::nullopt;
-    std::memcpy(&header, bytes.data(), sizeof header);
-    const uint64_t rest = bytes.size() - sizeof header;
-    if (header.magic != ResultHeader().magic || header.status < 0 ||
-        header.status > static_cast<int32_t>(SolveStatus::Failed) || header.values > rest / sizeof(double) ||
-        rest != header.values * sizeof(double) + header.detailBytes)
-        return std::nullopt;
-    SolveResult result;
-    result.status = static_cast<SolveStatus>(header.status);
-    result.objective = header.objective;
-    result.bound = header.bound;
-    result.solution.resize(header.values);
-    if (header.values > 0)
-        std::memcpy(result.solution.data(), bytes.data() + sizeof header, header.values * sizeof(double));
-    result.detail.assign(bytes.data() + sizeof header + header.values * sizeof(double), header.detailBytes);
-    return result;
-}
-
 ForkedSolve::~ForkedSolve()
 {
     Kill();
@@ -152,9 +150,27 @@ ForkedSolve::~ForkedSolve()
 bool ForkedSolve::Start(const MipModel& model, SolverAdapter& solver, const SolveParams& params,
                         double seconds)
 {
+    if (Idle() && m_solver == &solver && Send(model, params, seconds))
+        return true;
     Kill();
+    return Fork(model, solver, params, seconds);
+}
+
+bool ForkedSolve::Send(const MipModel& model, const SolveParams& params, double seconds)
+{
+    if (!SendFrame(m_socket, EncodeSolveRequest(model, params, seconds)))
+        return false;
+    m_busy = true;
+    m_ticks = -1;
+    m_ticksSeen = std::chrono::steady_clock::now();
+    return true;
+}
+
+bool ForkedSolve::Fork(const MipModel& model, SolverAdapter& solver, const SolveParams& params,
+                       double seconds)
+{
     int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0)
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
         return false;
     // Whatever this process has buffered goes out once, not again from the child's copy. The
     // standard streams are held across the fork, so that no other thread of this process is halfway
@@ -180,7 +196,10 @@ bool ForkedSolve::Start(const MipModel& model, SolverAdapter& solver, const Solv
         return false;
     }
     m_child = child;
-    m_pipe = ends[0];
+    m_socket = ends[0];
+    m_busy = true;
+    m_solver = &solver;
+    ++m_forks;
     m_ticks = -1;
     m_ticksSeen = std::chrono::steady_clock::now();
     return true;
@@ -188,7 +207,7 @@ bool ForkedSolve::Start(const MipModel& model, SolverAdapter& solver, const Solv
 
 bool ForkedSolve::Stalled(double seconds)
 {
-    if (m_child < 0)
+    if (m_child < 0 || !m_busy)
         return false;
     const long long ticks = ProcessorTicks(m_child);
     const auto now = std::chrono::steady_clock::now();
@@ -205,13 +224,14 @@ std::optional<SolveResult> ForkedSolve::Finish(const std::function<bool()>& aban
                                                double stallSeconds)
 {
     m_end = End::Failed;
-    if (m_child < 0)
+    if (m_child < 0 || !m_busy)
         return std::nullopt;
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::duration<double>(maxWaitSeconds);
     std::vector<char> bytes;
+    uint64_t frame = 0; // the frame's whole length, its length field included, once known
     char buffer[65536];
-    for (;;)
+    while (frame == 0 || bytes.size() < frame)
     {
         if ((abandon && abandon()) || Clock::now() > deadline)
         {
@@ -225,47 +245,54 @@ std::optional<SolveResult> ForkedSolve::Finish(const std::function<bool()>& aban
             m_end = End::Stalled;
             return std::nullopt;
         }
-        pollfd ready{m_pipe, POLLIN, 0};
+        pollfd ready{m_socket, POLLIN, 0};
         const int polled = poll(&ready, 1, 50);
         if (polled < 0 && errno != EINTR)
             break;
         if (polled <= 0)
             continue;
-        const ssize_t n = read(m_pipe, buffer, sizeof buffer);
+        // No further than the frame's end: the length first, then the rest.
+        const size_t wanted = (frame == 0 ? sizeof frame : frame) - bytes.size();
+        const ssize_t n = read(m_socket, buffer, std::min(sizeof buffer, wanted));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            break; // the child closed its end: done, or died
+            break; // the child closed its end: it died
         bytes.insert(bytes.end(), buffer, buffer + n);
         m_ticksSeen = Clock::now(); // sending is progress too
+        if (frame == 0 && bytes.size() >= sizeof frame)
+        {
+            std::memcpy(&frame, bytes.data(), sizeof frame);
+            frame += sizeof frame;
+        }
     }
-    close(m_pipe);
-    m_pipe = -1;
-    int status = 0;
-    waitpid(m_child, &status, 0);
-    m_child = -1;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    std::optional<SolveResult> result;
+    if (frame > 0 && bytes.size() == frame)
+        result = DecodeSolveResult(std::vector<char>(bytes.begin() + sizeof frame, bytes.end()));
+    if (!result)
+    {
+        Kill();
         return std::nullopt;
-    std::optional<SolveResult> result = DecodeSolveResult(bytes);
-    if (result)
-        m_end = End::Answered;
+    }
+    m_busy = false;
+    m_end = End::Answered;
     return result;
 }
 
 bool ForkedSolve::Answering() const
 {
-    if (m_pipe < 0)
+    if (m_socket < 0 || !m_busy)
         return false;
-    pollfd ready{m_pipe, POLLIN, 0};
+    pollfd ready{m_socket, POLLIN, 0};
     return poll(&ready, 1, 0) > 0 && (ready.revents & (POLLIN | POLLHUP | POLLERR)) != 0;
 }
 
 void ForkedSolve::Kill()
 {
-    if (m_pipe >= 0)
+    if (m_socket >= 0)
     {
-        close(m_pipe);
-        m_pipe = -1;
+        close(m_socket);
+        m_socket = -1;
     }
     if (m_child > 0)
     {
@@ -273,6 +300,7 @@ void ForkedSolve::Kill()
         waitpid(m_child, nullptr, 0);
         m_child = -1;
     }
+    m_busy = false;
 }
 
 } // namespace vrn

@@ -9,14 +9,16 @@ namespace vrn
 {
 
 std::vector<std::optional<SolveResult>> SolveSideBySide(const std::vector<SideBySideBlock>& blocks,
-                                                        SolverAdapter& solver, double childSeconds,
+                                                        SolverAdapter& solver, SideBySideChildren& children,
+                                                        double childSeconds,
                                                         const std::function<SolveResult(size_t)>& solveHere,
                                                         const std::function<bool()>& stopped)
 {
-    std::vector<ForkedSolve> children(blocks.size());
+    while (children.size() < blocks.size())
+        children.push_back(std::make_unique<ForkedSolve>());
     std::vector<char> forked(blocks.size(), 0);
     for (size_t k = 1; k < blocks.size(); ++k)
-        forked[k] = children[k].Start(*blocks[k].model, solver, blocks[k].params, childSeconds);
+        forked[k] = children[k]->Start(*blocks[k].model, solver, blocks[k].params, childSeconds);
     std::vector<std::optional<SolveResult>> results(blocks.size());
     if (!blocks.empty())
         results[0] = solveHere(0);
@@ -25,11 +27,11 @@ std::vector<std::optional<SolveResult>> SolveSideBySide(const std::vector<SideBy
     {
         if (forked[k])
         {
-            results[k] = children[k].Finish(stopped, wait);
+            results[k] = children[k]->Finish(stopped, wait);
             // A child that stalled (a lock it inherited) has its block solved here instead. One that died
             // gives nothing: the solver itself failed on the block (an assertion in CLP under SYMPHONY
             // aborted one), and solving it here would abort the run. One out of its time is not solved twice.
-            if (children[k].LastEnd() != ForkedSolve::End::Stalled)
+            if (children[k]->LastEnd() != ForkedSolve::End::Stalled)
                 continue;
         }
         if (!results[k] && !stopped())

@@ -6,9 +6,11 @@
 
 #include "bcd/block_descent.h"
 #include "bcd/descent_incumbent.h"
+#include "bcd/forked_solve.h"
 #include "solvers/solver_adapter.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -26,9 +28,12 @@ struct SideBySideBlock
 // within `childSeconds` (<= 0: none); a block whose child could not be started is solved by `solveHere`
 // after the first, unless `stopped()`, and so is a block whose child stalled (a child that died gives no
 // result). A child that does not answer within its limit and a grace is killed, and so is every child once
-// `stopped()`. No result: the block's solve gave nothing back.
+// `stopped()`. No result: the block's solve gave nothing back. `children` are kept from call to call: one
+// that answered solves the next call's block in its place without a new fork.
+using SideBySideChildren = std::vector<std::unique_ptr<ForkedSolve>>;
 std::vector<std::optional<SolveResult>> SolveSideBySide(const std::vector<SideBySideBlock>& blocks,
-                                                        SolverAdapter& solver, double childSeconds,
+                                                        SolverAdapter& solver, SideBySideChildren& children,
+                                                        double childSeconds,
                                                         const std::function<SolveResult(size_t)>& solveHere,
                                                         const std::function<bool()>& stopped);
 

@@ -52,6 +52,18 @@ double WeightedChange(const Instance& instance, const std::vector<double>& adjus
     return total;
 }
 
+double WeightedChangeAfter(const Instance& instance, const std::vector<double>& before, double beforeChange,
+                           const std::vector<double>& after, const std::vector<int32_t>& cells)
+{
+    double correction = 0;
+    for (const int32_t i : cells)
+    {
+        const Cell& cell = instance.cells[i];
+        correction += cell.cost * (std::fabs(after[i] - cell.value) - std::fabs(before[i] - cell.value));
+    }
+    return beforeChange + correction;
+}
+
 CheckReport CheckInput(const Instance& in, bool additive, double big, double tolerance)
 {
     CheckReport report;

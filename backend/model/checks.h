@@ -38,4 +38,10 @@ CheckReport CheckSolution(const Instance& instance, const std::vector<double>& a
 // sum of cost * |adjusted - original|.
 double WeightedChange(const Instance& instance, const std::vector<double>& adjusted);
 
+// The weighted change of `after`, a table that differs from `before` (of weighted change
+// `beforeChange`) at most at `cells`: the sum is corrected over those cells alone, so that a block's
+// table on a large table costs its own cells, not the whole table's.
+double WeightedChangeAfter(const Instance& instance, const std::vector<double>& before, double beforeChange,
+                           const std::vector<double>& after, const std::vector<int32_t>& cells);
+
 } // namespace vrn

@@ -1,6 +1,6 @@
-// Solves in a child process: the result that comes back is the one a solve in this process gives,
-// a child can be given up on at once and leaves nothing running, and bytes cut short or garbled are
-// refused rather than read as a table.
+// Solves in a child process: the result that comes back is the one a solve in this process gives, a
+// child that answered solves the next models sent to it, a child can be given up on at once and leaves
+// nothing running, and bytes cut short or garbled are refused rather than read as a table or a model.
 #include "backend_test_tables.h"
 #include "bcd/forked_solve.h"
 #include "instance/cell_rules.h"
@@ -48,15 +48,63 @@ TEST(ForkedSolve, GivesTheResultOfASolveInThisProcess)
     const vrn::SolveResult here = cbc->Solve(model.mip, params, control);
     ASSERT_EQ(here.status, vrn::SolveStatus::Optimal);
 
-    vrn::ForkedSolve child;
-    ASSERT_TRUE(child.Start(model.mip, *cbc, params, 60));
-    const std::optional<vrn::SolveResult> there = child.Finish({}, 60);
-    ASSERT_TRUE(there.has_value());
-    EXPECT_EQ(there->status, vrn::SolveStatus::Optimal);
-    EXPECT_NEAR(there->objective, here.objective, 1e-9);
-    ASSERT_EQ(there->solution.size(), here.solution.size());
-    EXPECT_FALSE(there->detail.empty());
+    {
+        vrn::ForkedSolve child;
+        ASSERT_TRUE(child.Start(model.mip, *cbc, params, 60));
+        const std::optional<vrn::SolveResult> there = child.Finish({}, 60);
+        ASSERT_TRUE(there.has_value());
+        EXPECT_EQ(there->status, vrn::SolveStatus::Optimal);
+        EXPECT_NEAR(there->objective, here.objective, 1e-9);
+        ASSERT_EQ(there->solution.size(), here.solution.size());
+        EXPECT_FALSE(there->detail.empty());
+        EXPECT_TRUE(child.Idle());
+    }
     EXPECT_TRUE(NoChildLeft());
+}
+
+TEST(ForkedSolve, AChildThatAnsweredSolvesTheNextModelsWithoutANewFork)
+{
+    auto cbc = vrn::MakeCbcSolver();
+    auto other = vrn::MakeCbcSolver();
+    vrn::SolveParams params;
+    params.mipGapPercent = 0;
+    vrn::ForkedSolve child;
+    struct Case
+    {
+        int side;
+        vrn::SolverAdapter* solver;
+        int forks; // made so far, after this model
+    };
+    for (const Case& c :
+         {Case{6, cbc.get(), 1}, Case{9, cbc.get(), 1}, Case{7, cbc.get(), 1}, Case{8, other.get(), 2}})
+    {
+        const vrn::StdModel model = GridModel(c.side, 20, 11);
+        vrn::RunControl control(-1);
+        const vrn::SolveResult here = c.solver->Solve(model.mip, params, control);
+        ASSERT_TRUE(child.Start(model.mip, *c.solver, params, 60)) << c.side;
+        const std::optional<vrn::SolveResult> there = child.Finish({}, 60);
+        ASSERT_TRUE(there.has_value()) << c.side;
+        EXPECT_EQ(there->status, here.status) << c.side;
+        EXPECT_NEAR(there->objective, here.objective, 1e-9) << c.side;
+        EXPECT_EQ(there->solution.size(), here.solution.size()) << c.side;
+        EXPECT_EQ(child.Forks(), c.forks) << c.side;
+    }
+}
+
+TEST(ForkedSolve, AChildThatDiesIsReplacedByTheNextStart)
+{
+    const vrn::MipModel oneRow = vrn::test::OneRowModel();
+    vrn::test::MisbehavesInAChild dies(vrn::test::MisbehavesInAChild::Way::Dies);
+    auto cbc = vrn::MakeCbcSolver();
+    vrn::ForkedSolve child;
+    ASSERT_TRUE(child.Start(oneRow, dies, {}, -1));
+    EXPECT_FALSE(child.Finish({}, 60).has_value());
+    EXPECT_EQ(child.LastEnd(), vrn::ForkedSolve::End::Failed);
+    EXPECT_FALSE(child.Idle());
+    EXPECT_TRUE(NoChildLeft());
+    ASSERT_TRUE(child.Start(oneRow, *cbc, {}, -1));
+    EXPECT_TRUE(child.Finish({}, 60).has_value());
+    EXPECT_EQ(child.Forks(), 2);
 }
 
 TEST(ForkedSolve, AChildGivenUpOnIsKilledAtOnce)
@@ -104,10 +152,13 @@ TEST(ForkedSolve, AChildThatStallsIsKilledWhileOneAtWorkIsWaitedFor)
     vrn::SolveParams params;
     params.mipGapPercent = 0;
     auto cbc = vrn::MakeCbcSolver();
-    ASSERT_TRUE(child.Start(hard.mip, *cbc, params, 2));
-    const std::optional<vrn::SolveResult> there = child.Finish({}, 600, 0.3);
-    EXPECT_EQ(child.LastEnd(), vrn::ForkedSolve::End::Answered);
-    EXPECT_TRUE(there.has_value());
+    {
+        vrn::ForkedSolve worker;
+        ASSERT_TRUE(worker.Start(hard.mip, *cbc, params, 2));
+        const std::optional<vrn::SolveResult> there = worker.Finish({}, 600, 0.3);
+        EXPECT_EQ(worker.LastEnd(), vrn::ForkedSolve::End::Answered);
+        EXPECT_TRUE(there.has_value());
+    }
     EXPECT_TRUE(NoChildLeft());
 }
 
@@ -141,6 +192,62 @@ TEST(ForkedSolve, BytesCutShortOrGarbledAreRefused)
           Case{"one value short", {bytes.begin(), bytes.end() - 13}}, Case{"a byte too many", longer},
           Case{"unknown status", badStatus}, Case{"not a result", badMagic}})
         EXPECT_FALSE(vrn::DecodeSolveResult(c.bytes).has_value()) << c.name;
+}
+
+TEST(ForkedSolve, ARequestComesBackWholeOrIsRefused)
+{
+    const vrn::StdModel model = GridModel(5, 20, 3);
+    vrn::SolveParams params;
+    params.mipGapPercent = 0.5;
+    params.integrality = 1e-7;
+    params.seed = 42;
+    params.simplex = true;
+    params.crossover = false;
+    params.lpMethodByShape = true;
+    params.start.assign(model.mip.ColumnCount(), 1.5);
+    const std::vector<char> bytes = vrn::EncodeSolveRequest(model.mip, params, 12.5);
+    const std::optional<vrn::SolveRequest> back = vrn::DecodeSolveRequest(bytes);
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->seconds, 12.5);
+    const vrn::MipModel& m = back->model;
+    EXPECT_EQ(m.colLower, model.mip.colLower);
+    EXPECT_EQ(m.colUpper, model.mip.colUpper);
+    EXPECT_EQ(m.cost, model.mip.cost);
+    EXPECT_EQ(m.isInteger, model.mip.isInteger);
+    EXPECT_EQ(m.colName, model.mip.colName);
+    EXPECT_EQ(m.rowLower, model.mip.rowLower);
+    EXPECT_EQ(m.rowUpper, model.mip.rowUpper);
+    EXPECT_EQ(m.rowName, model.mip.rowName);
+    EXPECT_EQ(m.rowStart, model.mip.rowStart);
+    EXPECT_EQ(m.entryCol, model.mip.entryCol);
+    EXPECT_EQ(m.entryValue, model.mip.entryValue);
+    EXPECT_EQ(m.objectiveOffset, model.mip.objectiveOffset);
+    EXPECT_EQ(back->params.mipGapPercent, 0.5);
+    EXPECT_EQ(back->params.integrality, 1e-7);
+    EXPECT_EQ(back->params.seed, 42);
+    EXPECT_TRUE(back->params.simplex);
+    EXPECT_FALSE(back->params.crossover);
+    EXPECT_TRUE(back->params.lpMethodByShape);
+    EXPECT_FALSE(back->params.firstFeasible);
+    EXPECT_EQ(back->params.start, params.start);
+
+    // A column beyond the model's, and rows out of order.
+    vrn::MipModel strayColumn = model.mip, backwards = model.mip;
+    strayColumn.entryCol.back() = strayColumn.ColumnCount();
+    std::swap(backwards.rowStart[1], backwards.rowStart[2]);
+    std::vector<char> longer = bytes, badMagic = bytes;
+    longer.push_back(0);
+    badMagic[1] ^= 1;
+    struct Case
+    {
+        const char* name;
+        std::vector<char> bytes;
+    };
+    for (const Case& c : {Case{"empty", {}}, Case{"cut short", {bytes.begin(), bytes.end() - 3}},
+                          Case{"a byte too many", longer}, Case{"not a request", badMagic},
+                          Case{"a column beyond the model", vrn::EncodeSolveRequest(strayColumn, params, 1)},
+                          Case{"rows out of order", vrn::EncodeSolveRequest(backwards, params, 1)}})
+        EXPECT_FALSE(vrn::DecodeSolveRequest(c.bytes).has_value()) << c.name;
 }
 
 } // namespace

@@ -84,8 +84,9 @@ TEST(SideBySide, AStalledChildsBlockIsSolvedHereADeadOnesIsNot)
     {
         vrn::test::MisbehavesInAChild solver(c.way);
         std::vector<size_t> solvedHere;
+        vrn::SideBySideChildren children;
         const auto results = vrn::SolveSideBySide(
-            blocks, solver, 30,
+            blocks, solver, children, 30,
             [&](size_t k)
             {
                 solvedHere.push_back(k);

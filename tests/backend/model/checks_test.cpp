@@ -60,6 +60,28 @@ TEST(Checks, SolutionCheckCatchesEachKindOfFault)
     EXPECT_EQ(vrn::WeightedChange(table, {12, 6, 6}), 4);
 }
 
+TEST(Checks, WeightedChangeCorrectedAtTheMovedCellsIsTheWholeSum)
+{
+    vrn::Instance table = Row();
+    table.cells[0].cost = 2.5;
+    const std::vector<double> before = {12, 6, 6};
+    struct Case
+    {
+        const char* name;
+        std::vector<double> after;
+        std::vector<int32_t> moved;
+    };
+    for (const Case& c : std::vector<Case>{{"nothing moved", {12, 6, 6}, {}},
+                                           {"back to the original", {10, 4, 6}, {0, 1}},
+                                           {"across the original", {7, 1, 6}, {0, 1}},
+                                           {"a listed cell that kept its value", {12, 6, 6}, {2}},
+                                           {"all of them", {13, 8, 5}, {0, 1, 2}}})
+        EXPECT_DOUBLE_EQ(
+            vrn::WeightedChangeAfter(table, before, vrn::WeightedChange(table, before), c.after, c.moved),
+            vrn::WeightedChange(table, c.after))
+            << c.name;
+}
+
 // The check against tables meant to slip through: a sensitive cell that did not move, or moved a
 // hair short of its level, fails at any scale of the numbers and any tolerance. Their row scales
 // every number, so they have a namespace of their own.
