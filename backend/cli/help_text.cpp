@@ -88,11 +88,12 @@ what follows is the instance and the folder, even when they start with "--".
                      from the Fast heuristic's table (--startingpoint s unless c is given) and
                      re-solves K blocks of sensitive cells in turn, the other directions fixed.
                      Default: none up to 1,000 sensitive cells with CBC, 2,000 with GLPK and
-                     SYMPHONY; beyond, the run chooses the descent itself, blocks of about 300
-                     cells with CBC and 50 with GLPK and SYMPHONY, regrouped each cycle, and
-                     says so
+                     SYMPHONY; beyond, the run chooses the descent itself, blocks of at least
+                     300 cells with CBC (48 per cycle at most) and 30 with GLPK and SYMPHONY,
+                     regrouped each cycle, and says so
   --bcd-time SECONDS time limit of each block's solve (default: with --time, a share of the
-                     remaining time, a tenth or 1/K, at least 2 s; without it, none)
+                     remaining time, a tenth or 1/K, less where the rest of the cycle would
+                     not fit, at least 2 s; without it, none)
   --bcd-objf NUMBER  stop once the weighted change is at or below NUMBER
   --bcd-endbc SECONDS  when the descent ends, a branch-and-cut on the whole model from its
                      table for at most SECONDS (default: none)

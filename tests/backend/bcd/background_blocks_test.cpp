@@ -60,6 +60,7 @@ TEST(BackgroundBlocks, TheChangeIsAddedToTheIncumbentAsItNowStands)
         got.cycle = 1;
         got.number = 2;
         got.table = c.block;
+        got.moved = {0, 1}; // the block's model moved the first pair only
         got.base = base;
         got.baseObjective = vrn::WeightedChange(table, base);
         const vrn::BcdStep step = vrn::TakeBackgroundTable(best, table, 3, got);
