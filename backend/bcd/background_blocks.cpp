@@ -15,7 +15,7 @@ BcdStep TakeBackgroundTable(DescentIncumbent& best, const Instance& instance, in
                             const BackgroundOutcome& got)
 {
     BcdStep step{got.cycle, got.number, blocksPerCycle, got.block};
-    step.movingCells = got.movingCells;
+    step.movingCells = got.moved.size();
     step.hasTable = !got.table.empty();
     if (!step.hasTable)
         return step;
@@ -53,7 +53,6 @@ bool BackgroundBlocks::Start(BlockSubModel sub, const SolveParams& params, doubl
     outcome.block = block;
     outcome.cycle = cycle;
     outcome.number = number;
-    outcome.movingCells = started->sub.cellOf.size();
     outcome.moved = started->sub.cellOf;
     outcome.base = base;
     outcome.baseObjective = baseObjective;

@@ -22,7 +22,6 @@ struct BackgroundOutcome
 {
     Cluster block;
     int cycle = 0, number = 0;
-    size_t movingCells = 0;
     std::vector<int32_t> moved; // the cells the block's model could move: the others keep `base`'s values
     std::vector<double> table;  // the block's table, adjusted values from `base`; empty: none
     std::vector<double> base;   // the incumbent's table when the block started
